@@ -1,0 +1,27 @@
+#include "library/MemoCommand.h"
+
+#include "library/Memo.h"
+#include "shell/AppContext.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, const QStringList &lines,
+             bool listEmpty)
+{
+    if (listEmpty) {
+        context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        return;
+    }
+    const QString path = context.state.AppPath + u'/' + fileBaseName + u".txt"_s;
+    const QString failure = WriteMemoFile(path, lines);
+    if (!failure.isEmpty()) {
+        context.desktop.Message(owner, failure, u"メモ保存エラー"_s, Desktop::Icon::Exclamation);
+        return;
+    }
+    context.desktop.OpenDocument(owner, path);
+}
+
+void RunCopy(AppContext &context, const QStringList &lines)
+{
+    context.desktop.SetClipboardText(CopyText(lines));
+}

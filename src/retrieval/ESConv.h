@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QString>
+
+// The EUC-JP <-> Shift-JIS conversion tables, loaded from "E2S.param".
+// E2STable: EUC-JP code (one to three bytes) -> Shift-JIS code -> character.
+// S2ETable: Shift-JIS code (0-65535) -> EUC-JP code value.
+// A lookup of a code that the file does not hold gives 0 (no mapping).
+class EucTable {
+public:
+    EucTable();
+    ~EucTable();
+    EucTable(const EucTable &) = delete;
+    EucTable &operator=(const EucTable &) = delete;
+
+    void clear();
+    // Stores one record; a later record for the same code overwrites an earlier one.
+    void add(quint32 eucCode, quint16 sjisCode);
+
+    quint16 sjisFor(quint32 eucCode) const;  // 0 when unmapped
+    quint32 eucFor(quint16 sjisCode) const;  // 0 when unmapped
+    qsizetype size() const;                  // number of E2STable entries
+
+    struct Data;
+
+private:
+    friend QString EucToSjis(const EucTable &, const QByteArray &, const std::function<void(qsizetype, int)> &);
+    Data *d;
+};
+
+// Reads the table file into `table` (which is cleared first). Loading stops at the
+// first malformed record, keeping what was read before it. Returns false when the
+// file is missing or a record was malformed.
+bool LoadEucTable(EucTable &table, const QString &path);
+
+// Called with (byte position, percent) whenever the percentage changes.
+using ConvertProgress = std::function<void(qsizetype position, int percent)>;
+
+// Converts a page body from EUC-JP through the table. Bytes that begin no known
+// sequence are dropped; the scan runs through the last byte.
+QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertProgress &progress = {});
+
+// Percent-encodes text as EUC-JP bytes for a query string; every character is
+// encoded, one without a table entry (or outside cp932) as %00.
+QString EncodeQuery(const EucTable &table, const QString &text);

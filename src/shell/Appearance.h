@@ -1,0 +1,7 @@
+#pragma once
+
+class QApplication;
+
+// Makes a Japanese Gothic face the program's default font (the windows set only
+// sizes and styles), and the Fusion style so that button colours show.
+void ApplyAppearance(QApplication &app);

@@ -1,0 +1,24 @@
+#include "shell/Desktop.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QUrl>
+
+void QtDesktop::Message(QWidget *owner, const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtDesktop::OpenDocument(QWidget *, const QString &path)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDesktop::SetClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}

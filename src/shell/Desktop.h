@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The platform's user-facing services: message boxes, opening a file in its viewer,
+// the clipboard. The program uses QtDesktop; tests put a recorder in its place.
+class Desktop {
+public:
+    enum class Icon { None, Exclamation };
+
+    virtual ~Desktop() = default;
+    // A modal message with an OK button.
+    virtual void Message(QWidget *owner, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
+    // Hands the file to the desktop's default handler; the outcome is not examined.
+    virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
+    virtual void SetClipboardText(const QString &text) = 0;
+};
+
+class QtDesktop final : public Desktop {
+public:
+    void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    void OpenDocument(QWidget *owner, const QString &path) override;
+    void SetClipboardText(const QString &text) override;
+};

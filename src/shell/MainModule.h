@@ -1,0 +1,11 @@
+#pragma once
+
+#include "shell/StartUp.h"
+
+class frmMain;
+struct ProgramState;
+
+// Start-up: shows the menu in its starting state and painted, prepares paths,
+// library folders, conversion tables and the document-kind choice, then makes the
+// menu ready.
+void Main(frmMain &menu, ProgramState &state, const StartPaths &paths);

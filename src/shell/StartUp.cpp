@@ -1,0 +1,40 @@
+#include "shell/StartUp.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "shell/Library.h"
+#include "shell/ProgramState.h"
+
+namespace {
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir, const QString &documentsDir)
+{
+    StartPaths paths;
+    paths.WorkPath = withoutTrailingSlash(currentDir);
+    paths.AppPath = applicationDir.isEmpty() ? paths.WorkPath : withoutTrailingSlash(applicationDir);
+    const bool documentsUsable = !documentsDir.isEmpty() && QFileInfo(documentsDir).isDir();
+    const QString root = documentsUsable ? withoutTrailingSlash(documentsDir) : paths.WorkPath;
+    paths.DocumentsPath = root.endsWith(u'/') ? root : root + u'/';
+    return paths;
+}
+
+void PrepareProgram(ProgramState &state, const StartPaths &paths)
+{
+    state.AppPath = paths.AppPath;
+    state.WorkPath = paths.WorkPath;
+    state.DocumentsPath = paths.DocumentsPath;
+    Library::CreateFolders(state.DocumentsPath);
+    LoadEucTable(state.Tables, state.AppPath + u"/E2S.param");
+    state.FetchInsert = true;
+    state.FetchGuide = true;
+}

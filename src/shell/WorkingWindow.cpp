@@ -1,0 +1,15 @@
+#include "shell/WorkingWindow.h"
+
+#include <QCloseEvent>
+
+WorkingWindow::WorkingWindow(QWidget *parent) : QWidget(parent) {}
+
+void WorkingWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_guard.Busy()) {
+        event->ignore();
+        return;
+    }
+    Q_EMIT Unloaded();
+    event->accept();
+}

@@ -1,0 +1,87 @@
+#include "shell/frmMain.h"
+
+#include <QCoreApplication>
+#include <QPushButton>
+
+#include "shell/WorkingWindow.h"
+#include "ui_frmMain.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::frmMain>()), m_context(context), m_windows(std::move(windows))
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    for (QPushButton *button : {m_ui->Command1, m_ui->Command2, m_ui->Command3}) {
+        QFont font = button->font();
+        font.setPointSizeF(15.75);
+        button->setFont(font);
+    }
+    for (QWidget *widget : {static_cast<QWidget *>(m_ui->Command4), static_cast<QWidget *>(m_ui->Command5),
+                            static_cast<QWidget *>(m_ui->Label3), static_cast<QWidget *>(m_ui->Label4)}) {
+        QFont font = widget->font();
+        font.setPointSizeF(9.75);
+        widget->setFont(font);
+    }
+    QFont nameFont = m_ui->Label2->font();
+    nameFont.setPointSizeF(11.25);
+    m_ui->Label2->setFont(nameFont);
+
+    connect(m_ui->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    delete m_window; // ending the program closes a working window without its unload handler
+}
+
+void frmMain::Form_Load()
+{
+    setWindowTitle(u"Hibari"_s);
+    m_ui->Label2->setText(u"Hibari"_s);
+    m_ui->Label4->setText(u"Ver.%1.%2.%3"_s.arg(HIBARI_VERSION_MAJOR).arg(HIBARI_VERSION_MINOR).arg(HIBARI_VERSION_PATCH));
+    m_ui->Label3->setText(u"(C) Hibari developers"_s);
+}
+
+void frmMain::SetStarting(bool starting)
+{
+    m_ui->Command1->setEnabled(!starting && bool(m_windows.Otc));
+    m_ui->Command2->setEnabled(!starting && bool(m_windows.Prescription));
+    m_ui->Command3->setEnabled(!starting && bool(m_windows.Disk));
+    m_ui->Label1->setText(starting ? u"起　動　中　．．．"_s : QString());
+    repaint();
+}
+
+void frmMain::OpenWorkingWindow(const WindowFactory &factory)
+{
+    if (!factory || m_window)
+        return;
+    WorkingWindow *window = factory(m_context);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window, &WorkingWindow::Unloaded, this, &QWidget::show);
+    m_window = window;
+    window->show();
+    hide();
+}
+
+void frmMain::Command1_Click() { OpenWorkingWindow(m_windows.Otc); }
+void frmMain::Command2_Click() { OpenWorkingWindow(m_windows.Prescription); }
+void frmMain::Command3_Click() { OpenWorkingWindow(m_windows.Disk); }
+
+void frmMain::Command4_Click()
+{
+    m_ui->Label1->setText(u"終　了　中　．．．"_s);
+    repaint();
+    QCoreApplication::exit(0);
+}
+
+void frmMain::Command5_Click()
+{
+    m_context.desktop.OpenDocument(this, m_context.state.AppPath + u"/Hibari.pdf"_s);
+}

@@ -1,0 +1,19 @@
+#include "support/RecordingDesktop.h"
+
+#include <QGuiApplication>
+
+void RecordingDesktop::Message(QWidget *, const QString &text, const QString &title, Icon icon)
+{
+    messages.append({text, title, icon, QGuiApplication::overrideCursor() != nullptr});
+}
+
+void RecordingDesktop::OpenDocument(QWidget *, const QString &path)
+{
+    opened.append(path);
+}
+
+void RecordingDesktop::SetClipboardText(const QString &text)
+{
+    clipboard = text;
+    clipboardSet = true;
+}
