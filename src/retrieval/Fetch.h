@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+struct AppContext;
+class Inet1;
+class QWidget;
+
+// What a fetched body is for. A document answered with an HTTP error status (400
+// and above) is a failure, so a server's error page never replaces a saved
+// document; a result page is used whatever the status, and its reader decides.
+enum class BodyUse { Page, Document };
+
+// The transfer with its hourglass and its one failure report: on failure the
+// "通信エラー" message (exclamation icon, the error's description) has been shown
+// and the caller ends its command without any further step.
+std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
+                                     BodyUse use = BodyUse::Document);
+
+enum class Yield { Yes, No };
+
+// FetchBytes, then the raw body to WorkPath/Temp.txt (a write failure is ignored),
+// conversion with EucToSjis and its progress window, and (unless Yield::No) one pass
+// of the event loop. Same failure rule as FetchBytes.
+std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
+                                 Yield yield = Yield::Yes);

@@ -1,0 +1,3 @@
+#include "PracticeServer.h"
+
+void AddOtcRoutes(PracticeServer &) {}

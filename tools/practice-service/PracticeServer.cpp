@@ -1,0 +1,167 @@
+#include "PracticeServer.h"
+
+#include <QHostAddress>
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+PracticeServer::PracticeServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &PracticeServer::onConnection);
+}
+
+PracticeServer::~PracticeServer() = default;
+
+bool PracticeServer::Listen(quint16 port)
+{
+    return m_server->listen(QHostAddress::LocalHost, port);
+}
+
+quint16 PracticeServer::Port() const { return m_server->serverPort(); }
+
+QString PracticeServer::BaseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(Port());
+}
+
+void PracticeServer::Route(const QByteArray &path, PracticeHandler handler)
+{
+    m_exact.append({path, std::move(handler)});
+}
+
+void PracticeServer::RoutePrefix(const QByteArray &prefix, PracticeHandler handler)
+{
+    m_prefix.append({prefix, std::move(handler)});
+}
+
+void PracticeServer::onConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void PracticeServer::onReadable(QTcpSocket *socket)
+{
+    // One request per connection; the headers are all we read (GET has no body).
+    QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
+    const qsizetype end = buffer.indexOf("\r\n\r\n");
+    if (end < 0) {
+        socket->setProperty("buffer", buffer);
+        return;
+    }
+    socket->setProperty("buffer", QByteArray());
+    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    PracticeRequest request;
+    request.method = requestLine.value(0);
+    request.target = requestLine.value(1);
+    QByteArray rest = request.target;
+    if (rest.startsWith("http://") || rest.startsWith("https://")) {
+        rest = rest.mid(rest.indexOf("//") + 2);
+        const qsizetype slash = rest.indexOf('/');
+        request.host = slash < 0 ? rest : rest.left(slash);
+        rest = slash < 0 ? QByteArray("/") : rest.mid(slash);
+    }
+    for (qsizetype i = 1; i < lines.size() && request.host.isEmpty(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.toLower().startsWith("host:"))
+            request.host = line.mid(5).trimmed();
+    }
+    const qsizetype question = rest.indexOf('?');
+    request.path = question < 0 ? rest : rest.left(question);
+    request.query = question < 0 ? QByteArray() : rest.mid(question + 1);
+    m_requests.append(request);
+
+    const PracticeResponse response = answer(request);
+    switch (response.mode) {
+    case PracticeResponse::Mode::NeverAnswer:
+        return;
+    case PracticeResponse::Mode::CloseAtOnce:
+        socket->abort();
+        return;
+    default:
+        break;
+    }
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason + "\r\n";
+    head += "Content-Type: " + response.contentType + "\r\n";
+    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.location.isEmpty())
+        head += "Location: " + response.location + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    socket->write(head);
+    if (response.mode == PracticeResponse::Mode::ResetMidBody) {
+        socket->write(response.body.left(response.body.size() / 2));
+        socket->flush();
+        socket->abort();
+        return;
+    }
+    socket->write(response.body);
+    socket->disconnectFromHost();
+}
+
+PracticeResponse PracticeServer::answer(const PracticeRequest &request) const
+{
+    for (const auto &[path, handler] : m_exact) {
+        if (request.path == path)
+            return handler(request);
+    }
+    const PracticeHandler *best = nullptr;
+    qsizetype bestLength = -1;
+    for (const auto &[prefix, handler] : m_prefix) {
+        if (request.path.startsWith(prefix) && prefix.size() > bestLength) {
+            best = &handler;
+            bestLength = prefix.size();
+        }
+    }
+    if (best)
+        return (*best)(request);
+    PracticeResponse notFound;
+    notFound.status = 404;
+    notFound.reason = "Not Found";
+    notFound.body = ToEuc(QStringLiteral("<html><body>見つかりません</body></html>"));
+    return notFound;
+}
+
+QByteArray ToEuc(const QString &text)
+{
+    QStringEncoder encoder("EUC-JP");
+    return encoder(text);
+}
+
+QByteArray PracticePdf(const QString &title, int padding)
+{
+    // Plain ASCII text in the page; the title goes in as UTF-16 hex in the Info
+    // dictionary so that any name survives.
+    QByteArray titleHex = "FEFF";
+    for (const QChar c : title)
+        titleHex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    const QByteArray stream = "BT /F1 12 Tf 72 720 Td (Practice document) Tj ET";
+    QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R "
+        "/Resources << /Font << /F1 5 0 R >> >> >>",
+        "<< /Length " + QByteArray::number(stream.size()) + " >>\nstream\n" + stream + "\nendstream",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+        "<< /Title <" + titleHex + "> >>",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    if (padding > 0)
+        pdf += '%' + QByteArray(padding, 'x') + '\n';
+    QList<qsizetype> offsets;
+    for (int i = 0; i < objects.size(); ++i) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1) + " /Root 1 0 R /Info 6 0 R >>\n";
+    pdf += "startxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+    return pdf;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A small HTTP/1.1 server that plays the drug-information service on 127.0.0.1.
+// It also answers requests in absolute form ("GET http://host/path HTTP/1.1"), so a
+// program whose http_proxy points at it reaches it whatever host it asks for.
+struct PracticeRequest {
+    QByteArray method;
+    QByteArray target; // as received: "/path?query" or "http://host/path?query"
+    QByteArray host;   // from the absolute form or the Host header
+    QByteArray path;   // "/path", still percent-encoded
+    QByteArray query;  // after "?", still percent-encoded; empty when none
+    QByteArray url() const { return query.isEmpty() ? path : path + '?' + query; }
+};
+
+struct PracticeResponse {
+    enum class Mode {
+        Normal,       // status line, headers and the whole body
+        ResetMidBody, // headers with the full Content-Length, half the body, then a reset
+        NeverAnswer,  // reads the request and never answers
+        CloseAtOnce,  // closes the connection without answering
+    };
+    int status = 200;
+    QByteArray reason = "OK";
+    QByteArray contentType = "text/html; charset=EUC-JP";
+    QByteArray location; // sent as Location when not empty (redirects)
+    QByteArray body;
+    Mode mode = Mode::Normal;
+};
+
+using PracticeHandler = std::function<PracticeResponse(const PracticeRequest &)>;
+
+class PracticeServer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit PracticeServer(QObject *parent = nullptr);
+    ~PracticeServer() override;
+
+    bool Listen(quint16 port = 0); // 127.0.0.1; 0 takes an ephemeral port
+    quint16 Port() const;
+    QString BaseUrl() const;       // "http://127.0.0.1:<port>"
+
+    // Exact path match (without the query) wins over the longest matching prefix.
+    void Route(const QByteArray &path, PracticeHandler handler);
+    void RoutePrefix(const QByteArray &prefix, PracticeHandler handler);
+
+    QList<PracticeRequest> Requests() const { return m_requests; } // every request, in order
+    void ClearRequests() { m_requests.clear(); }
+
+private:
+    void onConnection();
+    void onReadable(QTcpSocket *socket);
+    PracticeResponse answer(const PracticeRequest &request) const;
+
+    QTcpServer *m_server;
+    QList<std::pair<QByteArray, PracticeHandler>> m_exact;
+    QList<std::pair<QByteArray, PracticeHandler>> m_prefix;
+    QList<PracticeRequest> m_requests;
+};
+
+// Service pages are EUC-JP.
+QByteArray ToEuc(const QString &text);
+
+// A small valid one-page PDF whose text is `title`, padded with `padding` bytes of
+// comment so that documents of different lengths can be told apart.
+QByteArray PracticePdf(const QString &title, int padding = 0);
+
+// Each part of the service registers its own routes.
+void AddFixedRoutes(PracticeServer &server);        // test pages, errors, resets, stalls
+void AddPrescriptionRoutes(PracticeServer &server); // /sorano/PackinsSearch
+void AddPrescriptionDocumentRoutes(PracticeServer &server); // hit pages, foot pages, documents
+void AddOtcRoutes(PracticeServer &server);          // /osearch/PackinsSearch, /downfiles/otc/PDF...
