@@ -36,7 +36,6 @@ int main(int argc, char *argv[])
     writer.setTitle(u"Hibari 使用説明書"_s);
     writer.setCreator(u"Hibari"_s);
     writer.setResolution(300);
-    document.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
     document.print(&writer);
     return 0;
 }
