@@ -1,0 +1,67 @@
+#include "library/DocumentLibrary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qsizetype NameMaxBytes = 255; // longest file name the file systems here accept
+
+bool Present(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink(); // a dangling link still takes the name
+}
+
+QString Quoted(const QString &name) { return u"「"_s + name + u"」"_s; }
+
+} // namespace
+
+QStringList ListDocuments(const QString &folder)
+{
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return {};
+    return dir.entryList({u"*.pdf"_s}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+}
+
+QString DocumentTitle(const QString &fileName) { return fileName.chopped(qMin<qsizetype>(4, fileName.size())); }
+
+QString RenamedFileName(const QString &typed)
+{
+    if (typed.right(4).compare(u".pdf"_s, Qt::CaseInsensitive) == 0)
+        return typed.chopped(4) + u".pdf"_s;
+    return typed + u".pdf"_s;
+}
+
+RenameResult RenameDocument(const QString &folder, const QString &oldName, const QString &newName)
+{
+    if (newName.contains(u'/'))
+        return {false, u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s};
+    if (newName.contains(QChar(0)))
+        return {false, u"ファイル名に使えない文字が含まれています。"_s};
+    if (newName == oldName)
+        return {true, {}};
+    if (QFile::encodeName(newName).size() > NameMaxBytes)
+        return {false, u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s};
+
+    const QString oldPath = folder + u'/' + oldName;
+    const QString newPath = folder + u'/' + newName;
+    QFile file(oldPath);
+    if (file.rename(newPath))
+        return {true, {}};
+
+    // QFile refuses an existing target instead of replacing it; say why in the
+    // user's language.
+    if (!Present(oldPath))
+        return {false, u"変更するファイル"_s + Quoted(oldName)
+                           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s};
+    if (Present(newPath))
+        return {false, u"同じ名前のファイル"_s + Quoted(newName) + u"が既にあります。\n別の名前を指定してください。"_s};
+    if (!QFileInfo(folder).isWritable())
+        return {false, u"このフォルダーのファイル名を変更する権限がありません。"_s};
+    return {false, u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')'};
+}

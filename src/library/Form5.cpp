@@ -1,0 +1,33 @@
+#include "library/Form5.h"
+
+#include "library/DocumentLibrary.h"
+#include "ui_Form5.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+Form5::Form5(AppContext &context, const QString &folder, const QString &fileName, const QString &name,
+             QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Form5>()), m_context(context), m_folder(folder),
+      m_fileName(fileName)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->Label1->setText(fileName);
+    m_ui->Text1->setText(name);
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
+}
+
+Form5::~Form5() = default;
+
+void Form5::Command1_Click()
+{
+    const RenameResult result = RenameDocument(m_folder, m_fileName, RenamedFileName(m_ui->Text1->text()));
+    if (!result.ok) {
+        m_context.desktop.Message(this, result.errorText, u"ファイル名変更エラー"_s, Desktop::Icon::Exclamation);
+        return; // the typed name stays for correcting
+    }
+    accept();
+}
+
+void Form5::Command2_Click() { reject(); }
