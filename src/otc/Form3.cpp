@@ -1,0 +1,217 @@
+#include "otc/Form3.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include "library/MemoCommand.h"
+#include "retrieval/DocumentFile.h"
+#include "retrieval/Fetch.h"
+#include "shell/ParamFile.h"
+#include "ui_Form3.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Fills a drop-down list from its parameter file and returns the query values at
+// the same indexes. A missing or empty file leaves the list empty (its key is then
+// sent with nothing after "="); records past the capacity are not read.
+QStringList LoadChoices(QComboBox *combo, const QString &path, qsizetype capacity)
+{
+    combo->clear();
+    QStringList values;
+    for (const ParamRecord &record : ReadParamFile(path, capacity)) {
+        values.append(record.value);
+        combo->addItem(record.text);
+    }
+    combo->setCurrentIndex(values.isEmpty() ? -1 : 0);
+    return values;
+}
+
+QStringList Items(const QListWidget *list)
+{
+    QStringList items;
+    items.reserve(list->count());
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->item(i)->text());
+    return items;
+}
+
+} // namespace
+
+Form3::Form3(AppContext &context, QWidget *parent)
+    : WorkingWindow(parent), m_ui(std::make_unique<Ui::Form3>()), m_context(context),
+      m_inet(context.state.TransferTimeoutMs)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    for (QPushButton *button : {m_ui->Command5, m_ui->Command6, m_ui->Command8}) {
+        QFont font = button->font();
+        font.setPointSizeF(9.75);
+        button->setFont(font);
+    }
+    m_ui->List2->hide();
+
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &Form3::Command4_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &Form3::Command5_Click);
+    connect(m_ui->Command6, &QPushButton::clicked, this, &Form3::Command6_Click);
+    connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
+    connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form3::List1_Click);
+    connect(m_ui->List1, &QListWidget::itemClicked, this, &Form3::List1_Click);
+    Form_Load();
+}
+
+Form3::~Form3() = default;
+
+void Form3::Form_Load()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + qMax(0, (area.width() - frameGeometry().width()) / 2), 0);
+    }
+    const QString &app = m_context.state.AppPath;
+    DosageFormCodes = LoadChoices(m_ui->Combo3, app + u"/DosageForm.param"_s, 101);
+    OtcEffectCodes = LoadChoices(m_ui->Combo1, app + u"/txtEffect.param"_s, 1001);
+    CountValues = LoadChoices(m_ui->Combo2, app + u"/count.param"_s, 11);
+    m_ui->Label15->setText(u"1"_s);
+}
+
+void Form3::keyPressEvent(QKeyEvent *event)
+{
+    // Enter in a text box or a list presses the default button, as in a dialog.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_ui->Command1->isEnabled()) {
+        m_ui->Command1->click();
+        return;
+    }
+    WorkingWindow::keyPressEvent(event);
+}
+
+QString Form3::CountValue() const
+{
+    return CountValues.value(m_ui->Combo2->currentIndex());
+}
+
+QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
+{
+    OtcConditions conditions;
+    conditions.saleName = m_ui->Text1->text();
+    conditions.makerName = m_ui->Text2->text();
+    conditions.ingredient = m_ui->Text3->text();
+    conditions.ingredientEx = m_ui->Text4->text();
+    conditions.additive = m_ui->Text5->text();
+    conditions.additiveEx = m_ui->Text6->text();
+    conditions.symptom = m_ui->Text7->text();
+    conditions.dosageFormCode = DosageFormCodes.value(m_ui->Combo3->currentIndex());
+    conditions.effectCode = OtcEffectCodes.value(m_ui->Combo1->currentIndex());
+    conditions.countValue = CountValue();
+    return ::ComposeOtcQuery(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
+}
+
+void Form3::Command1_Click() { Page(OtcButton::Search); }
+void Form3::Command2_Click() { Page(OtcButton::Previous); }
+void Form3::Command3_Click() { Page(OtcButton::Next); }
+
+void Form3::Page(OtcButton button)
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    const OtcRequest request = MoveOtcCounters(m_paging, button, OtcPageSize(CountValue()));
+    m_ui->Label15->setText(QString::number(m_paging.CurrentStart));
+    LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search);
+}
+
+void Form3::LoadOtcResults(const QString &url, bool clearSelection)
+{
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    if (!page)
+        return;
+    const OtcRefusal refusal = FindOtcRefusal(*page);
+    if (refusal != OtcRefusal::None) {
+        m_context.desktop.Message(this, OtcRefusalMessage(refusal), OtcInputErrorTitle.toString());
+        return;
+    }
+    m_ui->List1->clear();
+    m_ui->List2->clear();
+    if (clearSelection)
+        m_ui->Text8->clear();
+    const OtcScan scan = ScanOtcResults(*page, [this](const OtcHit &hit) {
+        m_ui->List2->addItem(hit.anchor);
+        m_ui->List1->addItem(hit.display);
+        m_ui->List1->repaint();
+    });
+    m_ui->Command3->setEnabled(scan.hasNext);
+    m_ui->Command2->setEnabled(scan.hasPrevious);
+    if (m_ui->List1->count() == 0)
+        m_context.desktop.Message(this, OtcNoHitsMessage.toString(), OtcInputErrorTitle.toString());
+}
+
+int Form3::SelectedHit() const
+{
+    const QListWidgetItem *item = m_ui->List1->currentItem();
+    return item && item->isSelected() ? m_ui->List1->row(item) : -1;
+}
+
+void Form3::List1_Click()
+{
+    const int row = SelectedHit();
+    if (row >= 0)
+        m_ui->Text8->setText(m_ui->List1->item(row)->text());
+}
+
+void Form3::Command4_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    const int row = SelectedHit();
+    if (row < 0 || row >= m_ui->List2->count()) {
+        m_context.desktop.Message(this, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        return;
+    }
+    const QString link = OtcDocumentLink(m_ui->List2->item(row)->text());
+    const std::optional<QByteArray> document =
+        FetchBytes(m_context, this, m_inet, m_context.state.ServiceBase + link, BodyUse::Document);
+    if (!document)
+        return;
+    const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
+    // Opening an older copy after a failed write would pass it off as the new one.
+    if (!SaveDocument(path, *document)) {
+        m_context.desktop.Message(this, u"文書を保存できませんでした。\r\n"_s + path, u"文書保存エラー"_s,
+                                  Desktop::Icon::Exclamation);
+        return;
+    }
+    m_context.desktop.OpenDocument(this, path);
+}
+
+void Form3::Command5_Click() { close(); }
+
+void Form3::Command6_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    OtcMemoFields fields;
+    fields.saleName = m_ui->Text1->text();
+    fields.makerName = m_ui->Text2->text();
+    fields.dosageFormText = m_ui->Combo3->currentText();
+    fields.ingredient = m_ui->Text3->text();
+    fields.ingredientEx = m_ui->Text4->text();
+    fields.additive = m_ui->Text5->text();
+    fields.additiveEx = m_ui->Text6->text();
+    fields.effectText = m_ui->Combo1->currentText();
+    fields.symptom = m_ui->Text7->text();
+    RunMemo(m_context, this, windowTitle(), OtcMemoLines(fields, Items(m_ui->List1)), m_ui->List1->count() == 0);
+}
+
+void Form3::Command8_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    RunCopy(m_context, Items(m_ui->List1));
+}

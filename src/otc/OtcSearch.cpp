@@ -1,0 +1,211 @@
+#include "otc/OtcSearch.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "retrieval/ESConv.h"
+#include "retrieval/Module1.h"
+#include "shell/Library.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr QStringView StartMarker = u"<a href=\"/downfiles/otc/PDF";
+constexpr QStringView AnchorEnd = u"</a>";
+constexpr QStringView FontStart = u"<font size=";
+constexpr QStringView FontEnd = u"</font>";
+// The service writes its maker element as <font size="-1">: the text is taken to
+// begin that many characters after the tag's "<".
+constexpr qsizetype FontTagLength = 16;
+
+constexpr int CounterMax = std::numeric_limits<qint16>::max();
+
+qsizetype find(QStringView text, QStringView what, qsizetype from)
+{
+    return text.indexOf(what, from, Qt::CaseInsensitive);
+}
+
+qint16 counter(int value)
+{
+    return qint16(std::clamp(value, 1, CounterMax));
+}
+
+// The first occurrence of a marker at or after a position that only ever grows:
+// an earlier answer is reused while it still lies ahead, so every part of the page
+// is searched at most once however many hits share one far-off element.
+class ForwardFinder {
+public:
+    ForwardFinder(QStringView page, QStringView what) : m_page(page), m_what(what) {}
+
+    qsizetype at(qsizetype from)
+    {
+        if (!m_searched || (m_found >= 0 && m_found < from)) {
+            m_found = find(m_page, m_what, from);
+            m_searched = true;
+        }
+        return m_found;
+    }
+
+private:
+    QStringView m_page;
+    QStringView m_what;
+    bool m_searched = false;
+    qsizetype m_found = -1;
+};
+
+} // namespace
+
+QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &c, qint16 start,
+                        bool withCount)
+{
+    QString url = serviceBase + u"/osearch/PackinsSearch"_s;
+    url += u"?txtSaleName="_s + EncodeQuery(tables, c.saleName);
+    url += u"&cboDosageForm="_s + c.dosageFormCode;
+    url += u"&txtComName="_s + EncodeQuery(tables, c.makerName);
+    url += u"&txtIngredient="_s + EncodeQuery(tables, c.ingredient);
+    url += u"&txtIngredient_Ex="_s + EncodeQuery(tables, c.ingredientEx);
+    url += u"&txtAdditive="_s + EncodeQuery(tables, c.additive);
+    url += u"&txtAdditive_Ex="_s + EncodeQuery(tables, c.additiveEx);
+    url += u"&cboEffect="_s + c.effectCode;
+    url += u"&txtEffect="_s + EncodeQuery(tables, c.symptom);
+    // The service's own button label 検索実行, already in its percent form.
+    url += u"&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4"_s;
+    url += u"&cboDisCnt="_s + c.countValue;
+    if (withCount)
+        url += u"&count="_s + c.countValue;
+    url += u"&start="_s + QString::number(start);
+    return url;
+}
+
+int OtcPageSize(QStringView countValue)
+{
+    qsizetype i = 0;
+    while (i < countValue.size() && (countValue[i] == u' ' || countValue[i] == u'\t'))
+        ++i;
+    int size = 0;
+    for (; i < countValue.size() && countValue[i] >= u'0' && countValue[i] <= u'9'; ++i)
+        size = std::min(size * 10 + (countValue[i].unicode() - u'0'), CounterMax);
+    return size;
+}
+
+OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize)
+{
+    const int p = std::clamp(pageSize, 0, CounterMax);
+    switch (button) {
+    case OtcButton::Search:
+        paging.CurrentStart = 1;
+        paging.NextStart = counter(1 + p);
+        return {paging.CurrentStart, false};
+    case OtcButton::Previous:
+        paging.CurrentStart = counter(paging.CurrentStart - p);
+        paging.NextStart = counter(paging.CurrentStart + p);
+        return {paging.CurrentStart, true};
+    case OtcButton::Next:
+        paging.CurrentStart = counter(paging.NextStart);
+        paging.NextStart = counter(paging.NextStart + p);
+        return {paging.CurrentStart, false};
+    }
+    return {paging.CurrentStart, false};
+}
+
+OtcRefusal FindOtcRefusal(QStringView page)
+{
+    if (find(page, u"入力された条件が正しくありません。", 0) >= 0)
+        return OtcRefusal::BadConditions;
+    if (find(page, u"検索結果の上限は1000件です。", 0) >= 0)
+        return OtcRefusal::TooManyHits;
+    return OtcRefusal::None;
+}
+
+QString OtcRefusalMessage(OtcRefusal refusal)
+{
+    switch (refusal) {
+    case OtcRefusal::None:
+        break;
+    case OtcRefusal::BadConditions:
+        return u"入力された条件が正しくありません。"_s;
+    case OtcRefusal::TooManyHits:
+        return u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s;
+    }
+    return {};
+}
+
+OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &)> &onHit)
+{
+    OtcScan scan;
+    ForwardFinder fonts(page, FontStart);
+    ForwardFinder fontEnds(page, FontEnd);
+    qsizetype front = 0; // where the unread rest of the page begins
+    for (;;) {
+        const qsizetype a = find(page, StartMarker, front);
+        if (a < 0)
+            break;
+        const qsizetype e = find(page, AnchorEnd, a);
+        if (e < 0)
+            break; // an anchor that never closes: nothing after it is read as a hit
+        const QStringView anchor = page.mid(a, e + AnchorEnd.size() - a);
+        // An anchor wrapping a font element is one of the page's decorations, not a hit.
+        if (find(anchor, FontStart, 0) < 0) {
+            const qsizetype innerStart = anchor.indexOf(u'>') + 1;
+            const qsizetype innerEnd = anchor.size() - AnchorEnd.size();
+            const QString name = innerStart < innerEnd ? StripTags(anchor.mid(innerStart, innerEnd - innerStart).toString())
+                                                       : QString();
+            QStringView maker;
+            const qsizetype f = fonts.at(e);
+            if (f >= 0) {
+                const qsizetype g = fontEnds.at(f);
+                if (g >= f + FontTagLength)
+                    maker = page.mid(f + FontTagLength, g - f - FontTagLength);
+            }
+            OtcHit hit{anchor.toString(), name + maker};
+            if (onHit)
+                onHit(hit);
+            scan.hits.append(std::move(hit));
+        }
+        front = e;
+    }
+    const QStringView tail = page.mid(front);
+    scan.hasNext = find(tail, u"次へ", 0) >= 0;
+    scan.hasPrevious = find(tail, u"前へ", 0) >= 0;
+    return scan;
+}
+
+QString OtcDocumentLink(QStringView anchor)
+{
+    const qsizetype p = find(anchor, u"<A href=", 0);
+    if (p < 0)
+        return {};
+    const qsizetype begin = p + 9; // behind the quote that opens the value
+    qsizetype q = anchor.indexOf(u'"', std::min(p + 15, anchor.size()));
+    if (q < 0) {
+        // No closing quote: the value ends with the opening tag.
+        q = anchor.indexOf(u'>', std::min(begin, anchor.size()));
+        if (q < 0)
+            q = anchor.size();
+    }
+    return begin < q ? anchor.mid(begin, q - begin).toString() : QString();
+}
+
+QString OtcDocumentPath(const QString &documentsPath, const QString &selectedText)
+{
+    return documentsPath + Library::Otc() + u'/' + SafeFileName(selectedText) + u".pdf"_s;
+}
+
+QStringList OtcMemoLines(const OtcMemoFields &f, const QStringList &hits)
+{
+    QStringList lines = {
+        u"販売名："_s + f.saleName,
+        u"メーカー名（製造販売会社、販売会社）："_s + f.makerName,
+        u"剤形："_s + f.dosageFormText,
+        u"成分名："_s + f.ingredient + u"を含む"_s,
+        u"成分名："_s + f.ingredientEx + u"を除く"_s,
+        u"添加物名："_s + f.additive + u"を含む"_s,
+        u"添加物名："_s + f.additiveEx + u"を除く"_s,
+        u"薬効分類："_s + f.effectText,
+        u"適応症、症状（効能・効果）："_s + f.symptom,
+        u" "_s,
+    };
+    lines += hits;
+    return lines;
+}

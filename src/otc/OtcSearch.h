@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+class EucTable;
+
+// The search conditions of the OTC window as they stand when a button is pressed:
+// the seven free texts (still unencoded) and the query values of the three lists.
+struct OtcConditions {
+    QString saleName;       // Text1
+    QString makerName;      // Text2
+    QString ingredient;     // Text3
+    QString ingredientEx;   // Text4
+    QString additive;       // Text5
+    QString additiveEx;     // Text6
+    QString symptom;        // Text7
+    QString dosageFormCode; // DosageFormCodes of Combo3's item
+    QString effectCode;     // OtcEffectCodes of Combo1's item
+    QString countValue;     // CountValues of Combo2's item
+};
+
+// The search URL. Every key is always sent; free texts go through EncodeQuery, list
+// values as they stand in the parameter files. "&count=" only when withCount is set.
+QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &conditions,
+                        qint16 start, bool withCount);
+
+// The page size of a "count.param" value: its leading decimal digits (leading blanks
+// skipped), 0 when it starts with none; capped at the counters' range.
+int OtcPageSize(QStringView countValue);
+
+// The two start counters of the window. Both stay within 1..32767 once a button was
+// pressed: the service caps a result at 1000 hits, so the cap only matters for
+// odd page sizes, where it keeps a press from wrapping to a negative rank.
+struct OtcPaging {
+    qint16 CurrentStart = 0;
+    qint16 NextStart = 0;
+};
+
+enum class OtcButton { Search, Previous, Next };
+
+struct OtcRequest {
+    qint16 start;   // "&start="
+    bool withCount; // "&count=" is sent
+};
+
+// Moves the counters for one press, before the request goes out.
+OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize);
+
+// The service's two refusals; the first wins when a page holds both.
+enum class OtcRefusal { None, BadConditions, TooManyHits };
+OtcRefusal FindOtcRefusal(QStringView page);
+QString OtcRefusalMessage(OtcRefusal refusal); // empty for None
+
+inline constexpr QStringView OtcNoHitsMessage = u"該当するデータはありません。";
+inline constexpr QStringView OtcInputErrorTitle = u"入力エラー";
+
+struct OtcHit {
+    QString anchor;  // the anchor element as in the page, "<a href=" through "</a>"
+    QString display; // the bare name followed by the maker text
+};
+
+struct OtcScan {
+    QList<OtcHit> hits;
+    bool hasPrevious = false; // the tail after the last anchor names "前へ"
+    bool hasNext = false;     // ... "次へ"
+};
+
+// Reads the hits of a result page in order; onHit (when given) sees each one as it
+// is found. Linear in the page length.
+OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &)> &onHit = {});
+
+// The document path inside a stored anchor element ("/downfiles/otc/PDF/..."); empty
+// when the element holds no "<a href=".
+QString OtcDocumentLink(QStringView anchor);
+
+// Where the document of a hit is saved: the "［一般用］" folder under the name shown
+// in Text8, made safe for the file system.
+QString OtcDocumentPath(const QString &documentsPath, const QString &selectedText);
+
+// What the memo of the window shows of the conditions: the texts as shown, the
+// lists by their visible item texts.
+struct OtcMemoFields {
+    QString saleName, makerName, dosageFormText, ingredient, ingredientEx, additive, additiveEx, effectText, symptom;
+};
+
+// Nine condition lines, a line holding one space, then every hit text.
+QStringList OtcMemoLines(const OtcMemoFields &fields, const QStringList &hits);
