@@ -1,0 +1,307 @@
+#include "prescription/Form1.h"
+
+#include <QElapsedTimer>
+
+#include "library/MemoCommand.h"
+#include "prescription/PrescriptionDocuments.h"
+#include "retrieval/Fetch.h"
+#include "shell/ParamFile.h"
+#include "ui_Form1.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qsizetype EffectCapacity = 301;
+constexpr qsizetype ItemCapacity = 101;
+constexpr qsizetype CountCapacity = 11;
+
+// While a long page is read, the list and the count are repainted this often, so the
+// user sees them grow without the painting costing more than the reading.
+constexpr qint64 RepaintIntervalMs = 40;
+
+const QString InputError = u"入力エラー"_s;
+
+QStringList values(const QList<ParamRecord> &records)
+{
+    QStringList list;
+    for (const ParamRecord &record : records)
+        list.append(record.value);
+    return list;
+}
+
+QStringList texts(const QList<ParamRecord> &records)
+{
+    QStringList list;
+    for (const ParamRecord &record : records)
+        list.append(record.text);
+    return list;
+}
+
+QStringList itemsOf(const QListWidget &list)
+{
+    QStringList items;
+    items.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i)
+        items.append(list.item(i)->text());
+    return items;
+}
+
+} // namespace
+
+Form1::Form1(AppContext &context, QWidget *parent)
+    : WorkingWindow(parent), m_ui(std::make_unique<Ui::Form1>()), m_context(context),
+      m_inet(context.state.TransferTimeoutMs)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_ui->Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(m_ui->Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(m_ui->Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(m_ui->Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(m_ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(m_ui->List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    move(x(), 0);
+    const QString folder = m_context.state.AppPath + u'/';
+
+    const QList<ParamRecord> effects = ReadParamFile(folder + u"effect.param"_s, EffectCapacity);
+    m_effectCodes = values(effects);
+    m_ui->Combo1->clear();
+    m_ui->Combo1->addItems(texts(effects));
+    m_ui->Combo1->setCurrentIndex(0);
+
+    const QList<ParamRecord> items = ReadParamFile(folder + u"item.param"_s, ItemCapacity);
+    m_itemCodes = values(items);
+    m_ui->Combo2->clear();
+    m_ui->Combo2->addItems(texts(items));
+    for (QComboBox *combo : {m_ui->Combo3, m_ui->Combo4}) {
+        combo->clear();
+        combo->addItem(QString());
+        combo->addItems(texts(items));
+    }
+    for (QComboBox *combo : {m_ui->Combo2, m_ui->Combo3, m_ui->Combo4})
+        combo->setCurrentIndex(0);
+
+    for (QComboBox *combo : {m_ui->Combo5, m_ui->Combo6, m_ui->Combo7}) {
+        combo->clear();
+        combo->addItems({u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s});
+        combo->setCurrentIndex(0);
+    }
+
+    const QList<ParamRecord> counts = ReadParamFile(folder + u"count.param"_s, CountCapacity);
+    m_countValues = values(counts);
+    m_ui->Combo8->clear();
+    m_ui->Combo8->addItems(texts(counts));
+    m_ui->Combo8->setCurrentIndex(0);
+}
+
+PrescriptionForm Form1::FormValues() const
+{
+    PrescriptionForm form;
+    form.name = m_ui->Text1->text();
+    form.keyword1 = m_ui->Text2->text();
+    form.keyword2 = m_ui->Text3->text();
+    form.keyword3 = m_ui->Text4->text();
+    form.effectLine = m_ui->Combo1->currentIndex();
+    form.item1Line = m_ui->Combo2->currentIndex();
+    form.item2Line = m_ui->Combo3->currentIndex();
+    form.item3Line = m_ui->Combo4->currentIndex();
+    form.rule1Line = m_ui->Combo5->currentIndex();
+    form.rule2Line = m_ui->Combo6->currentIndex();
+    form.rule3Line = m_ui->Combo7->currentIndex();
+    form.countLine = m_ui->Combo8->currentIndex();
+    form.warn = m_ui->Check1->isChecked();
+    form.contraindication = m_ui->Check2->isChecked();
+    form.interaction = m_ui->Check3->isChecked();
+    form.cautious = m_ui->Check4->isChecked();
+    form.effectCodes = m_effectCodes;
+    form.itemCodes = m_itemCodes;
+    form.countValues = m_countValues;
+    return form;
+}
+
+int Form1::PageSize() const
+{
+    const int line = m_ui->Combo8->currentIndex();
+    return line >= 0 && line < m_countValues.size() ? LeadingNumber(m_countValues[line]) : 0;
+}
+
+void Form1::Command1_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    RequestPage(NewSearchStep(PageSize()));
+}
+
+void Form1::Command3_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    RequestPage(PreviousPageStep(m_position, PageSize()));
+}
+
+void Form1::Command4_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    RequestPage(NextPageStep(m_position, PageSize()));
+}
+
+// The position moves before the fetch and stays moved when it fails: the labels
+// always tell which page was asked for last.
+void Form1::RequestPage(const PagingStep &step)
+{
+    const PrescriptionForm form = FormValues();
+    const EncodedTerms terms = EncodeTerms(m_context.state.Tables, form);
+    m_ui->dragname->setText(terms.dragname);
+    m_ui->keyword1->setText(terms.keyword1);
+    m_ui->keyword2->setText(terms.keyword2);
+    m_ui->keyword3->setText(terms.keyword3);
+    const QString url = PrescriptionSearchUrl(m_context.state.ServiceBase, form, terms, step.start);
+
+    m_position = step.position;
+    m_ui->TestLabel3->setText(step.start);
+    m_ui->TestLabel->setText(QString::number(m_position.NextStart));
+    m_ui->TestLabel2->setText(m_position.CurrentStart);
+
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    if (!page)
+        return;
+    ReadPage(*page);
+}
+
+void Form1::ReadPage(const QString &page)
+{
+    if (const std::optional<QString> refusal = ResultPageRefusal(page)) {
+        m_context.desktop.Message(this, *refusal, InputError);
+        return;
+    }
+
+    QListWidget &names = *m_ui->List1;
+    QListWidget &rows = *m_ui->List2;
+    {
+        const QSignalBlocker blocker(names);
+        m_ui->Text5->clear();
+        m_ui->Text6->clear();
+        m_ui->Label8->setText(HitCountText(0));
+        names.clear();
+        rows.clear();
+    }
+
+    QStringList pendingNames, pendingRows;
+    auto flush = [&] {
+        const QSignalBlocker blocker(names);
+        names.addItems(pendingNames);
+        rows.addItems(pendingRows);
+        pendingNames.clear();
+        pendingRows.clear();
+        names.setCurrentRow(-1);
+        m_ui->Label8->setText(HitCountText(names.count()));
+        names.repaint();
+        m_ui->Label8->repaint();
+    };
+
+    ResultScanner scanner(page);
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    while (std::optional<ResultHit> hit = scanner.Next()) {
+        pendingNames.append(std::move(hit->name));
+        pendingRows.append(std::move(hit->row));
+        if (sinceRepaint.elapsed() >= RepaintIntervalMs) {
+            flush();
+            sinceRepaint.restart();
+        }
+    }
+    flush();
+
+    m_ui->Command4->setEnabled(scanner.HasNextLink());
+    m_ui->Command3->setEnabled(scanner.HasPreviousLink());
+    if (names.count() == 0)
+        m_context.desktop.Message(this, NoDataMessage.toString(), InputError);
+}
+
+QString Form1::RowAt(int index) const
+{
+    const QListWidgetItem *item = m_ui->List2->item(index);
+    return item ? item->text() : QString();
+}
+
+void Form1::List1_Click()
+{
+    const int index = m_ui->List1->currentRow();
+    if (index < 0)
+        return;
+    m_ui->Text6->setText(HitDescription(RowAt(index)));
+    m_ui->Text5->setText(m_ui->List1->item(index)->text());
+}
+
+void Form1::Command2_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    const int index = m_ui->List1->currentRow();
+    ShowPrescriptionDocuments(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
+}
+
+void Form1::Command6_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    const int index = m_ui->List1->currentRow();
+    ShowRevisionHistory(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
+}
+
+void Form1::Command5_Click() { close(); }
+
+void Form1::Command7_Click()
+{
+    RunCopy(m_context, HitCopyLines(itemsOf(*m_ui->List1), itemsOf(*m_ui->List2)));
+}
+
+void Form1::Command8_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    SearchConditions conditions;
+    conditions.nameCaption = m_ui->Label11->text();
+    conditions.name = m_ui->Text1->text();
+    conditions.effectCaption = m_ui->Label5->text();
+    conditions.effect = m_ui->Combo1->currentText();
+    conditions.item1Caption = m_ui->Label6->text();
+    conditions.item1 = m_ui->Combo2->currentText();
+    conditions.keyword1 = m_ui->Text2->text();
+    conditions.rule1 = m_ui->Combo5->currentText();
+    conditions.item2Caption = m_ui->Label4->text();
+    conditions.item2 = m_ui->Combo3->currentText();
+    conditions.keyword2 = m_ui->Text3->text();
+    conditions.rule2 = m_ui->Combo6->currentText();
+    conditions.item3Caption = m_ui->Label7->text();
+    conditions.item3 = m_ui->Combo4->currentText();
+    conditions.keyword3 = m_ui->Text4->text();
+    conditions.rule3 = m_ui->Combo7->currentText();
+    conditions.filterCaption = m_ui->Label12->text();
+    for (const QCheckBox *box : {m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4}) {
+        if (box->isChecked())
+            conditions.tickedFilters.append(box->text());
+    }
+    const QStringList names = itemsOf(*m_ui->List1);
+    RunMemo(m_context, this, windowTitle(), SearchMemoLines(conditions, names, itemsOf(*m_ui->List2)),
+            names.isEmpty());
+}

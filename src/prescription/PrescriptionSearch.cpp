@@ -1,0 +1,245 @@
+#include "prescription/PrescriptionSearch.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "retrieval/ESConv.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString entry(const QStringList &table, int index)
+{
+    return index >= 0 && index < table.size() ? table[index] : QString();
+}
+
+QStringView ruleValue(int line)
+{
+    switch (line) {
+    case 0: return u"and";
+    case 1: return u"not";
+    case 2: return u"or";
+    default: return {};
+    }
+}
+
+// The second and third item lists start with a blank line that names no item.
+QString optionalItem(const QStringList &itemCodes, int line)
+{
+    return line > 0 ? entry(itemCodes, line - 1) : QString();
+}
+
+// The service's position is a 16-bit number; a sum past its range stays at the
+// edge instead of wrapping round to a negative start.
+qint16 toPosition(qint64 value)
+{
+    return qint16(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
+}
+
+qsizetype findIn(QStringView text, QStringView what, qsizetype from = 0)
+{
+    return text.indexOf(what, from, Qt::CaseInsensitive);
+}
+
+constexpr QStringView RowStart = u"<TR>";
+constexpr QStringView RowEnd = u"</TR>";
+constexpr QStringView LinkMarker = u"target=\"_new\">";
+constexpr QStringView LinkEnd = u"</A>";
+
+constexpr QStringView Refused = u"入力された条件が正しくありません。";
+constexpr QStringView TooMany = u"検索結果の上限は1000件です。";
+
+QString nameOf(QStringView row)
+{
+    const qsizetype marker = findIn(row, LinkMarker);
+    if (marker < 0)
+        return {};
+    const qsizetype p = marker + LinkMarker.size();
+    const qsizetype q = findIn(row, LinkEnd);
+    if (q < p)
+        return {};
+    return row.mid(p, q - p).toString();
+}
+
+} // namespace
+
+EncodedTerms EncodeTerms(const EucTable &table, const PrescriptionForm &form)
+{
+    return {EncodeQuery(table, form.name), EncodeQuery(table, form.keyword1), EncodeQuery(table, form.keyword2),
+            EncodeQuery(table, form.keyword3)};
+}
+
+QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm &form, const EncodedTerms &terms,
+                              const QString &start)
+{
+    QString url = serviceBase + u"/sorano/PackinsSearch"_s;
+    url += u"?dragname="_s + terms.dragname;
+    url += u"&effect="_s + entry(form.effectCodes, form.effectLine);
+    url += u"&item1="_s + entry(form.itemCodes, form.item1Line);
+    url += u"&keyword1="_s + terms.keyword1;
+    if (!ruleValue(form.rule1Line).isEmpty())
+        url += u"&type1="_s + ruleValue(form.rule1Line);
+    url += u"&item2="_s + optionalItem(form.itemCodes, form.item2Line);
+    url += u"&keyword2="_s + terms.keyword2;
+    if (!ruleValue(form.rule2Line).isEmpty())
+        url += u"&type2="_s + ruleValue(form.rule2Line);
+    url += u"&item3="_s + optionalItem(form.itemCodes, form.item3Line);
+    url += u"&keyword3="_s + terms.keyword3;
+    if (!ruleValue(form.rule3Line).isEmpty())
+        url += u"&type3="_s + ruleValue(form.rule3Line);
+    if (form.warn)
+        url += u"&is_warn=1"_s;
+    if (form.contraindication)
+        url += u"&is_contraindication=1"_s;
+    if (form.interaction)
+        url += u"&is_interaction=1"_s;
+    if (form.cautious)
+        url += u"&is_cautious=1"_s;
+    url += u"&count="_s + entry(form.countValues, form.countLine);
+    url += u"&start="_s + start;
+    return url;
+}
+
+int LeadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = qMin<qint64>(value * 10 + (text[i].unicode() - u'0'), std::numeric_limits<int>::max());
+    return int(negative ? -value : value);
+}
+
+PagingStep NewSearchStep(int pageSize)
+{
+    PagingStep step;
+    step.start = u"1"_s;
+    step.position.NextStart = toPosition(qint64(pageSize) + 1);
+    step.position.CurrentStart = u"1"_s;
+    return step;
+}
+
+PagingStep NextPageStep(const PagingPosition &position, int pageSize)
+{
+    PagingStep step;
+    step.position.CurrentStart = QString::number(position.NextStart);
+    step.start = step.position.CurrentStart;
+    step.position.NextStart = toPosition(qint64(position.NextStart) + pageSize);
+    return step;
+}
+
+PagingStep PreviousPageStep(const PagingPosition &position, int pageSize)
+{
+    qint64 current = qint64(LeadingNumber(position.CurrentStart)) - pageSize;
+    if (current < 1)
+        current = 1;
+    PagingStep step;
+    step.position.CurrentStart = QString::number(current);
+    step.start = step.position.CurrentStart;
+    step.position.NextStart = toPosition(current + pageSize);
+    return step;
+}
+
+std::optional<QString> ResultPageRefusal(QStringView page)
+{
+    if (findIn(page, Refused) >= 0)
+        return Refused.toString();
+    if (findIn(page, TooMany) >= 0)
+        return TooMany + u"\r\n条件を追加して絞込みを行なってください。"_s;
+    return std::nullopt;
+}
+
+ResultScanner::ResultScanner(QStringView page) : m_page(page) {}
+
+std::optional<ResultHit> ResultScanner::Next()
+{
+    if (m_done)
+        return std::nullopt;
+    const qsizetype pos = findIn(m_page, RowStart, m_rest);
+    if (pos < 0) {
+        m_done = true;
+        return std::nullopt;
+    }
+    const qsizetype firstEnd = findIn(m_page, RowEnd, pos);
+    const qsizetype secondEnd = firstEnd < 0 ? -1 : findIn(m_page, RowEnd, firstEnd + 1);
+    if (secondEnd < 0) {
+        // An unfinished block: kept (so both lists stay aligned) with no name, and
+        // the scan ends here; its text is also what the paging links are read from.
+        m_rest = pos;
+        m_done = true;
+        return ResultHit{QString(), m_page.mid(pos).toString()};
+    }
+    const QStringView row = m_page.mid(pos, secondEnd - pos + RowEnd.size());
+    // The next search starts at the row's closing "</TR>", which holds no "<TR>".
+    m_rest = secondEnd;
+    return ResultHit{nameOf(row), row.toString()};
+}
+
+bool ResultScanner::HasNextLink() const { return Tail().contains(u"次へ"); }
+bool ResultScanner::HasPreviousLink() const { return Tail().contains(u"前へ"); }
+
+ResultPage ReadResultPage(QStringView page)
+{
+    ResultPage result;
+    ResultScanner scanner(page);
+    while (auto hit = scanner.Next()) {
+        result.names.append(hit->name);
+        result.rows.append(hit->row);
+    }
+    result.next = scanner.HasNextLink();
+    result.previous = scanner.HasPreviousLink();
+    return result;
+}
+
+QString HitCountText(qsizetype count)
+{
+    return count == 0 ? u"0件"_s : u" "_s + QString::number(count) + u"件"_s;
+}
+
+QString HitDescription(QStringView row)
+{
+    const qsizetype a = findIn(row, u"<DD>");
+    if (a < 0)
+        return {};
+    const qsizetype b = row.indexOf(u'\r', a);
+    if (b < 0)
+        return {};
+    return row.mid(a + 4, b - a - 4).toString();
+}
+
+QStringList HitCopyLines(const QStringList &names, const QStringList &rows)
+{
+    QStringList lines;
+    lines.reserve(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        lines.append(names[i] + u'\t' + HitDescription(i < rows.size() ? QStringView(rows[i]) : QStringView()));
+    return lines;
+}
+
+QStringList SearchMemoLines(const SearchConditions &c, const QStringList &names, const QStringList &rows)
+{
+    constexpr QStringView colon = u"：";
+    QStringList lines = {
+        c.nameCaption + colon + c.name,
+        c.effectCaption + colon + c.effect,
+        c.item1Caption + colon + c.item1,
+        u'\t' + c.keyword1 + c.rule1,
+        c.item2Caption + colon + c.item2,
+        u'\t' + c.keyword2 + c.rule2,
+        c.item3Caption + colon + c.item3,
+        u'\t' + c.keyword3 + c.rule3,
+        c.filterCaption,
+    };
+    for (const QString &filter : c.tickedFilters)
+        lines.append(u'\t' + filter);
+    lines.append(u"\t"_s);
+    lines += HitCopyLines(names, rows);
+    return lines;
+}
