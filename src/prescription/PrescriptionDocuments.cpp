@@ -1,5 +1,103 @@
 #include "prescription/PrescriptionDocuments.h"
 
-// Placeholder until the documents are in.
-void ShowPrescriptionDocuments(AppContext &, QWidget *, Inet1 &, int, const QString &, const QString &) {}
-void ShowRevisionHistory(AppContext &, QWidget *, Inet1 &, int, const QString &, const QString &) {}
+#include <optional>
+
+#include "prescription/Form2.h"
+#include "prescription/Form6.h"
+#include "prescription/FootPage.h"
+#include "retrieval/DocumentFile.h"
+#include "retrieval/Fetch.h"
+#include "shell/AppContext.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void NoDocuments(AppContext &context, QWidget *owner)
+{
+    context.desktop.Message(owner, u"指定の医薬品には説明文書がありません"_s, u"文書情報無し"_s);
+}
+
+// The selected hit's page, then its foot page. Nothing when the command ends here:
+// its message has been shown.
+std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
+                                    const QString &hitRow)
+{
+    if (selectedIndex < 0) {
+        context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        return std::nullopt;
+    }
+    const auto hitAddress = HitPageAddress(context.state.ServiceBase, hitRow);
+    if (!hitAddress) {
+        NoDocuments(context, owner);
+        return std::nullopt;
+    }
+    const auto hitPage = FetchPage(context, owner, inet, *hitAddress);
+    if (!hitPage)
+        return std::nullopt;
+    const auto footAddress = FootPageAddress(*hitAddress, *hitPage);
+    if (!footAddress) {
+        NoDocuments(context, owner);
+        return std::nullopt;
+    }
+    return FetchPage(context, owner, inet, *footAddress, Yield::No);
+}
+
+} // namespace
+
+void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
+                               const QString &hitRow, const QString &drugName)
+{
+    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow);
+    if (!footPage)
+        return;
+    ProgramState &state = context.state;
+    const FootDocuments documents = ScanFootPage(state.ServiceBase, *footPage);
+    state.ManualMarks = QList<bool>(documents.manuals.size(), false);
+
+    QList<DocumentDownload> plan;
+    switch (ChooseDocuments(documents)) {
+    case DocumentChoice::None:
+        NoDocuments(context, owner);
+        return;
+    case DocumentChoice::Single:
+        plan = DownloadPlan(documents, state.DocumentsPath, drugName, true, true, {});
+        break;
+    case DocumentChoice::Dialog: {
+        QStringList titles;
+        for (const ManualLink &manual : documents.manuals)
+            titles.append(manual.title);
+        Form2 dialog(context, owner);
+        dialog.Prepare(documents.hasInsert(), documents.hasGuide(), titles);
+        dialog.exec();
+        plan = DownloadPlan(documents, state.DocumentsPath, drugName, state.FetchInsert, state.FetchGuide,
+                            state.ManualMarks);
+        break;
+    }
+    }
+
+    for (const DocumentDownload &download : plan) {
+        const auto bytes = FetchBytes(context, owner, inet, download.address, BodyUse::Document);
+        if (!bytes)
+            return; // the first failed transfer ends the command; what was saved stays
+        // A failed write keeps any earlier copy; the viewer is asked to open the path all the same.
+        SaveDocument(download.path, *bytes);
+        context.desktop.OpenDocument(owner, download.path);
+    }
+}
+
+void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex, const QString &hitRow,
+                         const QString &drugName)
+{
+    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow);
+    if (!footPage)
+        return;
+    const QStringList entries = HistoryEntries(*footPage);
+    if (entries.isEmpty()) {
+        context.desktop.Message(owner, u"改訂指示反映履歴はありません"_s, u"データなし"_s, Desktop::Icon::Exclamation);
+        return;
+    }
+    Form6 window(context, owner);
+    window.Fill(drugName, entries);
+    window.exec();
+}

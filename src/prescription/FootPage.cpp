@@ -1,0 +1,154 @@
+#include "prescription/FootPage.h"
+
+#include "retrieval/Module1.h"
+#include "shell/Library.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The text from `from` up to the next double quote, or nothing when no quote follows.
+std::optional<QString> UpToQuote(const QString &text, qsizetype from)
+{
+    const qsizetype quote = text.indexOf(u'"', from);
+    if (quote < 0)
+        return std::nullopt;
+    return text.mid(from, quote - from);
+}
+
+QString PdfName(const QString &name) { return SafeFileName(name) + u".pdf"_s; }
+
+} // namespace
+
+std::optional<QString> HitPageAddress(const QString &serviceBase, const QString &hitRow)
+{
+    const qsizetype link = Find(hitRow, u"<A href=");
+    if (link < 0)
+        return std::nullopt;
+    // The path starts past the attribute's opening quote; its closing quote is looked
+    // for a few characters on, as the service's paths are never that short.
+    const qsizetype quote = hitRow.indexOf(u'"', link + 15);
+    if (quote < 0)
+        return std::nullopt;
+    return serviceBase + hitRow.mid(link + 9, quote - (link + 9));
+}
+
+std::optional<QString> FootPageAddress(const QString &hitAddress, const QString &hitPage)
+{
+    static const QString marker = u"<frame name=\"foot\" src=\""_s;
+    const qsizetype frame = Find(hitPage, marker);
+    if (frame < 0)
+        return std::nullopt;
+    const qsizetype start = frame + marker.size() + 1;
+    const qsizetype end = Find(hitPage, u"\">", start);
+    if (end < 0)
+        return std::nullopt;
+    return hitAddress + hitPage.mid(start, end - start);
+}
+
+FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage)
+{
+    FootDocuments documents;
+    const auto single = [&](QStringView marker) -> QString {
+        const qsizetype at = Find(footPage, marker);
+        if (at < 0)
+            return {};
+        const auto path = UpToQuote(footPage, at);
+        return path ? serviceBase + *path : QString();
+    };
+    documents.insertAddress = single(u"/downfiles/ph/PDF/");
+    documents.guideAddress = single(u"/downfiles/ph/GUI/");
+
+    const QString marker = serviceBase + u"/juutoku/file"_s;
+    qsizetype at = Find(footPage, marker);
+    while (at >= 0) {
+        const qsizetype quote = footPage.indexOf(u'"', at);
+        if (quote < 0)
+            break;
+        const qsizetype close = Find(footPage, u"</a>", quote);
+        if (close < 0)
+            break;
+        // The title starts past the quote and the ">" that ends the start tag.
+        const qsizetype titleStart = qMin(quote + 2, close);
+        documents.manuals.append({footPage.mid(titleStart, close - titleStart), footPage.mid(at, quote - at)});
+        at = Find(footPage, marker, quote);
+    }
+    return documents;
+}
+
+DocumentChoice ChooseDocuments(const FootDocuments &documents)
+{
+    if (!documents.manuals.isEmpty())
+        return DocumentChoice::Dialog;
+    if (documents.hasInsert() && documents.hasGuide())
+        return DocumentChoice::Dialog;
+    if (documents.hasInsert() || documents.hasGuide())
+        return DocumentChoice::Single;
+    return DocumentChoice::None;
+}
+
+QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
+                                     const QString &drugName, bool fetchInsert, bool fetchGuide,
+                                     const QList<bool> &manualMarks)
+{
+    QList<DocumentDownload> plan;
+    if (documents.hasGuide() && fetchGuide)
+        plan.append({documents.guideAddress, documentsPath + Library::Patient() + u'/' + PdfName(drugName)});
+    if (documents.hasInsert() && fetchInsert)
+        plan.append({documents.insertAddress, documentsPath + Library::Medical() + u'/' + PdfName(drugName)});
+    for (qsizetype i = 0; i < documents.manuals.size() && i < manualMarks.size(); ++i) {
+        if (manualMarks[i]) {
+            const ManualLink &manual = documents.manuals[i];
+            plan.append({manual.address, documentsPath + Library::Root() + u'/' + PdfName(manual.title)});
+        }
+    }
+    return plan;
+}
+
+QStringList HistoryEntries(const QString &footPage)
+{
+    const qsizetype heading = Find(footPage, u"改訂指示反映履歴");
+    if (heading < 0)
+        return {};
+    const qsizetype tableEnd = Find(footPage, u"</table>", heading);
+    if (tableEnd < 0)
+        return {};
+    const QString section = footPage.mid(heading, tableEnd - heading);
+
+    QStringList entries;
+    qsizetype at = Find(section, u"href=");
+    while (at >= 0) {
+        const qsizetype close = Find(section, u"</a>", at);
+        if (close < 0)
+            break;
+        entries.append(section.mid(at, close - at + 4));
+        at = Find(section, u"href=", close);
+    }
+    return entries;
+}
+
+QString HistoryDisplayText(const QString &entry)
+{
+    const qsizetype tagEnd = entry.indexOf(u'>');
+    if (tagEnd < 0)
+        return {};
+    const qsizetype close = Find(entry, u"</a>", tagEnd + 1);
+    if (close < 0)
+        return {};
+    QString text = entry.mid(tagEnd + 1, close - tagEnd - 1);
+    text.replace(u"&nbsp;"_s, u"　"_s, Qt::CaseInsensitive);
+    return text;
+}
+
+std::optional<QString> HistoryDocumentAddress(const QString &entry)
+{
+    const qsizetype at = Find(entry, u"http://");
+    if (at < 0)
+        return std::nullopt;
+    return UpToQuote(entry, at);
+}
+
+QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText)
+{
+    return documentsPath + Library::Revision() + u'/' + SafeFileName(drugName) + u"："_s + PdfName(displayText);
+}

@@ -1,0 +1,81 @@
+#include "prescription/Form6.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "prescription/FootPage.h"
+#include "retrieval/DocumentFile.h"
+#include "retrieval/Fetch.h"
+#include "ui_Form6.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+Form6::Form6(AppContext &context, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Form6>()), m_context(context),
+      m_inet1(context.state.TransferTimeoutMs)
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->List2->hide();
+    connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+    connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+}
+
+Form6::~Form6() = default;
+
+void Form6::Fill(const QString &drugName, const QStringList &entries)
+{
+    m_ui->List1->clear();
+    m_ui->List2->clear();
+    m_ui->Label1->setText(drugName);
+    for (const QString &entry : entries) {
+        m_ui->List1->addItem(HistoryDisplayText(entry));
+        m_ui->List2->addItem(entry);
+    }
+}
+
+void Form6::Command1_Click() { close(); }
+
+void Form6::Command2_Click()
+{
+    const auto running = m_guard.Enter();
+    if (!running)
+        return;
+    const QList<QListWidgetItem *> selected = m_ui->List1->selectedItems();
+    if (selected.isEmpty()) {
+        m_context.desktop.Message(this, u"改訂指示反映履歴を選択してください"_s, u"選択エラー"_s);
+        return;
+    }
+    const int index = m_ui->List1->row(selected.first());
+    const auto address = HistoryDocumentAddress(m_ui->List2->item(index)->text());
+    if (!address) {
+        m_context.desktop.Message(this, u"指定の医薬品には説明文書がありません"_s, u"文書情報無し"_s);
+        return;
+    }
+    const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document);
+    if (!bytes)
+        return;
+    const QString path = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(),
+                                             m_ui->List1->item(index)->text());
+    // A failed write keeps any earlier copy; the viewer is asked to open the path all the same.
+    SaveDocument(path, *bytes);
+    m_context.desktop.OpenDocument(this, path);
+}
+
+void Form6::closeEvent(QCloseEvent *event)
+{
+    if (m_guard.Busy()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Form6::reject()
+{
+    if (m_guard.Busy())
+        return; // a download is running
+    QDialog::reject();
+}

@@ -1,0 +1,295 @@
+#include <QTest>
+
+#include "prescription/FootPage.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+using Manuals = QList<std::pair<QString, QString>>; // title, address
+using Plan = QList<std::pair<QString, QString>>;    // address, path
+
+class TestFootPage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void hitPageAddress_data();
+    void hitPageAddress();
+    void footPageAddress_data();
+    void footPageAddress();
+    void scanFootPage_data();
+    void scanFootPage();
+    void chooseDocuments_data();
+    void chooseDocuments();
+    void downloadPlan_data();
+    void downloadPlan();
+    void historyEntries_data();
+    void historyEntries();
+    void historyDisplayText_data();
+    void historyDisplayText();
+    void historyDocument_data();
+    void historyDocument();
+};
+
+namespace {
+
+const QString base = u"http://svc.test"_s;
+const QString docs = u"/home/u/Documents/"_s;
+
+} // namespace
+
+void TestFootPage::hitPageAddress_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("expected"); // empty: no address
+
+    QTest::newRow("result row") << u"<TR><TD><A href=\"/sorano/hit/12/\" target=\"_new\">名前</A></TD></TR>"_s
+                                << u"http://svc.test/sorano/hit/12/"_s;
+    QTest::newRow("lower case link") << u"<tr><td><a href=\"/sorano/hit/3/\">x</a>"_s
+                                     << u"http://svc.test/sorano/hit/3/"_s;
+    QTest::newRow("first link counts") << u"<A href=\"/sorano/hit/1/\">a</A><A href=\"/sorano/hit/2/\">b</A>"_s
+                                       << u"http://svc.test/sorano/hit/1/"_s;
+    QTest::newRow("no link") << u"<TR><TD>名前だけ</TD></TR>"_s << QString();
+    QTest::newRow("link never closed") << u"<A href=\"/sorano/hit/12/ target=_new>"_s << QString();
+    QTest::newRow("empty row") << QString() << QString();
+}
+
+void TestFootPage::hitPageAddress()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, expected);
+    QCOMPARE(HitPageAddress(base, row).value_or(QString()), expected);
+}
+
+void TestFootPage::footPageAddress_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("expected");
+
+    const QString hit = u"<frameset><frame name=\"head\" src=\"/head.html\">"_s;
+    QTest::newRow("foot frame") << hit + u"<frame name=\"foot\" src=\"/foot.html\"></frameset>"_s
+                                << u"http://svc.test/sorano/hit/4/foot.html"_s;
+    QTest::newRow("upper case markup") << u"<FRAME NAME=\"FOOT\" SRC=\"/sub/foot.html\">"_s
+                                       << u"http://svc.test/sorano/hit/4/sub/foot.html"_s;
+    QTest::newRow("no foot frame") << hit + u"</frameset>"_s << QString();
+    QTest::newRow("frame source never closed") << u"<frame name=\"foot\" src=\"/foot.html"_s << QString();
+    QTest::newRow("quote without >") << u"<frame name=\"foot\" src=\"/foot.html\" >"_s << QString();
+}
+
+void TestFootPage::footPageAddress()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, expected);
+    QCOMPARE(FootPageAddress(u"http://svc.test/sorano/hit/4/"_s, page).value_or(QString()), expected);
+}
+
+void TestFootPage::scanFootPage_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("insert");
+    QTest::addColumn<QString>("guide");
+    QTest::addColumn<Manuals>("manuals");
+
+    const QString pdf = u"<a href=\"/downfiles/ph/PDF/7.pdf\" target=\"_blank\">添付</a>"_s;
+    const QString gui = u"<a href=\"/downfiles/ph/GUI/7.pdf\">ガイド</a>"_s;
+    const auto manual = [](const QString &n, const QString &title) -> QString {
+        return u"<a href=\"http://svc.test/juutoku/file/"_s + n + u".pdf\">"_s + title + u"</a>"_s;
+    };
+
+    QTest::newRow("nothing") << u"<html><body>なし</body></html>"_s << QString() << QString() << Manuals{};
+    QTest::newRow("insert and guide")
+        << gui + pdf << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s
+        << Manuals{};
+    QTest::newRow("second insert ignored")
+        << pdf + u"<A HREF=\"/downfiles/ph/PDF/7_old.pdf\">旧</A>"_s << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s
+        << QString() << Manuals{};
+    QTest::newRow("marker in other case") << u"<a href=\"/DOWNFILES/PH/gui/x.pdf\">g</a>"_s << QString()
+                                          << u"http://svc.test/DOWNFILES/PH/gui/x.pdf"_s << Manuals{};
+    QTest::newRow("manuals in page order")
+        << manual(u"2"_s, u"横紋筋融解症"_s) + gui + manual(u"1"_s, u"間質性肺炎"_s) << QString()
+        << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s
+        << Manuals{{u"横紋筋融解症"_s, u"http://svc.test/juutoku/file/2.pdf"_s},
+                   {u"間質性肺炎"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
+    QTest::newRow("title kept as sent") << manual(u"3"_s, u"../../a/b"_s) << QString() << QString()
+                                        << Manuals{{u"../../a/b"_s, u"http://svc.test/juutoku/file/3.pdf"_s}};
+    QTest::newRow("manual of another host ignored")
+        << u"<a href=\"http://other.test/juutoku/file/1.pdf\">x</a>"_s << QString() << QString() << Manuals{};
+    QTest::newRow("unclosed manual link ends the scan")
+        << manual(u"1"_s, u"一"_s) + u"<a href=\"http://svc.test/juutoku/file/2.pdf"_s << QString() << QString()
+        << Manuals{{u"一"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
+    QTest::newRow("insert link never closed") << u"<a href=\"/downfiles/ph/PDF/7.pdf"_s << QString() << QString()
+                                              << Manuals{};
+}
+
+void TestFootPage::scanFootPage()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, insert);
+    QFETCH(QString, guide);
+    QFETCH(Manuals, manuals);
+    const FootDocuments found = ScanFootPage(base, page);
+    QCOMPARE(found.insertAddress, insert);
+    QCOMPARE(found.guideAddress, guide);
+    Manuals got;
+    for (const ManualLink &m : found.manuals)
+        got.append({m.title, m.address});
+    QCOMPARE(got, manuals);
+}
+
+void TestFootPage::chooseDocuments_data()
+{
+    QTest::addColumn<bool>("insert");
+    QTest::addColumn<bool>("guide");
+    QTest::addColumn<int>("manuals");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("nothing") << false << false << 0 << int(DocumentChoice::None);
+    QTest::newRow("insert only") << true << false << 0 << int(DocumentChoice::Single);
+    QTest::newRow("guide only") << false << true << 0 << int(DocumentChoice::Single);
+    QTest::newRow("insert and guide") << true << true << 0 << int(DocumentChoice::Dialog);
+    QTest::newRow("guide and manuals") << false << true << 3 << int(DocumentChoice::Dialog);
+    QTest::newRow("manuals only") << false << false << 2 << int(DocumentChoice::Dialog);
+}
+
+void TestFootPage::chooseDocuments()
+{
+    QFETCH(bool, insert);
+    QFETCH(bool, guide);
+    QFETCH(int, manuals);
+    QFETCH(int, expected);
+    FootDocuments documents;
+    if (insert)
+        documents.insertAddress = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
+    if (guide)
+        documents.guideAddress = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
+    for (int i = 0; i < manuals; ++i)
+        documents.manuals.append({u"m"_s, u"http://svc.test/juutoku/file/1.pdf"_s});
+    QCOMPARE(int(ChooseDocuments(documents)), expected);
+}
+
+void TestFootPage::downloadPlan_data()
+{
+    QTest::addColumn<QString>("drug");
+    QTest::addColumn<bool>("fetchInsert");
+    QTest::addColumn<bool>("fetchGuide");
+    QTest::addColumn<QList<bool>>("marks");
+    QTest::addColumn<Plan>("expected");
+
+    const QString pdf = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
+    const QString gui = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
+    const QString m1 = u"http://svc.test/juutoku/file/11.pdf"_s;
+    const QString m2 = u"http://svc.test/juutoku/file/12.pdf"_s;
+    const QString m3 = u"http://svc.test/juutoku/file/13.pdf"_s;
+
+    QTest::newRow("guide before insert, then marked manuals")
+        << u"錠"_s << true << true << QList<bool>{false, true, true}
+        << Plan{{gui, docs + u"医薬品情報/［患者向け］/錠.pdf"_s},
+                {pdf, docs + u"医薬品情報/［医療用］/錠.pdf"_s},
+                {m2, docs + u"医薬品情報/..／..／x.pdf"_s},
+                {m3, docs + u"医薬品情報/肝障害.pdf"_s}};
+    QTest::newRow("nothing chosen") << u"錠"_s << false << false << QList<bool>{false, false, false} << Plan{};
+    QTest::newRow("insert only") << u"錠"_s << true << false << QList<bool>{} << Plan{{pdf, docs + u"医薬品情報/［医療用］/錠.pdf"_s}};
+    QTest::newRow("first manual only") << u"錠"_s << false << false << QList<bool>{true}
+                                       << Plan{{m1, docs + u"医薬品情報/肺炎：初版.pdf"_s}};
+    QTest::newRow("drug name with / and :")
+        << u"A/B配合錠:試験用"_s << false << true << QList<bool>{}
+        << Plan{{gui, docs + u"医薬品情報/［患者向け］/A／B配合錠：試験用.pdf"_s}};
+}
+
+void TestFootPage::downloadPlan()
+{
+    QFETCH(QString, drug);
+    QFETCH(bool, fetchInsert);
+    QFETCH(bool, fetchGuide);
+    QFETCH(QList<bool>, marks);
+    QFETCH(Plan, expected);
+    FootDocuments documents;
+    documents.insertAddress = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
+    documents.guideAddress = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
+    documents.manuals = {{u"肺炎:初版"_s, u"http://svc.test/juutoku/file/11.pdf"_s},
+                         {u"../../x"_s, u"http://svc.test/juutoku/file/12.pdf"_s},
+                         {u"肝障害"_s, u"http://svc.test/juutoku/file/13.pdf"_s}};
+    Plan got;
+    for (const DocumentDownload &d : DownloadPlan(documents, docs, drug, fetchInsert, fetchGuide, marks))
+        got.append({d.address, d.path});
+    QCOMPARE(got, expected);
+    // nothing lands outside the library, whatever the page's titles hold
+    for (const auto &[address, path] : got)
+        QVERIFY2(!path.contains(u"/../"_s) && !path.endsWith(u"/..pdf"_s), qPrintable(path));
+}
+
+void TestFootPage::historyEntries_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("entries");
+
+    const QString a = u"href=\"http://svc.test/revision/1.pdf\">一&nbsp;版</a>"_s;
+    const QString b = u"HREF=\"http://svc.test/revision/2.pdf\" target=\"_blank\">二版</A>"_s;
+    const QString c = u"href=\"/revision/3.pdf\">三版</a>"_s;
+    const QString head = u"<a href=\"/top.html\">戻る</a><table><tr><th>改訂指示反映履歴</th></tr>"_s;
+
+    QTest::newRow("three entries in order")
+        << head + u"<tr><td><a "_s + a + u"</td></tr><tr><td><a "_s + b + u"</td></tr><tr><td><a "_s + c +
+               u"</td></tr></table><a href=\"/after.html\">後</a>"_s
+        << QStringList{a, b, c};
+    QTest::newRow("no heading") << u"<table><tr><td><a "_s + a + u"</td></tr></table>"_s << QStringList{};
+    QTest::newRow("heading without table end") << head + u"<tr><td><a "_s + a << QStringList{};
+    QTest::newRow("heading without links") << head + u"<tr><td>まだありません</td></tr></table>"_s << QStringList{};
+    QTest::newRow("link without end stops the scan")
+        << head + u"<a "_s + a + u"<a href=\"x.pdf\">開いたまま</table>"_s << QStringList{a};
+}
+
+void TestFootPage::historyEntries()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, entries);
+    QCOMPARE(HistoryEntries(page), entries);
+}
+
+void TestFootPage::historyDisplayText_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("one nbsp") << u"href=\"http://h/1.pdf\">2023年04月&nbsp;改訂</a>"_s << u"2023年04月　改訂"_s;
+    QTest::newRow("two nbsp") << u"href=\"http://h/1.pdf\">A&nbsp;&nbsp;B</a>"_s << u"A　　B"_s;
+    QTest::newRow("plain") << u"href=\"http://h/1.pdf\" target=\"_blank\">第2版/追補:1</a>"_s << u"第2版/追補:1"_s;
+    QTest::newRow("other markup kept") << u"href=\"http://h/1.pdf\"><b>新</b>&amp;版</a>"_s << u"<b>新</b>&amp;版"_s;
+    QTest::newRow("no tag end") << u"href=\"http://h/1.pdf\""_s << QString();
+}
+
+void TestFootPage::historyDisplayText()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, text);
+    QCOMPARE(HistoryDisplayText(entry), text);
+}
+
+void TestFootPage::historyDocument_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("drug");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("absolute link") << u"href=\"http://svc.test/revision/6/1.pdf\" target=\"_blank\">2023年04月&nbsp;改訂</a>"_s
+                                   << u"トリノキサン錠"_s << u"http://svc.test/revision/6/1.pdf"_s
+                                   << docs + u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s;
+    QTest::newRow("slash and colon in both names")
+        << u"href=\"http://svc.test/r.pdf\">第2版/追補:1</a>"_s << u"A/B配合錠:試験用"_s << u"http://svc.test/r.pdf"_s
+        << docs + u"医薬品情報/［改訂指示］/A／B配合錠：試験用：第2版／追補：1.pdf"_s;
+    QTest::newRow("relative link has no address")
+        << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
+        << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+}
+
+void TestFootPage::historyDocument()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, drug);
+    QFETCH(QString, address);
+    QFETCH(QString, path);
+    QCOMPARE(HistoryDocumentAddress(entry).value_or(QString()), address);
+    QCOMPARE(HistoryDocumentPath(docs, drug, HistoryDisplayText(entry)), path);
+}
+
+QTEST_APPLESS_MAIN(TestFootPage)
+#include "test_footpage.moc"
