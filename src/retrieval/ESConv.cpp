@@ -1,35 +1,152 @@
 #include "retrieval/ESConv.h"
 
+#include <array>
+#include <bit>
+#include <limits>
 #include <vector>
 
 #include <QFile>
 #include <QHash>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
-// First, simple version: hashed lookups. To be replaced by the fast table.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The tables are stored sparsely: codes below 65536 (one and two bytes) in one dense
+// array indexed by the code, three-byte codes in one 65536-entry block per first
+// byte, made only for first bytes that the file uses (in practice only 8F). Beside
+// each Shift-JIS code the table keeps its character, so that converting a page is
+// one array read per character.
 struct EucTable::Data {
-    QHash<quint32, quint16> e2s;
+    std::vector<quint16> code2 = std::vector<quint16>(65536, 0);
+    std::vector<char16_t> char2 = std::vector<char16_t>(65536, 0);
+    std::array<std::unique_ptr<char16_t[]>, 257> char3;
+    QHash<quint32, quint16> code3;
     std::vector<quint32> s2e = std::vector<quint32>(65536, 0);
+    qsizetype count = 0;
+    bool asciiIdentity = false; // 01-7F all map to themselves
+
+    void store(quint32 euc, quint16 sjis, char16_t character)
+    {
+        const char16_t value = sjis ? character : 0;
+        if (euc < 65536) {
+            count += (sjis != 0) - (code2[euc] != 0);
+            code2[euc] = sjis;
+            char2[euc] = value;
+        } else {
+            count += (sjis != 0) - code3.contains(euc);
+            if (sjis)
+                code3.insert(euc, sjis);
+            else
+                code3.remove(euc);
+            auto &block = char3[euc >> 16];
+            if (!block && value)
+                block = std::make_unique<char16_t[]>(65536); // zeroed
+            if (block)
+                block[euc & 0xFFFF] = value;
+        }
+        s2e[sjis] = euc;
+    }
+
+    void settle()
+    {
+        asciiIdentity = true;
+        for (char16_t b = 1; b < 0x80; ++b)
+            asciiIdentity = asciiIdentity && char2[b] == b;
+    }
 };
 
-EucTable::EucTable() : d(new Data) {}
-EucTable::~EucTable() { delete d; }
+namespace {
 
-void EucTable::clear()
+bool isDoubleByteCode(quint16 code)
 {
-    delete d;
-    d = new Data;
+    const int lead = code >> 8, trail = code & 0xFF;
+    return ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && trail >= 0x40 && trail <= 0xFC
+        && trail != 0x7F;
 }
+
+// The cp932 character of one table value. Bytes below 0x80 are ASCII, as cp932 has
+// them (the platform codec swaps a few control codes).
+char16_t characterOf(quint16 code, QStringDecoder &decoder)
+{
+    if (code < 0x80)
+        return code;
+    if (code >= 0xA1 && code <= 0xDF)
+        return char16_t(0xFF61 + (code - 0xA1));
+    QByteArray bytes;
+    if (code > 0xFF)
+        bytes.append(char(code >> 8));
+    bytes.append(char(code & 0xFF));
+    decoder.resetState();
+    const QString text = decoder(bytes);
+    return text.size() == 1 && !text[0].isSurrogate() ? text[0].unicode() : char16_t(QChar::ReplacementCharacter);
+}
+
+QStringDecoder cp932Decoder() { return QStringDecoder("windows-31j", QStringConverter::Flag::Stateless); }
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// One field of a record: blanks around it and a pair of double quotes are dropped.
+// Returns false unless it is 1..maxDigits hexadecimal digits.
+bool parseHexField(const char *begin, const char *end, int maxDigits, quint32 &value)
+{
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    while (end > begin && isBlank(end[-1]))
+        --end;
+    if (end - begin >= 2 && *begin == '"' && end[-1] == '"') {
+        ++begin;
+        --end;
+    }
+    if (begin == end)
+        return false;
+    if (end - begin > maxDigits)
+        return false;
+    quint64 v = 0;
+    for (const char *p = begin; p < end; ++p) {
+        const char c = *p;
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        v = v << 4 | quint64(digit);
+    }
+    value = quint32(v);
+    return true;
+}
+
+} // namespace
+
+EucTable::EucTable() : d(std::make_unique<Data>()) {}
+EucTable::~EucTable() = default;
+
+void EucTable::clear() { d = std::make_unique<Data>(); }
 
 void EucTable::add(quint32 eucCode, quint16 sjisCode)
 {
-    d->e2s.insert(eucCode, sjisCode);
-    d->s2e[sjisCode] = eucCode;
+    if (eucCode / 65536 > 256)
+        return;
+    QStringDecoder decoder = cp932Decoder();
+    d->store(eucCode, sjisCode, characterOf(sjisCode, decoder));
+    d->settle();
 }
 
-quint16 EucTable::sjisFor(quint32 eucCode) const { return d->e2s.value(eucCode, 0); }
+quint16 EucTable::sjisFor(quint32 eucCode) const
+{
+    if (eucCode < 65536)
+        return d->code2[eucCode];
+    return d->code3.value(eucCode, 0);
+}
+
 quint32 EucTable::eucFor(quint16 sjisCode) const { return d->s2e[sjisCode]; }
-qsizetype EucTable::size() const { return d->e2s.size(); }
+qsizetype EucTable::size() const { return d->count; }
 
 bool LoadEucTable(EucTable &table, const QString &path)
 {
@@ -37,95 +154,201 @@ bool LoadEucTable(EucTable &table, const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        if (line.isEmpty())
+    const QByteArray content = file.readAll();
+    file.close();
+
+    // Read the records up to the first malformed one.
+    struct Record {
+        quint32 euc;
+        quint16 sjis;
+    };
+    std::vector<Record> records;
+    records.reserve(content.size() / 9 + 1);
+    bool wellFormed = true;
+    const char *p = content.constData();
+    const char *const end = p + content.size();
+    while (p < end) {
+        const char *lineEnd = p;
+        while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
+            ++lineEnd;
+        const char *next = lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2
+                                                                                                       : lineEnd + 1;
+        const char *q = p;
+        while (q < lineEnd && isBlank(*q))
+            ++q;
+        if (q == lineEnd) { // blank line
+            p = next;
             continue;
-        const QList<QByteArray> fields = line.split(',');
-        if (fields.size() < 2)
-            return false;
-        bool ok1 = false, ok2 = false;
-        const quint32 euc = fields[0].trimmed().toUInt(&ok1, 16);
-        const QByteArray sjisText = fields[1].trimmed();
-        const uint sjis = sjisText.toUInt(&ok2, 16);
-        if (!ok1 || !ok2 || euc / 65536 > 256 || sjisText.size() > 4)
-            return false;
-        table.add(euc, quint16(sjis));
+        }
+        const char *comma = p;
+        while (comma < lineEnd && *comma != ',')
+            ++comma;
+        const char *secondEnd = comma < lineEnd ? comma + 1 : lineEnd;
+        while (secondEnd < lineEnd && *secondEnd != ',')
+            ++secondEnd;
+        quint32 euc = 0, sjis = 0;
+        if (comma == lineEnd || !parseHexField(p, comma, 8, euc) || euc / 65536 > 256
+            || !parseHexField(comma + 1, secondEnd, 4, sjis)) {
+            wellFormed = false;
+            break;
+        }
+        records.push_back({euc, quint16(sjis)});
+        p = next;
     }
-    return true;
+
+    // Decode every distinct double-byte value in one pass of the codec.
+    std::vector<char16_t> characters(65536, 0);
+    QByteArray batch;
+    std::vector<quint16> batchCodes;
+    QStringDecoder decoder = cp932Decoder();
+    for (const Record &record : records) {
+        const quint16 code = record.sjis;
+        if (characters[code] || !code)
+            continue;
+        if (isDoubleByteCode(code)) {
+            characters[code] = 1; // queued
+            batch.append(char(code >> 8));
+            batch.append(char(code & 0xFF));
+            batchCodes.push_back(code);
+        } else {
+            characters[code] = characterOf(code, decoder);
+        }
+    }
+    if (!batchCodes.empty()) {
+        const QString decoded = decoder(batch);
+        const bool aligned = decoded.size() == qsizetype(batchCodes.size());
+        for (size_t k = 0; k < batchCodes.size(); ++k) {
+            const char16_t c = aligned ? decoded[qsizetype(k)].unicode() : 0;
+            characters[batchCodes[k]] = aligned && !QChar::isSurrogate(c) ? c : characterOf(batchCodes[k], decoder);
+        }
+    }
+
+    EucTable::Data &data = *table.d;
+    for (const Record &record : records)
+        data.store(record.euc, record.sjis, characters[record.sjis]);
+    data.settle();
+    return wellFormed;
 }
-
-namespace {
-
-QString charFor(quint16 code)
-{
-    QByteArray bytes;
-    if (code > 0xFF)
-        bytes.append(char(code >> 8));
-    bytes.append(char(code & 0xFF));
-    QStringDecoder decoder("cp932");
-    return decoder(bytes);
-}
-
-} // namespace
 
 QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertProgress &progress)
 {
-    QString result;
-    const qsizetype n = bytes.size();
-    int lastPercent = -1;
+    const qsizetype size = bytes.size();
+    if (size == 0)
+        return {};
+    const EucTable::Data &data = *table.d;
+    const char16_t *const one = data.char2.data();
+    const uchar *const in = reinterpret_cast<const uchar *>(bytes.constData());
+
+    // Every character takes at least one byte, so the text is at most `size` long.
+    QString result(size, Qt::Uninitialized);
+    char16_t *const outBegin = reinterpret_cast<char16_t *>(result.data());
+    char16_t *out = outBegin;
+
+    // The percentage counts against the last index, as the progress window shows it.
+    const qsizetype last = size - 1;
+    constexpr qsizetype never = std::numeric_limits<qsizetype>::max();
+    int shownPercent = 0;
+    qsizetype nextMark = progress && last > 0 ? (last + 99) / 100 : never;
+    auto report = [&](qsizetype i) {
+        const int percent = int(i * 100 / last);
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            progress(i, percent);
+        }
+        nextMark = (qsizetype(percent + 1) * last + 99) / 100;
+    };
+
     qsizetype i = 0;
-    auto byteAt = [&](qsizetype k) { return quint32(quint8(bytes[k])); };
-    while (i < n) {
-        const quint32 b0 = byteAt(i);
-        quint16 code = table.sjisFor(b0);
-        qsizetype length = 1;
-        if (!code && i + 1 < n) {
-            code = table.sjisFor(b0 << 8 | byteAt(i + 1));
-            length = 2;
-            if (!code && i + 2 < n) {
-                code = table.sjisFor(b0 << 16 | byteAt(i + 1) << 8 | byteAt(i + 2));
-                length = 3;
+    while (i < size) {
+        const uint b0 = in[i];
+        if (data.asciiIdentity && b0 - 1 < 0x7F) {
+            // A run of ASCII: widened as it is, sixteen bytes at a time.
+            const qsizetype runEnd = nextMark < size ? nextMark : size;
+#if defined(__SSE2__)
+            const __m128i zero = _mm_setzero_si128();
+            while (i + 16 <= runEnd) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+                const uint stop = uint(_mm_movemask_epi8(v)) | uint(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
+                // `out` never runs ahead of `i`, so sixteen characters fit.
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(v, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(v, zero));
+                if (stop) {
+                    const int n = std::countr_zero(stop);
+                    i += n;
+                    out += n;
+                    break;
+                }
+                i += 16;
+                out += 16;
             }
-        }
-        if (code) {
-            result += charFor(code);
-            i += length;
+#endif
+            while (i < runEnd && in[i] - 1u < 0x7Fu)
+                *out++ = in[i++];
         } else {
-            i += 1;
-        }
-        if (progress && n > 0) {
-            const int percent = int(i * 100 / n);
-            if (percent != lastPercent) {
-                lastPercent = percent;
-                progress(i, percent);
+            char16_t c = one[b0];
+            if (c) {
+                i += 1;
+            } else if (i + 1 < size && (c = one[b0 << 8 | in[i + 1]])) {
+                i += 2;
+            } else if (i + 2 < size) {
+                // A three-byte code with first byte 0 is the two-byte code of the others.
+                const uint rest = uint(in[i + 1]) << 8 | in[i + 2];
+                const char16_t *block = b0 ? data.char3[b0].get() : one;
+                c = block ? block[rest] : 0;
+                i += c ? 3 : 1;
+            } else {
+                i += 1; // unmapped, or the sequence would need bytes beyond the end
             }
+            if (c)
+                *out++ = c;
         }
+        if (i >= nextMark)
+            report(i);
     }
+    result.resize(out - outBegin);
     return result;
 }
 
 QString EncodeQuery(const EucTable &table, const QString &text)
 {
+    static constexpr char digits[] = "0123456789ABCDEF";
     QString encoded;
-    QStringEncoder encoder("cp932", QStringConverter::Flag::Stateless);
+    encoded.reserve(text.size() * 6);
+    QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
+    QStringDecoder decoder = cp932Decoder();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const QByteArray sjis = encoder.encode(QStringView(text).mid(i, length));
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QStringView character = QStringView(text).mid(i, length);
         i += length - 1;
+
+        // The character's cp932 code; one that cp932 cannot hold exactly gets none.
         quint32 value = 0;
-        if (!encoder.hasError() && (sjis.size() == 1 || sjis.size() == 2)) {
-            const quint16 code = sjis.size() == 1 ? quint8(sjis[0]) : quint16(quint8(sjis[0]) << 8 | quint8(sjis[1]));
-            value = table.eucFor(code);
+        const char16_t u = character[0].unicode();
+        if (length == 1 && u < 0x80) {
+            value = table.eucFor(u);
+        } else if (length == 1 && !character[0].isSurrogate()) {
+            encoder.resetState();
+            const QByteArray sjis = encoder.encode(character);
+            decoder.resetState();
+            if ((sjis.size() == 1 || sjis.size() == 2) && QString(decoder.decode(sjis)) == character) {
+                const quint16 code = sjis.size() == 1 ? quint8(sjis[0]) : quint16(quint8(sjis[0]) << 8 | quint8(sjis[1]));
+                value = table.eucFor(code);
+            }
         }
-        encoder.resetState();
-        QString hex = QString::number(value, 16).toUpper();
-        if (hex.size() > 6)
+
+        // Two hex digits per byte, the first byte padded; longer than three bytes: nothing.
+        int hexDigits = 1;
+        while (hexDigits < 8 && (value >> (4 * hexDigits)))
+            ++hexDigits;
+        if (hexDigits > 6)
             continue;
-        if (hex.size() % 2)
-            hex.prepend(u'0');
-        for (qsizetype k = 0; k < hex.size(); k += 2)
-            encoded += u'%' + hex.mid(k, 2);
+        const int byteCount = (hexDigits + 1) / 2;
+        for (int b = byteCount - 1; b >= 0; --b) {
+            const uint byte = value >> (8 * b) & 0xFF;
+            encoded += u'%';
+            encoded += QLatin1Char(digits[byte >> 4]);
+            encoded += QLatin1Char(digits[byte & 0xF]);
+        }
     }
     return encoded;
 }

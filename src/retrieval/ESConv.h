@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +19,7 @@ public:
 
     void clear();
     // Stores one record; a later record for the same code overwrites an earlier one.
+    // The Shift-JIS code is decoded to its character here, once.
     void add(quint32 eucCode, quint16 sjisCode);
 
     quint16 sjisFor(quint32 eucCode) const;  // 0 when unmapped
@@ -28,7 +30,8 @@ public:
 
 private:
     friend QString EucToSjis(const EucTable &, const QByteArray &, const std::function<void(qsizetype, int)> &);
-    Data *d;
+    friend bool LoadEucTable(EucTable &, const QString &);
+    std::unique_ptr<Data> d;
 };
 
 // Reads the table file into `table` (which is cleared first). Loading stops at the
@@ -36,11 +39,14 @@ private:
 // file is missing or a record was malformed.
 bool LoadEucTable(EucTable &table, const QString &path);
 
-// Called with (byte position, percent) whenever the percentage changes.
+// Called with (byte position, percent) whenever the percentage changes. The percent
+// is position × 100 / last index, as the progress window shows it; an input of one
+// byte reports nothing.
 using ConvertProgress = std::function<void(qsizetype position, int percent)>;
 
 // Converts a page body from EUC-JP through the table. Bytes that begin no known
-// sequence are dropped; the scan runs through the last byte.
+// sequence are dropped; the scan runs through the last byte, and a sequence that
+// would need bytes beyond the end is dropped.
 QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertProgress &progress = {});
 
 // Percent-encodes text as EUC-JP bytes for a query string; every character is
