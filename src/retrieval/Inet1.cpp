@@ -1,7 +1,147 @@
 #include "retrieval/Inet1.h"
 
-// Placeholder until the transfer is in.
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Errors that Qt derives from an HTTP error status once the whole body has arrived;
+// the body is then the server's answer, not a broken transfer.
+bool isStatusError(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ContentAccessDenied:
+    case QNetworkReply::ContentOperationNotPermittedError:
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::AuthenticationRequiredError:
+    case QNetworkReply::ContentReSendError:
+    case QNetworkReply::ContentConflictError:
+    case QNetworkReply::ContentGoneError:
+    case QNetworkReply::UnknownContentError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+    case QNetworkReply::InternalServerError:
+    case QNetworkReply::OperationNotImplementedError:
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownServerError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString japaneseFor(int errorNumber)
+{
+    switch (errorNumber) {
+    case QNetworkReply::ConnectionRefusedError:
+        return u"サーバーに接続できませんでした。接続を拒否されました。"_s;
+    case QNetworkReply::RemoteHostClosedError:
+        return u"サーバーが通信の途中で接続を閉じました。"_s;
+    case QNetworkReply::HostNotFoundError:
+        return u"サーバーが見つかりません。ネットワークの接続を確認してください。"_s;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError: // the transfer time-out cancels the reply
+        return u"サーバーから時間内に応答がありませんでした。"_s;
+    case QNetworkReply::SslHandshakeFailedError:
+        return u"安全な接続を確立できませんでした。"_s;
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::BackgroundRequestNotAllowedError:
+        return u"ネットワークに接続できません。"_s;
+    case QNetworkReply::TooManyRedirectsError:
+        return u"転送先の指定が多すぎます。"_s;
+    case QNetworkReply::InsecureRedirectError:
+        return u"安全でない転送先が指定されました。"_s;
+    case QNetworkReply::ProxyConnectionRefusedError:
+        return u"プロキシサーバーに接続できませんでした。接続を拒否されました。"_s;
+    case QNetworkReply::ProxyConnectionClosedError:
+        return u"プロキシサーバーが通信の途中で接続を閉じました。"_s;
+    case QNetworkReply::ProxyNotFoundError:
+        return u"プロキシサーバーが見つかりません。"_s;
+    case QNetworkReply::ProxyTimeoutError:
+        return u"プロキシサーバーから時間内に応答がありませんでした。"_s;
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return u"プロキシサーバーの認証が必要です。"_s;
+    case QNetworkReply::UnknownProxyError:
+        return u"プロキシサーバーとの通信に失敗しました。"_s;
+    case QNetworkReply::ProtocolUnknownError:
+        return u"この形式のアドレスには対応していません。"_s;
+    case QNetworkReply::ProtocolFailure:
+        return u"サーバーの応答を読み取れませんでした。"_s;
+    default:
+        return u"通信に失敗しました。"_s;
+    }
+}
+
+} // namespace
+
 Inet1::Inet1(int timeoutMs) : m_timeoutMs(timeoutMs) {}
+
 Inet1::~Inet1() = default;
+
 void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
-Inet1::Reply Inet1::OpenURL(const QString &) { return {}; }
+
+QString Inet1::Describe(int errorNumber, const QString &technical)
+{
+    const QString text = japaneseFor(errorNumber);
+    return technical.isEmpty() ? text : text % u" ("_s % technical % u')';
+}
+
+QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
+{
+    QString technical = u"HTTP "_s + QString::number(status);
+    if (!reason.isEmpty())
+        technical += u' ' + QString::fromLatin1(reason);
+    return u"サーバーがエラーを返しました。 ("_s % technical % u')';
+}
+
+Inet1::Reply Inet1::OpenURL(const QString &url)
+{
+    Reply result;
+
+    // The caller has already percent-encoded what needs it: pass the escapes through.
+    const QUrl target = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
+    if (!target.isValid() || target.scheme().isEmpty() || target.host().isEmpty()) {
+        result.errorNumber = QNetworkReply::ProtocolUnknownError;
+        result.description = u"アドレスが正しくありません。 ("_s % url % u')';
+        return result;
+    }
+
+    // On Linux this reads http_proxy / no_proxy at every request.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+
+    // A manager of its own per request: no cookie, cache or connection outlives it.
+    QNetworkAccessManager manager;
+    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+
+    QNetworkRequest request(target);
+    request.setTransferTimeout(m_timeoutMs);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+
+    QNetworkReply *reply = manager.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError || (result.httpStatus >= 400 && isStatusError(error))) {
+        result.ok = true;
+        result.body = reply->readAll();
+    } else {
+        result.errorNumber = int(error);
+        result.description = Describe(result.errorNumber, reply->errorString());
+    }
+    delete reply;
+    return result;
+}

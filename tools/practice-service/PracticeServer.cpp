@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 PracticeServer::PracticeServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
 {
@@ -77,6 +78,16 @@ void PracticeServer::onReadable(QTcpSocket *socket)
     m_requests.append(request);
 
     const PracticeResponse response = answer(request);
+    if (response.delayMs > 0) {
+        // The socket is the timer's context: a client that gave up takes the answer with it.
+        QTimer::singleShot(response.delayMs, socket, [socket, response] { send(socket, response); });
+        return;
+    }
+    send(socket, response);
+}
+
+void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
+{
     switch (response.mode) {
     case PracticeResponse::Mode::NeverAnswer:
         return;

@@ -35,6 +35,7 @@ struct PracticeResponse {
     QByteArray location; // sent as Location when not empty (redirects)
     QByteArray body;
     Mode mode = Mode::Normal;
+    int delayMs = 0; // the answer (whatever its mode) starts this long after the request
 };
 
 using PracticeHandler = std::function<PracticeResponse(const PracticeRequest &)>;
@@ -61,6 +62,7 @@ private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     PracticeResponse answer(const PracticeRequest &request) const;
+    static void send(QTcpSocket *socket, const PracticeResponse &response);
 
     QTcpServer *m_server;
     QList<std::pair<QByteArray, PracticeHandler>> m_exact;
@@ -75,8 +77,15 @@ QByteArray ToEuc(const QString &text);
 // comment so that documents of different lengths can be told apart.
 QByteArray PracticePdf(const QString &title, int padding = 0);
 
+// The fixed routes' content, for comparing what a client received.
+QString PracticePageText();                // "/practice/page", "/practice/slow": EUC-JP on the wire
+QByteArray PracticeBinary(qsizetype size); // "/practice/binary" (4096), "/practice/large"
+inline constexpr qsizetype PracticeLargeSize = 6 * 1024 * 1024 + 17;
+
 // Each part of the service registers its own routes.
-void AddFixedRoutes(PracticeServer &server);        // test pages, errors, resets, stalls
+// "/practice/...": page, empty, document.pdf, binary, large, error500, error500.pdf,
+// notfound.pdf, reset, close, stall, slow?ms=N, redirect?to=/path
+void AddFixedRoutes(PracticeServer &server);
 void AddPrescriptionRoutes(PracticeServer &server); // /sorano/PackinsSearch
 void AddPrescriptionDocumentRoutes(PracticeServer &server); // hit pages, foot pages, documents
 void AddOtcRoutes(PracticeServer &server);          // /osearch/PackinsSearch, /downfiles/otc/PDF...
