@@ -2,7 +2,7 @@
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -78,6 +78,27 @@ QString japaneseFor(int errorNumber)
     }
 }
 
+// Through an HTTP proxy Qt reports the proxy's own failures as if the server had
+// failed; the user needs to know which of the two to look at.
+QNetworkReply::NetworkError asProxyError(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QNetworkReply::ProxyConnectionRefusedError;
+    case QNetworkReply::HostNotFoundError:
+        return QNetworkReply::ProxyNotFoundError;
+    default:
+        return error;
+    }
+}
+
+bool goesThroughProxy(const QUrl &target)
+{
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
+    return !proxies.isEmpty() && proxies.first().type() != QNetworkProxy::NoProxy
+           && proxies.first().type() != QNetworkProxy::DefaultProxy;
+}
+
 } // namespace
 
 Inet1::Inet1(int timeoutMs) : m_timeoutMs(timeoutMs) {}
@@ -139,7 +160,9 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         result.ok = true;
         result.body = reply->readAll();
     } else {
-        result.errorNumber = int(error);
+        // No HTTP answer at all: the connection went to the proxy, if there was one.
+        const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
+        result.errorNumber = int(viaProxy ? asProxyError(error) : error);
         result.description = Describe(result.errorNumber, reply->errorString());
     }
     delete reply;

@@ -1,0 +1,290 @@
+#include <QCursor>
+#include <QGuiApplication>
+#include <QNetworkReply>
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include "PracticeServer.h"
+#include "retrieval/Fetch.h"
+#include "retrieval/Inet1.h"
+#include "shell/AppContext.h"
+#include "support/RecordingDesktop.h"
+#include "support/TestData.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(BodyUse)
+
+class TestFetch : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void bodyBytes_data();
+    void bodyBytes();
+    void pageText_data();
+    void pageText();
+    void failure_data();
+    void failure();
+    void proxyCarriesTheHost();
+    void hourglassOnlyWhileTransferring();
+    void unwritableScratchFileIsIgnored();
+};
+
+namespace {
+
+// A port on loopback that nobody listens on.
+quint16 closedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+// The few characters of the practice page, as the conversion table maps them.
+void addTableFor(EucTable &table, const QString &text)
+{
+    for (uint c = 1; c < 0x80; ++c)
+        table.add(c, quint16(c));
+    QStringEncoder toEuc("EUC-JP");
+    QStringEncoder toSjis("cp932");
+    for (const QChar c : text) {
+        const QByteArray euc = toEuc(QString(c));
+        const QByteArray sjis = toSjis(QString(c));
+        quint32 eucCode = 0;
+        for (const char b : euc)
+            eucCode = (eucCode << 8) | uchar(b);
+        quint16 sjisCode = 0;
+        for (const char b : sjis)
+            sjisCode = quint16((sjisCode << 8) | uchar(b));
+        table.add(eucCode, sjisCode);
+    }
+}
+
+const QByteArray Previous = "an earlier page, longer than any page of the practice service's fixed routes ..........";
+
+struct Fixture {
+    QTemporaryDir work;
+    RecordingDesktop desktop;
+    ProgramState state;
+    AppContext context{state, desktop};
+    PracticeServer server;
+    Inet1 inet;
+    QWidget owner;
+
+    Fixture()
+    {
+        AddFixedRoutes(server);
+        server.Listen();
+        state.WorkPath = work.path();
+        state.ServiceBase = server.BaseUrl();
+        addTableFor(state.Tables, PracticePageText() + u"サーバーエラー移動しました"_s);
+        WriteBytes(scratch(), Previous);
+    }
+    QString scratch() const { return work.path() + u"/Temp.txt"_s; }
+    QString url(const QString &path) const { return state.ServiceBase + path; }
+};
+
+} // namespace
+
+void TestFetch::init()
+{
+    // The tests decide the proxy themselves; the machine's settings stay out.
+    qunsetenv("http_proxy");
+    qunsetenv("HTTP_PROXY");
+    qunsetenv("no_proxy");
+}
+
+void TestFetch::cleanup()
+{
+    init();
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+void TestFetch::bodyBytes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QString binary = u"/practice/binary"_s;
+    QTest::newRow("every byte value") << binary << binary << PracticeBinary(4096);
+    QTest::newRow("large body") << u"/practice/large"_s << u"/practice/large"_s << PracticeBinary(PracticeLargeSize);
+    QTest::newRow("pdf document") << u"/practice/document.pdf"_s << u"/practice/document.pdf"_s
+                                  << PracticePdf(u"練習文書"_s, 100);
+    QTest::newRow("empty body") << u"/practice/empty"_s << u"/practice/empty"_s << QByteArray();
+    QTest::newRow("redirect followed") << u"/practice/redirect?to=/practice/binary"_s
+                                       << u"/practice/redirect?to=/practice/binary"_s << PracticeBinary(4096);
+    QTest::newRow("slow answer") << u"/practice/slow?ms=300"_s << u"/practice/slow?ms=300"_s
+                                 << ToEuc(PracticePageText());
+    const QString escaped = binary + u"?k=%A4%A2%2F%2B+x%20%25&e=%E3%81%82&z=%00"_s;
+    QTest::newRow("escapes pass unchanged") << escaped << escaped << PracticeBinary(4096);
+    // The network layer sends an escaped letter or digit as itself; servers read both alike.
+    QTest::newRow("escaped letters as letters") << binary + u"?k=%41%7E%31"_s << binary + u"?k=A~1"_s
+                                                << PracticeBinary(4096);
+}
+
+// A document download hands over the body exactly, asks for exactly the URL it was
+// given, and leaves the scratch copy of the last page alone.
+void TestFetch::bodyBytes()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, sent);
+    QFETCH(QByteArray, expected);
+    Fixture f;
+
+    const std::optional<QByteArray> body = FetchBytes(f.context, &f.owner, f.inet, f.url(path));
+
+    QVERIFY(body);
+    QCOMPARE(body->size(), expected.size());
+    QVERIFY(*body == expected);
+    QCOMPARE(f.desktop.messages.size(), 0);
+    QCOMPARE(QString::fromLatin1(f.server.Requests().value(0).url()), sent);
+    QCOMPARE(ReadBytes(f.scratch()), Previous);
+}
+
+void TestFetch::pageText_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("page") << u"/practice/page"_s << PracticePageText();
+    QTest::newRow("empty page") << u"/practice/empty"_s << QString();
+    QTest::newRow("server error page is used") << u"/practice/error500"_s
+                                               << u"<html><body>サーバーエラー</body></html>"_s;
+    QTest::newRow("redirect followed") << u"/practice/redirect"_s << PracticePageText();
+}
+
+// A page arrives converted, its raw body replaces the scratch copy whole (cut to its
+// length), and an HTTP error status is left for the caller's markers to judge.
+void TestFetch::pageText()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+
+    for (const Yield yield : {Yield::Yes, Yield::No}) {
+        Fixture f;
+        const std::optional<QString> text = FetchPage(f.context, &f.owner, f.inet, f.url(path), yield);
+
+        QVERIFY(text);
+        QCOMPARE(*text, expected);
+        QCOMPARE(f.desktop.messages.size(), 0);
+        QCOMPARE(ReadBytes(f.scratch()), ToEuc(expected));
+    }
+}
+
+void TestFetch::failure_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("proxy");
+    QTest::addColumn<BodyUse>("use");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QString>("said");
+
+    const QString refused = u"http://127.0.0.1:%1/practice/page"_s.arg(closedPort());
+    const QString viaProxy = u"http://drug-info.example/practice/page"_s;
+    const QString closedProxy = u"http://127.0.0.1:%1"_s.arg(closedPort());
+
+    QTest::newRow("connection refused") << refused << QString() << BodyUse::Page << 60000 << u"接続を拒否されました"_s;
+    QTest::newRow("reset in the body") << u"/practice/reset"_s << QString() << BodyUse::Document << 60000
+                                       << u"接続を閉じました"_s;
+    QTest::newRow("closed without answer") << u"/practice/close"_s << QString() << BodyUse::Page << 60000
+                                           << u"接続を閉じました"_s;
+    QTest::newRow("time-out") << u"/practice/stall"_s << QString() << BodyUse::Page << 300 << u"時間内に応答"_s;
+    QTest::newRow("proxy refused") << viaProxy << closedProxy << BodyUse::Page << 60000
+                                   << u"プロキシサーバーに接続できませんでした"_s;
+    QTest::newRow("not an address") << u"no address"_s << QString() << BodyUse::Page << 60000
+                                    << u"アドレスが正しくありません"_s;
+    QTest::newRow("document answered 500") << u"/practice/error500.pdf"_s << QString() << BodyUse::Document << 60000
+                                           << u"HTTP 500 Internal Server Error"_s;
+    QTest::newRow("document answered 404") << u"/practice/notfound.pdf"_s << QString() << BodyUse::Document << 60000
+                                           << u"HTTP 404 Not Found"_s;
+}
+
+// One "通信エラー" with the exclamation icon, the hourglass already gone, and nothing
+// written: neither a result nor the scratch copy.
+void TestFetch::failure()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, proxy);
+    QFETCH(BodyUse, use);
+    QFETCH(int, timeoutMs);
+    QFETCH(QString, said);
+    Fixture f;
+    f.state.TransferTimeoutMs = timeoutMs;
+    if (!proxy.isEmpty())
+        qputenv("http_proxy", proxy.toLatin1());
+    const QString full = url.startsWith(u'/') ? f.url(url) : url;
+
+    bool failed = false;
+    if (use == BodyUse::Page)
+        failed = !FetchPage(f.context, &f.owner, f.inet, full);
+    else
+        failed = !FetchBytes(f.context, &f.owner, f.inet, full, BodyUse::Document);
+
+    QVERIFY(failed);
+    QCOMPARE(f.desktop.messages.size(), 1);
+    const RecordingDesktop::Shown shown = f.desktop.messages.first();
+    QCOMPARE(shown.title, u"通信エラー"_s);
+    QCOMPARE(shown.icon, Desktop::Icon::Exclamation);
+    QVERIFY2(shown.text.contains(said), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(u'(') && shown.text.endsWith(u')'), qPrintable(shown.text));
+    QVERIFY(!shown.waitCursor);
+    QCOMPARE(ReadBytes(f.scratch()), Previous);
+}
+
+// With http_proxy set, a request for the service's own host name goes to the proxy in
+// absolute form, carrying that host and the query unchanged.
+void TestFetch::proxyCarriesTheHost()
+{
+    Fixture f;
+    qputenv("http_proxy", f.server.BaseUrl().toLatin1());
+    qputenv("no_proxy", "");
+
+    const QString url = u"http://drug-info.example/practice/binary?k=%A4%A2+b"_s;
+    const std::optional<QByteArray> body = FetchBytes(f.context, &f.owner, f.inet, url);
+
+    QVERIFY(body);
+    QVERIFY(*body == PracticeBinary(4096));
+    QCOMPARE(f.server.Requests().size(), 1);
+    const PracticeRequest seen = f.server.Requests().first();
+    QCOMPARE(seen.target, url.toLatin1());
+    QCOMPARE(seen.host, QByteArray("drug-info.example"));
+}
+
+void TestFetch::hourglassOnlyWhileTransferring()
+{
+    Fixture f;
+    int shape = -1;
+    f.server.Route("/probe", [&shape](const PracticeRequest &) {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        shape = cursor ? int(cursor->shape()) : -1;
+        PracticeResponse response;
+        response.body = "x";
+        return response;
+    });
+
+    QVERIFY(FetchPage(f.context, &f.owner, f.inet, f.url(u"/probe"_s)));
+    QCOMPARE(shape, int(Qt::WaitCursor));
+}
+
+void TestFetch::unwritableScratchFileIsIgnored()
+{
+    Fixture f;
+    f.state.WorkPath = f.work.path() + u"/missing/folder"_s;
+
+    const std::optional<QString> text = FetchPage(f.context, &f.owner, f.inet, f.url(u"/practice/page"_s));
+
+    QVERIFY(text);
+    QCOMPARE(*text, PracticePageText());
+    QCOMPARE(f.desktop.messages.size(), 0);
+}
+
+QTEST_MAIN(TestFetch)
+#include "test_fetch.moc"
