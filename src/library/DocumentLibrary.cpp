@@ -18,6 +18,11 @@ bool Present(const QString &path)
 
 QString Quoted(const QString &name) { return u"「"_s + name + u"」"_s; }
 
+QString ExistsText(const QString &name)
+{
+    return u"同じ名前のファイル"_s + Quoted(name) + u"が既にあります。\n別の名前を指定してください。"_s;
+}
+
 } // namespace
 
 QStringList ListDocuments(const QString &folder)
@@ -50,17 +55,23 @@ RenameResult RenameDocument(const QString &folder, const QString &oldName, const
 
     const QString oldPath = folder + u'/' + oldName;
     const QString newPath = folder + u'/' + newName;
+    if (!Present(oldPath))
+        return {false, u"変更するファイル"_s + Quoted(oldName)
+                           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s};
+    const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0; // one file on a case-blind disk
+    if (Present(newPath) && !caseOnly)
+        return {false, ExistsText(newName)};
     QFile file(oldPath);
     if (file.rename(newPath))
         return {true, {}};
 
-    // QFile refuses an existing target instead of replacing it; say why in the
-    // user's language.
+    // QFile refuses an existing target instead of replacing it (another program may
+    // have made one since the check); say why in the user's language.
     if (!Present(oldPath))
         return {false, u"変更するファイル"_s + Quoted(oldName)
                            + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s};
     if (Present(newPath))
-        return {false, u"同じ名前のファイル"_s + Quoted(newName) + u"が既にあります。\n別の名前を指定してください。"_s};
+        return {false, ExistsText(newName)};
     if (!QFileInfo(folder).isWritable())
         return {false, u"このフォルダーのファイル名を変更する権限がありません。"_s};
     return {false, u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')'};

@@ -1,5 +1,7 @@
 #include "library/Memo.h"
 
+#include <optional>
+
 #include <QSaveFile>
 #include <QStringEncoder>
 
@@ -17,22 +19,29 @@ QByteArray ToShiftJis(QStringView text)
 {
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
-    QStringEncoder encoder("cp932", QStringConverter::Flag::Stateless);
+    std::optional<QStringEncoder> encoder;
     qsizetype i = 0;
     while (i < text.size()) {
-        const qsizetype length = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const QStringView one = text.mid(i, length);
-        if (one.size() == 1 && one[0].unicode() < 0x80) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const QStringView one = text.mid(i, pair ? 2 : 1);
+        i += one.size();
+        if (one[0].unicode() < 0x80) {
             bytes.append(char(one[0].unicode()));
+            continue;
+        }
+        if (one[0].isSurrogate() && !pair) {
+            bytes.append('?'); // half of a pair is no character at all
+            continue;
+        }
+        if (!encoder)
+            encoder.emplace("cp932", QStringConverter::Flag::Stateless);
+        const QByteArray encoded = encoder->encode(one);
+        if (encoder->hasError() || encoded.isEmpty()) {
+            bytes.append('?');
+            encoder.reset(); // the converter may hold on to the failure; start clean
         } else {
-            QByteArray encoded = encoder.encode(one);
-            if (encoder.hasError() || encoded.isEmpty()) {
-                encoder.resetState();
-                encoded = "?";
-            }
             bytes.append(encoded);
         }
-        i += length;
     }
     return bytes;
 }
