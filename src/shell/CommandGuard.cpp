@@ -25,8 +25,16 @@ CommandGuard::Scope::~Scope()
 {
     if (!m_guard)
         return;
-    m_guard->m_busy = false;
-    QCoreApplication::instance()->removeEventFilter(m_guard);
+    // Input that came during the command may still be queued: a transfer's event loop
+    // holds the user's clicks back. Deliver it while the window is still busy, so it
+    // is dropped here instead of starting the command again once this one is over.
+    const QPointer<CommandGuard> guard(m_guard);
+    if (!QCoreApplication::closingDown())
+        QCoreApplication::processEvents();
+    if (!guard)
+        return;
+    guard->m_busy = false;
+    QCoreApplication::instance()->removeEventFilter(guard);
 }
 
 bool CommandGuard::eventFilter(QObject *watched, QEvent *event)
