@@ -1,9 +1,84 @@
 #include "retrieval/frmE2SD.h"
 
-#include "retrieval/ESConv.h"
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScreen>
 
-// Placeholder until the progress window is in.
+#include "retrieval/ESConv.h"
+#include "ui_frmE2SD.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QString ConvertStatus(const QString &position, const QString &percent)
+{
+    return u"      Convert Process    "_s + position + u" Bytes    "_s + u"("_s + percent + u" % )"_s;
+}
+
+frmE2SD::frmE2SD(QWidget *parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint), m_ui(std::make_unique<Ui::frmE2SD>())
+{
+    m_ui->setupUi(this);
+    QFont font = m_ui->Label1->font();
+    font.setPointSizeF(9.75);
+    m_ui->Label1->setFont(font);
+    m_ui->Picture1->installEventFilter(this);
+    connect(m_ui->Text1, &QLineEdit::textChanged, this, &frmE2SD::Text1_Change);
+    Form_Load();
+}
+
+frmE2SD::~frmE2SD() = default;
+
+void frmE2SD::Form_Load()
+{
+    m_ui->Label1->move(0, 0);
+    m_ui->Picture1->move(0, m_ui->Label1->height());
+    setFixedSize(m_ui->Picture1->width(), m_ui->Label1->height() + m_ui->Picture1->height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    raise();
+}
+
+void frmE2SD::Begin(qsizetype lastIndex)
+{
+    m_boxWidth = 0;
+    m_ui->Label4->setText(QString::number(lastIndex));
+    m_ui->Text1->setText(u"0"_s);
+}
+
+void frmE2SD::ShowProgress(qsizetype position, int percent)
+{
+    m_ui->Label2->setText(QString::number(position));
+    m_ui->Text1->setText(QString::number(percent));
+}
+
+void frmE2SD::Text1_Change()
+{
+    const int percent = m_ui->Text1->text().toInt();
+    const int width = int(qint64(m_ui->Picture1->width()) * percent / 100);
+    if (width > m_boxWidth) {
+        m_boxWidth = width;
+        m_ui->Picture1->repaint();
+    }
+    m_ui->Label1->setText(ConvertStatus(m_ui->Label2->text(), m_ui->Text1->text()));
+    m_ui->Label1->repaint();
+}
+
+bool frmE2SD::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->Picture1 && event->type() == QEvent::Paint) {
+        QPainter painter(m_ui->Picture1);
+        painter.fillRect(0, 0, m_boxWidth, m_ui->Picture1->height(), QColor(0, 255, 255));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 QString EucToSjisShown(const EucTable &table, const QByteArray &bytes)
 {
-    return EucToSjis(table, bytes);
+    frmE2SD window;
+    window.Begin(bytes.size() - 1);
+    window.show();
+    QCoreApplication::processEvents();
+    return EucToSjis(table, bytes, [&window](qsizetype position, int percent) { window.ShowProgress(position, percent); });
 }
