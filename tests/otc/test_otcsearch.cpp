@@ -20,7 +20,6 @@ private Q_SLOTS:
     void refusal();
     void scan_data();
     void scan();
-    void scanReportsHitsInOrder();
     void documentLink_data();
     void documentLink();
     void documentPath_data();
@@ -248,20 +247,6 @@ void TestOtcSearch::scan()
     QCOMPARE(gotDisplays, displays);
     QCOMPARE(scan.hasPrevious, hasPrevious);
     QCOMPARE(scan.hasNext, hasNext);
-}
-
-void TestOtcSearch::scanReportsHitsInOrder()
-{
-    QString page;
-    for (int i = 0; i < 300; ++i)
-        page += u"<a href=\"/downfiles/otc/PDF/%1.pdf\">品%1</a>"_s.arg(i);
-    page += u"<font size=\"-1\">共通</font>"_s;
-    QStringList seen;
-    const OtcScan scan = ScanOtcResults(page, [&seen](const OtcHit &hit) { seen.append(hit.display); });
-    QCOMPARE(seen.size(), 300);
-    QCOMPARE(scan.hits.size(), 300);
-    QCOMPARE(seen.first(), u"品0共通"_s);
-    QCOMPARE(seen.last(), u"品299共通"_s);
 }
 
 void TestOtcSearch::documentLink_data()
