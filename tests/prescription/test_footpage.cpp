@@ -5,7 +5,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 using Manuals = QList<std::pair<QString, QString>>; // title, address
-using Plan = QList<std::pair<QString, QString>>;    // address, path
 
 class TestFootPage : public QObject {
     Q_OBJECT
@@ -17,10 +16,6 @@ private Q_SLOTS:
     void footPageAddress();
     void scanFootPage_data();
     void scanFootPage();
-    void chooseDocuments_data();
-    void chooseDocuments();
-    void downloadPlan_data();
-    void downloadPlan();
     void historyEntries_data();
     void historyEntries();
     void historyDisplayText_data();
@@ -132,88 +127,6 @@ void TestFootPage::scanFootPage()
     for (const ManualLink &m : found.manuals)
         got.append({m.title, m.address});
     QCOMPARE(got, manuals);
-}
-
-void TestFootPage::chooseDocuments_data()
-{
-    QTest::addColumn<bool>("insert");
-    QTest::addColumn<bool>("guide");
-    QTest::addColumn<int>("manuals");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("nothing") << false << false << 0 << int(DocumentChoice::None);
-    QTest::newRow("insert only") << true << false << 0 << int(DocumentChoice::Single);
-    QTest::newRow("guide only") << false << true << 0 << int(DocumentChoice::Single);
-    QTest::newRow("insert and guide") << true << true << 0 << int(DocumentChoice::Dialog);
-    QTest::newRow("guide and manuals") << false << true << 3 << int(DocumentChoice::Dialog);
-    QTest::newRow("manuals only") << false << false << 2 << int(DocumentChoice::Dialog);
-}
-
-void TestFootPage::chooseDocuments()
-{
-    QFETCH(bool, insert);
-    QFETCH(bool, guide);
-    QFETCH(int, manuals);
-    QFETCH(int, expected);
-    FootDocuments documents;
-    if (insert)
-        documents.insertAddress = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
-    if (guide)
-        documents.guideAddress = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
-    for (int i = 0; i < manuals; ++i)
-        documents.manuals.append({u"m"_s, u"http://svc.test/juutoku/file/1.pdf"_s});
-    QCOMPARE(int(ChooseDocuments(documents)), expected);
-}
-
-void TestFootPage::downloadPlan_data()
-{
-    QTest::addColumn<QString>("drug");
-    QTest::addColumn<bool>("fetchInsert");
-    QTest::addColumn<bool>("fetchGuide");
-    QTest::addColumn<QList<bool>>("marks");
-    QTest::addColumn<Plan>("expected");
-
-    const QString pdf = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
-    const QString gui = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
-    const QString m1 = u"http://svc.test/juutoku/file/11.pdf"_s;
-    const QString m2 = u"http://svc.test/juutoku/file/12.pdf"_s;
-    const QString m3 = u"http://svc.test/juutoku/file/13.pdf"_s;
-
-    QTest::newRow("guide before insert, then marked manuals")
-        << u"錠"_s << true << true << QList<bool>{false, true, true}
-        << Plan{{gui, docs + u"医薬品情報/［患者向け］/錠.pdf"_s},
-                {pdf, docs + u"医薬品情報/［医療用］/錠.pdf"_s},
-                {m2, docs + u"医薬品情報/..／..／x.pdf"_s},
-                {m3, docs + u"医薬品情報/肝障害.pdf"_s}};
-    QTest::newRow("nothing chosen") << u"錠"_s << false << false << QList<bool>{false, false, false} << Plan{};
-    QTest::newRow("insert only") << u"錠"_s << true << false << QList<bool>{} << Plan{{pdf, docs + u"医薬品情報/［医療用］/錠.pdf"_s}};
-    QTest::newRow("first manual only") << u"錠"_s << false << false << QList<bool>{true}
-                                       << Plan{{m1, docs + u"医薬品情報/肺炎：初版.pdf"_s}};
-    QTest::newRow("drug name with / and :")
-        << u"A/B配合錠:試験用"_s << false << true << QList<bool>{}
-        << Plan{{gui, docs + u"医薬品情報/［患者向け］/A／B配合錠：試験用.pdf"_s}};
-}
-
-void TestFootPage::downloadPlan()
-{
-    QFETCH(QString, drug);
-    QFETCH(bool, fetchInsert);
-    QFETCH(bool, fetchGuide);
-    QFETCH(QList<bool>, marks);
-    QFETCH(Plan, expected);
-    FootDocuments documents;
-    documents.insertAddress = u"http://svc.test/downfiles/ph/PDF/1.pdf"_s;
-    documents.guideAddress = u"http://svc.test/downfiles/ph/GUI/1.pdf"_s;
-    documents.manuals = {{u"肺炎:初版"_s, u"http://svc.test/juutoku/file/11.pdf"_s},
-                         {u"../../x"_s, u"http://svc.test/juutoku/file/12.pdf"_s},
-                         {u"肝障害"_s, u"http://svc.test/juutoku/file/13.pdf"_s}};
-    Plan got;
-    for (const DocumentDownload &d : DownloadPlan(documents, docs, drug, fetchInsert, fetchGuide, marks))
-        got.append({d.address, d.path});
-    QCOMPARE(got, expected);
-    // nothing lands outside the library, whatever the page's titles hold
-    for (const auto &[address, path] : got)
-        QVERIFY2(!path.contains(u"/../"_s) && !path.endsWith(u"/..pdf"_s), qPrintable(path));
 }
 
 void TestFootPage::historyEntries_data()
