@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QScreen>
 
 #include "shell/WorkingWindow.h"
 #include "ui_frmMain.h"
@@ -13,6 +14,8 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
     for (QPushButton *button : {m_ui->Command1, m_ui->Command2, m_ui->Command3}) {
         QFont font = button->font();
         font.setPointSizeF(15.75);
