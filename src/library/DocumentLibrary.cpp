@@ -16,7 +16,16 @@ bool Present(const QString &path)
     return info.exists() || info.isSymLink(); // a dangling link still takes the name
 }
 
-QString Quoted(const QString &name) { return u"「"_s + name + u"」"_s; }
+QString Quoted(const QString &name)
+{
+    return u"「"_s + name + u"」"_s;
+}
+
+QString VanishedText(const QString &name)
+{
+    return u"変更するファイル"_s + Quoted(name)
+        + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s;
+}
 
 QString ExistsText(const QString &name)
 {
@@ -30,10 +39,13 @@ QStringList ListDocuments(const QString &folder)
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
         return {};
-    return dir.entryList({u"*.pdf"_s}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    return dir.entryList({ u"*.pdf"_s }, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
 }
 
-QString DocumentTitle(const QString &fileName) { return fileName.chopped(qMin<qsizetype>(4, fileName.size())); }
+QString DocumentTitle(const QString &fileName)
+{
+    return fileName.chopped(qMin<qsizetype>(4, fileName.size()));
+}
 
 QString RenamedFileName(const QString &typed)
 {
@@ -45,34 +57,35 @@ QString RenamedFileName(const QString &typed)
 RenameResult RenameDocument(const QString &folder, const QString &oldName, const QString &newName)
 {
     if (newName.contains(u'/'))
-        return {false, u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s};
+        return {
+            false,
+            u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s
+        };
     if (newName.contains(QChar(0)))
-        return {false, u"ファイル名に使えない文字が含まれています。"_s};
+        return { false, u"ファイル名に使えない文字が含まれています。"_s };
     if (newName == oldName)
-        return {true, {}};
+        return { true, {} };
     if (QFile::encodeName(newName).size() > NameMaxBytes)
-        return {false, u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s};
+        return { false, u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s };
 
     const QString oldPath = folder + u'/' + oldName;
     const QString newPath = folder + u'/' + newName;
     if (!Present(oldPath))
-        return {false, u"変更するファイル"_s + Quoted(oldName)
-                           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s};
+        return { false, VanishedText(oldName) };
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0; // one file on a case-blind disk
     if (Present(newPath) && !caseOnly)
-        return {false, ExistsText(newName)};
+        return { false, ExistsText(newName) };
     QFile file(oldPath);
     if (file.rename(newPath))
-        return {true, {}};
+        return { true, {} };
 
     // QFile refuses an existing target instead of replacing it (another program may
     // have made one since the check); say why in the user's language.
     if (!Present(oldPath))
-        return {false, u"変更するファイル"_s + Quoted(oldName)
-                           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s};
+        return { false, VanishedText(oldName) };
     if (Present(newPath))
-        return {false, ExistsText(newName)};
+        return { false, ExistsText(newName) };
     if (!QFileInfo(folder).isWritable())
-        return {false, u"このフォルダーのファイル名を変更する権限がありません。"_s};
-    return {false, u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')'};
+        return { false, u"このフォルダーのファイル名を変更する権限がありません。"_s };
+    return { false, u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')' };
 }

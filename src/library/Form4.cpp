@@ -12,7 +12,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 Form4::Form4(AppContext &context, QWidget *parent)
-    : WorkingWindow(parent), m_ui(std::make_unique<Ui::Form4>()), m_context(context)
+    : WorkingWindow(parent)
+    , m_ui(std::make_unique<Ui::Form4>())
+    , m_context(context)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -36,12 +38,27 @@ Form4::Form4(AppContext &context, QWidget *parent)
 
 Form4::~Form4() = default;
 
-void Form4::Form_Load() { move(x(), 0); }
+void Form4::Form_Load()
+{
+    move(x(), 0);
+}
 
-void Form4::Option1_Click() { File1_PathChange(m_context.state.DocumentsPath + Library::Otc()); }
-void Form4::Option2_Click() { File1_PathChange(m_context.state.DocumentsPath + Library::Patient()); }
-void Form4::Option3_Click() { File1_PathChange(m_context.state.DocumentsPath + Library::Medical()); }
-void Form4::Option4_Click() { File1_PathChange(m_context.state.DocumentsPath + Library::Root()); }
+void Form4::Option1_Click()
+{
+    File1_PathChange(m_context.state.DocumentsPath + Library::Otc());
+}
+void Form4::Option2_Click()
+{
+    File1_PathChange(m_context.state.DocumentsPath + Library::Patient());
+}
+void Form4::Option3_Click()
+{
+    File1_PathChange(m_context.state.DocumentsPath + Library::Medical());
+}
+void Form4::Option4_Click()
+{
+    File1_PathChange(m_context.state.DocumentsPath + Library::Root());
+}
 
 void Form4::File1_PathChange(const QString &path)
 {
@@ -84,7 +101,10 @@ void Form4::Command1_Click()
     }
 }
 
-void Form4::Command2_Click() { close(); }
+void Form4::Command2_Click()
+{
+    close();
+}
 
 void Form4::Command3_Click()
 {
@@ -101,12 +121,15 @@ void Form4::Command3_Click()
         RefreshList();
 }
 
-void Form4::Command4_Click() { RunCopy(m_context, ListLines()); }
+void Form4::Command4_Click()
+{
+    RunCopy(m_context, ListLines());
+}
 
 void Form4::Command5_Click()
 {
     QString caption;
-    for (const QRadioButton *option : {m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4}) {
+    for (const QRadioButton *option : { m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4 }) {
         if (option->isChecked()) {
             caption = option->text();
             break;

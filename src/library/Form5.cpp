@@ -5,10 +5,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Form5::Form5(AppContext &context, const QString &folder, const QString &fileName, const QString &name,
-             QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::Form5>()), m_context(context), m_folder(folder),
-      m_fileName(fileName)
+Form5::Form5(AppContext &context, const QString &folder, const QString &fileName, const QString &name, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::Form5>())
+    , m_context(context)
+    , m_folder(folder)
+    , m_fileName(fileName)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -30,4 +32,7 @@ void Form5::Command1_Click()
     accept();
 }
 
-void Form5::Command2_Click() { reject(); }
+void Form5::Command2_Click()
+{
+    reject();
+}

@@ -1,7 +1,5 @@
 #include "library/Memo.h"
 
-#include <optional>
-
 #include <QSaveFile>
 #include <QStringEncoder>
 
@@ -15,34 +13,35 @@ QString CopyText(const QStringList &lines)
     return text;
 }
 
+namespace {
+
+void AppendShiftJis(QStringView text, QByteArray &bytes)
+{
+    QStringEncoder encoder("cp932", QStringConverter::Flag::Stateless);
+    const QByteArray encoded = encoder.encode(text);
+    if (!encoder.hasError()) {
+        bytes += encoded;
+        return;
+    }
+    // Something in here is not in cp932: halve the text until that is one character
+    // (or half a surrogate pair), which becomes "?".
+    if (text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() && text[1].isLowSurrogate())) {
+        bytes += '?';
+        return;
+    }
+    qsizetype middle = text.size() / 2;
+    if (text[middle - 1].isHighSurrogate() && text[middle].isLowSurrogate())
+        ++middle;
+    AppendShiftJis(text.first(middle), bytes);
+    AppendShiftJis(text.sliced(middle), bytes);
+}
+
+} // namespace
+
 QByteArray ToShiftJis(QStringView text)
 {
     QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    std::optional<QStringEncoder> encoder;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const QStringView one = text.mid(i, pair ? 2 : 1);
-        i += one.size();
-        if (one[0].unicode() < 0x80) {
-            bytes.append(char(one[0].unicode()));
-            continue;
-        }
-        if (one[0].isSurrogate() && !pair) {
-            bytes.append('?'); // half of a pair is no character at all
-            continue;
-        }
-        if (!encoder)
-            encoder.emplace("cp932", QStringConverter::Flag::Stateless);
-        const QByteArray encoded = encoder->encode(one);
-        if (encoder->hasError() || encoded.isEmpty()) {
-            bytes.append('?');
-            encoder.reset(); // the converter may hold on to the failure; start clean
-        } else {
-            bytes.append(encoded);
-        }
-    }
+    AppendShiftJis(text, bytes);
     return bytes;
 }
 

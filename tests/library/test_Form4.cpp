@@ -52,8 +52,8 @@ struct Fixture {
     QTemporaryDir app, documents;
     RecordingDesktop desktop;
     ProgramState state;
-    AppContext context{state, desktop};
-    Form4 window{context};
+    AppContext context { state, desktop };
+    Form4 window { context };
 
     Fixture()
     {
@@ -86,7 +86,7 @@ struct Fixture {
 
 QRect Pixels(const QRect &twips)
 {
-    return {twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15};
+    return { twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15 };
 }
 
 // Answers the rename dialog: checks what it offers, types a name, confirms; when the
@@ -175,11 +175,11 @@ void TestForm4::windowAndTabOrder()
     QCOMPARE(f.window.windowTitle(), u"ディスク内検索"_s);
     QCOMPARE(f.window.size(), QSize(8385 / 15, 10650 / 15));
     QCOMPARE(f.window.y(), 0);
-    const QStringList order{u"Option1"_s, u"Option2"_s, u"Option3"_s, u"Option4"_s, u"List1"_s,
-                            u"Command1"_s, u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s};
-    QStringList chain{order.first()};
-    for (QWidget *widget = f.Find<QWidget>(order.first())->nextInFocusChain();
-         widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
+    const QStringList order { u"Option1"_s, u"Option2"_s, u"Option3"_s, u"Option4"_s, u"List1"_s, u"Command1"_s,
+        u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s };
+    QStringList chain { order.first() };
+    for (QWidget *widget = f.Find<QWidget>(order.first())->nextInFocusChain(); widget->objectName() != order.first();
+         widget = widget->nextInFocusChain()) {
         if (order.contains(widget->objectName()))
             chain.append(widget->objectName());
     }
@@ -195,14 +195,14 @@ void TestForm4::listing_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("listed");
 
-    QTest::newRow("Option1 any case") << u"Option1"_s << Library::Otc() << QStringList{u"B.PDF"_s, u"A.pdf"_s}
-                                      << QStringList{u"A"_s, u"B"_s};
+    QTest::newRow("Option1 any case") << u"Option1"_s << Library::Otc() << QStringList { u"B.PDF"_s, u"A.pdf"_s }
+                                      << QStringList { u"A"_s, u"B"_s };
     QTest::newRow("Option2 only pdf") << u"Option2"_s << Library::Patient()
-                                      << QStringList{u"患者.pdf"_s, u"note.txt"_s} << QStringList{u"患者"_s};
-    QTest::newRow("Option3 empty name") << u"Option3"_s << Library::Medical() << QStringList{u"x.pdf"_s, u".pdf"_s}
-                                        << QStringList{QString(), u"x"_s};
-    QTest::newRow("Option4 root only") << u"Option4"_s << Library::Root() << QStringList{u"manual.pdf"_s}
-                                       << QStringList{u"manual"_s};
+                                      << QStringList { u"患者.pdf"_s, u"note.txt"_s } << QStringList { u"患者"_s };
+    QTest::newRow("Option3 empty name") << u"Option3"_s << Library::Medical() << QStringList { u"x.pdf"_s, u".pdf"_s }
+                                        << QStringList { QString(), u"x"_s };
+    QTest::newRow("Option4 root only") << u"Option4"_s << Library::Root() << QStringList { u"manual.pdf"_s }
+                                       << QStringList { u"manual"_s };
     QTest::newRow("no documents") << u"Option1"_s << Library::Otc() << QStringList() << QStringList();
 }
 
@@ -228,7 +228,7 @@ void TestForm4::missingFolderListsNothing()
     Fixture f;
     f.Save(Library::Patient(), u"A.pdf"_s);
     f.Choose(u"Option2"_s);
-    QCOMPARE(f.Listed(), QStringList{u"A"_s});
+    QCOMPARE(f.Listed(), QStringList { u"A"_s });
     QVERIFY(QDir(f.Folder(Library::Medical())).removeRecursively());
     f.Choose(u"Option3"_s);
     QCOMPARE(f.Listed(), QStringList());
@@ -239,14 +239,14 @@ void TestForm4::missingFolderListsNothing()
 void TestForm4::openSelectedInListOrder()
 {
     Fixture f;
-    for (const QString &name : {u"c.pdf"_s, u"a.pdf"_s, u"b.PDF"_s})
+    for (const QString &name : { u"c.pdf"_s, u"a.pdf"_s, u"b.PDF"_s })
         f.Save(Library::Medical(), name);
     f.Choose(u"Option3"_s);
     f.Select(2);
     f.Select(0, Qt::ControlModifier);
     f.Click(u"Command1"_s);
     const QString folder = f.Folder(Library::Medical());
-    QCOMPARE(f.desktop.opened, (QStringList{folder + u"/a.pdf"_s, folder + u"/c.pdf"_s}));
+    QCOMPARE(f.desktop.opened, (QStringList { folder + u"/a.pdf"_s, folder + u"/c.pdf"_s }));
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -255,7 +255,7 @@ void TestForm4::emptyListMessages_data()
     QTest::addColumn<QString>("option"); // empty: no category chosen
     QTest::addColumn<QString>("button");
 
-    for (const QString &button : {u"Command1"_s, u"Command3"_s, u"Command5"_s}) {
+    for (const QString &button : { u"Command1"_s, u"Command3"_s, u"Command5"_s }) {
         QTest::addRow("%s no category", qPrintable(button)) << QString() << button;
         QTest::addRow("%s empty category", qPrintable(button)) << u"Option4"_s << button;
     }
@@ -285,12 +285,12 @@ void TestForm4::rename_data()
     QTest::addColumn<QString>("renamed");
     QTest::addColumn<QStringList>("listed");
 
-    QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList{u"C"_s, u"D"_s};
-    QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList{u"B"_s, u"C"_s};
-    QTest::newRow("other extension") << u"B.pdf.txt"_s << u"B.pdf.txt.pdf"_s << QStringList{u"B.pdf.txt"_s, u"C"_s};
-    QTest::newRow("empty name") << QString() << u".pdf"_s << QStringList{QString(), u"C"_s};
-    QTest::newRow("unchanged") << u"A"_s << u"A.pdf"_s << QStringList{u"A"_s, u"C"_s};
-    QTest::newRow("spaces kept") << u" E "_s << u" E .pdf"_s << QStringList{u" E "_s, u"C"_s};
+    QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList { u"C"_s, u"D"_s };
+    QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList { u"B"_s, u"C"_s };
+    QTest::newRow("other extension") << u"B.pdf.txt"_s << u"B.pdf.txt.pdf"_s << QStringList { u"B.pdf.txt"_s, u"C"_s };
+    QTest::newRow("empty name") << QString() << u".pdf"_s << QStringList { QString(), u"C"_s };
+    QTest::newRow("unchanged") << u"A"_s << u"A.pdf"_s << QStringList { u"A"_s, u"C"_s };
+    QTest::newRow("spaces kept") << u" E "_s << u" E .pdf"_s << QStringList { u" E "_s, u"C"_s };
 }
 
 void TestForm4::rename()
@@ -344,7 +344,7 @@ void TestForm4::renameRefused()
     QCOMPARE(f.desktop.messages[0].title, u"ファイル名変更エラー"_s);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
     QVERIFY2(f.desktop.messages[0].text.contains(reason), qPrintable(f.desktop.messages[0].text));
-    QCOMPARE(f.Listed(), (QStringList{u"A"_s, u"C"_s}));
+    QCOMPARE(f.Listed(), (QStringList { u"A"_s, u"C"_s }));
     const QDir medical(f.Folder(Library::Medical()));
     QCOMPARE(ReadBytes(medical.filePath(u"A.pdf"_s)), QByteArray("%PDF-1.4 A.pdf"));
     QCOMPARE(ReadBytes(medical.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
@@ -370,7 +370,7 @@ void TestForm4::memo()
     QFETCH(QString, folder);
     QFETCH(QString, memo);
     Fixture f;
-    for (const QString &name : {u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s})
+    for (const QString &name : { u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s })
         f.Save(folder, name);
     const QString path = f.app.path() + u'/' + memo;
     QVERIFY(WriteBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
@@ -378,7 +378,7 @@ void TestForm4::memo()
     f.Click(u"Command5"_s);
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(ReadBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
-    QCOMPARE(f.desktop.opened, QStringList{path});
+    QCOMPARE(f.desktop.opened, QStringList { path });
 }
 
 void TestForm4::memoWriteFailure_data()
@@ -409,7 +409,7 @@ void TestForm4::copy_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("clipboard");
 
-    QTest::newRow("two documents") << QStringList{u"B.pdf"_s, u"A.PDF"_s} << u"A\r\nB\r\n"_s;
+    QTest::newRow("two documents") << QStringList { u"B.pdf"_s, u"A.PDF"_s } << u"A\r\nB\r\n"_s;
     QTest::newRow("empty list") << QStringList() << QString();
 }
 

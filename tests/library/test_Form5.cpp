@@ -28,9 +28,9 @@ struct Fixture {
     QTemporaryDir folder;
     RecordingDesktop desktop;
     ProgramState state;
-    AppContext context{state, desktop};
-    Form5 dialog{context, folder.path(), u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
-                 u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s};
+    AppContext context { state, desktop };
+    Form5 dialog { context, folder.path(), u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
+        u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s };
 };
 
 } // namespace

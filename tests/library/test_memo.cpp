@@ -33,6 +33,8 @@ void TestMemo::toShiftJis_data()
     QTest::newRow("full-width tilde") << u"～"_s << QByteArray("\x81\x60");
     QTest::newRow("hangul between ascii") << u"a한b"_s << QByteArray("a?b");
     QTest::newRow("emoji is one question mark") << u"x😀y"_s << QByteArray("x?y");
+    QTest::newRow("emoji across the halving point") << u"a😀한"_s << QByteArray("a??");
+    QTest::newRow("several scattered") << u"한医한医한"_s << QByteArray("?\x88\xe3?\x88\xe3?");
     QTest::newRow("lone high surrogate at end") << u"z"_s + QChar(0xD800) << QByteArray("z?");
     QTest::newRow("lone high surrogate before kanji") << u"z"_s + QChar(0xD800) + u"医"_s << QByteArray("z?\x88\xe3");
     QTest::newRow("lone low surrogate") << QString(QChar(0xDC00)) + u"医"_s << QByteArray("?\x88\xe3");
@@ -51,8 +53,8 @@ void TestMemo::copyText_data()
     QTest::addColumn<QString>("text");
 
     QTest::newRow("empty list") << QStringList() << QString();
-    QTest::newRow("one line") << QStringList{u"A"_s} << u"A\r\n"_s;
-    QTest::newRow("empty lines kept") << QStringList{QString(), u"B"_s, QString()} << u"\r\nB\r\n\r\n"_s;
+    QTest::newRow("one line") << QStringList { u"A"_s } << u"A\r\n"_s;
+    QTest::newRow("empty lines kept") << QStringList { QString(), u"B"_s, QString() } << u"\r\nB\r\n\r\n"_s;
 }
 
 void TestMemo::copyText()
@@ -66,8 +68,8 @@ void TestMemo::writeReplacesWholeFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"［医療用］.txt"_s);
-    QVERIFY(WriteMemoFile(path, {u"古いメモの長い行"_s, u"その二"_s, u"その三"_s}).isEmpty());
-    QCOMPARE(WriteMemoFile(path, {u"医"_s, u"ｱ한"_s}), QString());
+    QVERIFY(WriteMemoFile(path, { u"古いメモの長い行"_s, u"その二"_s, u"その三"_s }).isEmpty());
+    QCOMPARE(WriteMemoFile(path, { u"医"_s, u"ｱ한"_s }), QString());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("\x88\xe3\r\n\xb1?\r\n"));
@@ -91,7 +93,7 @@ void TestMemo::writeFailure()
     plain.close();
     QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
 
-    const QString failure = WriteMemoFile(dir.filePath(relativePath), {u"A"_s});
+    const QString failure = WriteMemoFile(dir.filePath(relativePath), { u"A"_s });
     QVERIFY(!failure.isEmpty());
     QVERIFY2(failure.contains(relativePath), qPrintable(failure));
     QCOMPARE(QFileInfo(dir.filePath(u"plain"_s)).size(), 0);
