@@ -58,7 +58,7 @@ QByteArray PracticeBinary(qsizetype size)
 QString PracticePageText()
 {
     return u"<html><head><title>練習ページ</title></head><body>"
-           u"<p>医薬品情報の練習ページです。①②③ ～ ｱｲｳ</p></body></html>"_s;
+           u"<p>医薬品情報の練習ページです。（ｱｲｳ）</p></body></html>"_s;
 }
 
 void AddFixedRoutes(PracticeServer &server)
