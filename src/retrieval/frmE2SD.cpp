@@ -22,6 +22,11 @@ frmE2SD::frmE2SD(QWidget *parent) : QWidget(parent, Qt::Window | Qt::CustomizeWi
     QFont font = m_ui->Label1->font();
     font.setPointSizeF(9.75);
     m_ui->Label1->setFont(font);
+    QPalette palette = m_ui->Label1->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    palette.setColor(QPalette::Window, QColor(224, 224, 224));
+    m_ui->Label1->setPalette(palette);
+    m_ui->Label1->setAutoFillBackground(true);
     m_ui->Picture1->installEventFilter(this);
     connect(m_ui->Text1, &QLineEdit::textChanged, this, &frmE2SD::Text1_Change);
     Form_Load();
@@ -55,13 +60,15 @@ void frmE2SD::ShowProgress(qsizetype position, int percent)
 void frmE2SD::Text1_Change()
 {
     const int percent = m_ui->Text1->text().toInt();
-    const int width = int(qint64(m_ui->Picture1->width()) * percent / 100);
-    if (width > m_boxWidth) {
-        m_boxWidth = width;
-        m_ui->Picture1->repaint();
-    }
+    const int width = qBound(0, int(qint64(m_ui->Picture1->width()) * percent / 100), m_ui->Picture1->width());
     m_ui->Label1->setText(ConvertStatus(m_ui->Label2->text(), m_ui->Text1->text()));
-    m_ui->Label1->repaint();
+    // Label1 and the new strip of the box are painted at once, in one pass.
+    QRegion changed = m_ui->Label1->geometry();
+    if (width > m_boxWidth) {
+        changed += QRect(m_ui->Picture1->x() + m_boxWidth, m_ui->Picture1->y(), width - m_boxWidth, m_ui->Picture1->height());
+        m_boxWidth = width;
+    }
+    repaint(changed);
 }
 
 bool frmE2SD::eventFilter(QObject *watched, QEvent *event)
