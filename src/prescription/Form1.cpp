@@ -55,6 +55,9 @@ Form1::Form1(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    // One line per hit: no need to measure a thousand names to lay the list out.
+    m_ui->List1->setUniformItemSizes(true);
+    m_ui->List2->setUniformItemSizes(true);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);

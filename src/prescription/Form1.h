@@ -32,12 +32,15 @@ public:
     void Command8_Click(); // メ　モ
     void List1_Click();
 
+    // Reads a converted result page into the lists, the count and the paging
+    // buttons, or shows the page's refusal.
+    void ReadPage(const QString &page);
+
 private:
     void Form_Load();
     PrescriptionForm FormValues() const;
     int PageSize() const;
     void RequestPage(const PagingStep &step);
-    void ReadPage(const QString &page);
     QString RowAt(int index) const;
 
     std::unique_ptr<Ui::Form1> m_ui;

@@ -37,9 +37,43 @@ qint16 toPosition(qint64 value)
     return qint16(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
 
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+}
+
+// Page markers are ASCII and matched without regard to letter case. The search
+// jumps between occurrences of the marker's first character (a vectorised scan when
+// it is not a letter), so a whole page is read at memory speed.
 qsizetype findIn(QStringView text, QStringView what, qsizetype from = 0)
 {
-    return text.indexOf(what, from, Qt::CaseInsensitive);
+    const qsizetype n = what.size();
+    const qsizetype last = text.size() - n;
+    if (n == 0)
+        return from <= text.size() ? from : -1;
+    const char16_t first = asciiLower(what[0].unicode());
+    const bool letter = first >= u'a' && first <= u'z';
+    auto matchesAt = [&](qsizetype i) {
+        for (qsizetype k = 1; k < n; ++k) {
+            if (asciiLower(text[i + k].unicode()) != asciiLower(what[k].unicode()))
+                return false;
+        }
+        return true;
+    };
+    if (!letter) {
+        for (qsizetype i = text.indexOf(QChar(first), from); i >= 0 && i <= last;
+             i = text.indexOf(QChar(first), i + 1)) {
+            if (matchesAt(i))
+                return i;
+        }
+        return -1;
+    }
+    const char16_t *data = text.utf16();
+    for (qsizetype i = qMax<qsizetype>(from, 0); i <= last; ++i) {
+        if ((data[i] | 0x20) == first && matchesAt(i))
+            return i;
+    }
+    return -1;
 }
 
 constexpr QStringView RowStart = u"<TR>";
@@ -49,18 +83,6 @@ constexpr QStringView LinkEnd = u"</A>";
 
 constexpr QStringView Refused = u"入力された条件が正しくありません。";
 constexpr QStringView TooMany = u"検索結果の上限は1000件です。";
-
-QString nameOf(QStringView row)
-{
-    const qsizetype marker = findIn(row, LinkMarker);
-    if (marker < 0)
-        return {};
-    const qsizetype p = marker + LinkMarker.size();
-    const qsizetype q = findIn(row, LinkEnd);
-    if (q < p)
-        return {};
-    return row.mid(p, q - p).toString();
-}
 
 } // namespace
 
@@ -167,8 +189,36 @@ std::optional<ResultHit> ResultScanner::Next()
         m_done = true;
         return std::nullopt;
     }
-    const qsizetype firstEnd = findIn(m_page, RowEnd, pos);
-    const qsizetype secondEnd = firstEnd < 0 ? -1 : findIn(m_page, RowEnd, firstEnd + 1);
+    // One pass over the block finds its second "</TR>" and, on the way, the first
+    // link marker and the first "</A>" in it.
+    const char16_t *data = m_page.utf16();
+    const qsizetype size = m_page.size();
+    auto at = [&](qsizetype i, QStringView what) {
+        if (i + what.size() > size)
+            return false;
+        for (qsizetype k = 1; k < what.size(); ++k) {
+            if (asciiLower(data[i + k]) != asciiLower(what[k].unicode()))
+                return false;
+        }
+        return true;
+    };
+    int rowEnds = 0;
+    qsizetype secondEnd = -1, marker = -1, linkEnd = -1;
+    for (qsizetype i = pos + RowStart.size(); i < size; ++i) {
+        const char16_t c = data[i];
+        if (c == u'<') {
+            if (at(i, RowEnd)) {
+                if (++rowEnds == 2) {
+                    secondEnd = i;
+                    break;
+                }
+            } else if (linkEnd < 0 && at(i, LinkEnd)) {
+                linkEnd = i;
+            }
+        } else if ((c | 0x20) == u't' && marker < 0 && at(i, LinkMarker)) {
+            marker = i;
+        }
+    }
     if (secondEnd < 0) {
         // An unfinished block: kept (so both lists stay aligned) with no name, and
         // the scan ends here; its text is also what the paging links are read from.
@@ -179,7 +229,10 @@ std::optional<ResultHit> ResultScanner::Next()
     const QStringView row = m_page.mid(pos, secondEnd - pos + RowEnd.size());
     // The next search starts at the row's closing "</TR>", which holds no "<TR>".
     m_rest = secondEnd;
-    return ResultHit{nameOf(row), row.toString()};
+    QString name;
+    if (marker >= 0 && linkEnd >= marker + LinkMarker.size())
+        name = m_page.mid(marker + LinkMarker.size(), linkEnd - marker - LinkMarker.size()).toString();
+    return ResultHit{name, row.toString()};
 }
 
 bool ResultScanner::HasNextLink() const { return Tail().contains(u"次へ"); }
