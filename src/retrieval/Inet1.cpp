@@ -125,7 +125,9 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
 {
     Reply result;
 
-    // The caller has already percent-encoded what needs it: pass the escapes through.
+    // The caller has already percent-encoded what needs it, so the escapes pass through
+    // as they are; only an escaped letter, digit or "-._~" goes out as the character
+    // itself, which a server reads alike.
     const QUrl target = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
     if (!target.isValid() || target.scheme().isEmpty() || target.host().isEmpty()) {
         result.errorNumber = QNetworkReply::ProtocolUnknownError;
