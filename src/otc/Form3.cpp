@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "library/MemoCommand.h"
-#include "retrieval/DocumentFile.h"
+#include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "shell/ParamFile.h"
 #include "ui_Form3.h"
@@ -179,13 +179,7 @@ void Form3::Command4_Click()
     if (!document)
         return;
     const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
-    // Opening an older copy after a failed write would pass it off as the new one.
-    if (!SaveDocument(path, *document)) {
-        m_context.desktop.Message(this, u"文書を保存できませんでした。\r\n"_s + path, u"文書保存エラー"_s,
-                                  Desktop::Icon::Exclamation);
-        return;
-    }
-    m_context.desktop.OpenDocument(this, path);
+    SaveAndOpenDocument(m_context, this, path, *document);
 }
 
 void Form3::Command5_Click() { close(); }

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "prescription/FootPage.h"
-#include "retrieval/DocumentFile.h"
+#include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "ui_Form6.h"
 
@@ -59,9 +59,7 @@ void Form6::Command2_Click()
         return;
     const QString path = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(),
                                              m_ui->List1->item(index)->text());
-    // A failed write keeps any earlier copy; the viewer is asked to open the path all the same.
-    SaveDocument(path, *bytes);
-    m_context.desktop.OpenDocument(this, path);
+    SaveAndOpenDocument(m_context, this, path, *bytes);
 }
 
 void Form6::closeEvent(QCloseEvent *event)

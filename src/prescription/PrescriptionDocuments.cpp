@@ -5,7 +5,7 @@
 #include "prescription/Form2.h"
 #include "prescription/Form6.h"
 #include "prescription/FootPage.h"
-#include "retrieval/DocumentFile.h"
+#include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "shell/AppContext.h"
 
@@ -80,9 +80,9 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
         const auto bytes = FetchBytes(context, owner, inet, download.address, BodyUse::Document);
         if (!bytes)
             return; // the first failed transfer ends the command; what was saved stays
-        // A failed write keeps any earlier copy; the viewer is asked to open the path all the same.
-        SaveDocument(download.path, *bytes);
-        context.desktop.OpenDocument(owner, download.path);
+        if (!SaveAndOpenDocument(context, owner, download.path, *bytes))
+            return; // like a failed transfer, a failed save ends the command
+
     }
 }
 
