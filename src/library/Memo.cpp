@@ -51,7 +51,9 @@ QString WriteMemoFile(const QString &path, const QStringList &lines)
     if (!file.open(QIODevice::WriteOnly))
         return u"メモファイルを作成できません: "_s + path + u"\n("_s + file.errorString() + u')';
     const QByteArray bytes = ToShiftJis(CopyText(lines));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // QSaveFile keeps a short text in its buffer and commits it even when the flush
+    // fails (a full disk), so flush first: a cut memo must not replace the earlier one.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return u"メモファイルに書き込めません: "_s + path + u"\n("_s + file.errorString() + u')';
     return {};
 }

@@ -1,0 +1,219 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "PracticeServer.h"
+#include "retrieval/ESConv.h"
+#include "shell/AppContext.h"
+#include "shell/Library.h"
+#include "support/RecordingDesktop.h"
+#include "support/TestData.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+// How a folder or file is made unwritable. The tests run as root, for whom permission
+// bits stop nothing, so only what also stops root is used:
+//  - "is a file": a regular file stands where the folder should be; every write
+//    below it fails with "not a directory", on any file system, for any user;
+//  - "immutable": the file system's immutable attribute (what chattr +i sets), which
+//    root cannot write through either; where the file system or the process's
+//    capabilities do not offer it, the row is skipped;
+//  - "size limit": the process's soft file-size limit (RLIMIT_FSIZE) is lowered
+//    around the command, with SIGXFSZ ignored, so a write stops part-way with EFBIG
+//    as on a full disk. The save runs inside the window's handler, so the limit is
+//    set in this process and not in a forked child (a fork carries none of Qt's
+//    other threads); only the soft limit changes, which the process may raise again.
+namespace Fault {
+
+inline bool SetImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+// Keeps a file or folder immutable for its lifetime.
+class Immutable {
+public:
+    explicit Immutable(const QString &path) : m_path(path), m_set(SetImmutable(path, true)) {}
+    ~Immutable()
+    {
+        if (m_set)
+            SetImmutable(m_path, false);
+    }
+    Immutable(const Immutable &) = delete;
+    Immutable &operator=(const Immutable &) = delete;
+    // Set, and it really refuses a new entry (a folder) or a rewrite (a file).
+    bool Holds() const
+    {
+        if (!m_set)
+            return false;
+        if (QFileInfo(m_path).isDir()) {
+            QFile probe(m_path + u"/.probe"_s);
+            if (probe.open(QIODevice::WriteOnly)) {
+                probe.remove();
+                return false;
+            }
+            return true;
+        }
+        QFile probe(m_path);
+        return !probe.open(QIODevice::ReadWrite);
+    }
+
+private:
+    QString m_path;
+    bool m_set;
+};
+
+// Lowers the soft file-size limit for its lifetime.
+class SizeLimit {
+public:
+    explicit SizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_before);
+        m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_before;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~SizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_before);
+        ::signal(SIGXFSZ, m_oldHandler);
+    }
+    SizeLimit(const SizeLimit &) = delete;
+    SizeLimit &operator=(const SizeLimit &) = delete;
+
+private:
+    rlimit m_before{};
+    sighandler_t m_oldHandler = SIG_DFL;
+};
+
+} // namespace Fault
+
+// One user's program folder, working folder and document library, and the practice
+// service with every route.
+struct FaultFixture {
+    QTemporaryDir root;
+    RecordingDesktop desktop;
+    ProgramState state;
+    AppContext context{state, desktop};
+    PracticeServer server;
+    std::unique_ptr<QTimer> modalWatch;
+    int dialogsSeen = 0;
+
+    FaultFixture()
+    {
+        for (const char *folder : {"app", "work", "Documents"})
+            QDir(root.path()).mkpath(QLatin1StringView(folder));
+        state.AppPath = root.path() + u"/app"_s;
+        state.WorkPath = root.path() + u"/work"_s;
+        state.DocumentsPath = root.path() + u"/Documents/"_s;
+        Library::CreateFolders(state.DocumentsPath);
+        for (const char *name : {"E2S.param", "effect.param", "item.param", "count.param", "DosageForm.param",
+                                 "txtEffect.param"})
+            QFile::copy(QStringLiteral(HIBARI_SOURCE_DIR "/data/") + QLatin1StringView(name),
+                        state.AppPath + u'/' + QLatin1StringView(name));
+        LoadEucTable(state.Tables, state.AppPath + u"/E2S.param"_s);
+        AddPrescriptionRoutes(server);
+        AddPrescriptionDocumentRoutes(server);
+        AddOtcRoutes(server);
+        AddFixedRoutes(server);
+        server.Listen();
+        state.ServiceBase = server.BaseUrl();
+    }
+
+    QString InLibrary(const QString &relative) const { return state.DocumentsPath + relative; }
+
+    // Every file under the temporary folder with its bytes, except the scratch copy
+    // of the last page, which every fetch may rewrite.
+    QMap<QString, QByteArray> Files() const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            if (path != state.WorkPath + u"/Temp.txt"_s)
+                files.insert(QDir(root.path()).relativeFilePath(path), ReadBytes(path));
+        }
+        return files;
+    }
+
+    QStringList Requested(const QByteArray &prefix) const
+    {
+        QStringList paths;
+        for (const PracticeRequest &request : server.Requests()) {
+            if (request.path.startsWith(prefix))
+                paths.append(QString::fromLatin1(request.url()));
+        }
+        return paths;
+    }
+
+    // Acts on the next modal dialog as soon as it is up, as a user would.
+    void OnModal(std::function<void(QDialog *)> act)
+    {
+        modalWatch = std::make_unique<QTimer>();
+        QTimer *timer = modalWatch.get();
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            timer->stop();
+            ++dialogsSeen;
+            act(dialog);
+        });
+        timer->start(5);
+    }
+};
+
+// Japanese comes committed from the input method.
+inline void TypeCommitted(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->clear();
+    QInputMethodEvent typing;
+    typing.setCommitString(text);
+    QCoreApplication::sendEvent(edit, &typing);
+}
+
+inline void ClickRow(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+inline void Click(QWidget *window, const QString &button)
+{
+    auto *control = window->findChild<QPushButton *>(button);
+    QVERIFY2(control, qPrintable(button));
+    QTest::mouseClick(control, Qt::LeftButton);
+}
