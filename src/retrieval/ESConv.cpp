@@ -1,5 +1,6 @@
 #include "retrieval/ESConv.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <limits>
@@ -156,6 +157,12 @@ bool LoadEucTable(EucTable &table, const QString &path)
         return false;
     const QByteArray content = file.readAll();
     file.close();
+    return ParseEucTable(table, content);
+}
+
+bool ParseEucTable(EucTable &table, QByteArrayView content)
+{
+    table.clear();
 
     // Read the records up to the first malformed one.
     struct Record {
@@ -250,10 +257,12 @@ QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertP
     int shownPercent = 0;
     qsizetype nextMark = progress && last > 0 ? (last + 99) / 100 : never;
     auto report = [&](qsizetype i) {
-        const int percent = int(i * 100 / last);
+        // The scan ends one past the last index: that is still 100 %.
+        const qsizetype at = std::min(i, last);
+        const int percent = int(at * 100 / last);
         if (percent != shownPercent) {
             shownPercent = percent;
-            progress(i, percent);
+            progress(at, percent);
         }
         nextMark = (qsizetype(percent + 1) * last + 99) / 100;
     };

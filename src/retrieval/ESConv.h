@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The EUC-JP <-> Shift-JIS conversion tables, loaded from "E2S.param".
@@ -30,7 +31,7 @@ public:
 
 private:
     friend QString EucToSjis(const EucTable &, const QByteArray &, const std::function<void(qsizetype, int)> &);
-    friend bool LoadEucTable(EucTable &, const QString &);
+    friend bool ParseEucTable(EucTable &, QByteArrayView);
     std::unique_ptr<Data> d;
 };
 
@@ -38,6 +39,9 @@ private:
 // first malformed record, keeping what was read before it. Returns false when the
 // file is missing or a record was malformed.
 bool LoadEucTable(EucTable &table, const QString &path);
+
+// The same for the text of such a file, already read.
+bool ParseEucTable(EucTable &table, QByteArrayView content);
 
 // Called with (byte position, percent) whenever the percentage changes. The percent
 // is position × 100 / last index, as the progress window shows it; an input of one

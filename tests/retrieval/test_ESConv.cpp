@@ -56,6 +56,8 @@ private slots:
     void conversion();
     void progressReports_data();
     void progressReports();
+    void progressOfShortPages_data();
+    void progressOfShortPages();
     void loading_data();
     void loading();
     void reverseTable_data();
@@ -150,6 +152,34 @@ void TestESConv::progressReports()
     QCOMPARE(reports.last().second, 100);
     for (qsizetype k = 1; k < reports.size(); ++k)
         QCOMPARE(reports[k].second, reports[k - 1].second + 1);
+}
+
+void TestESConv::progressOfShortPages_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<QByteArray>("input");
+
+    // Below 100 bytes the scan's last step lies past the last index.
+    QTest::newRow("ten ASCII bytes") << QByteArray("ascii") << QByteArray("abcdefghij");
+    QTest::newRow("two bytes") << QByteArray("ascii") << QByteArray("ab");
+    QTest::newRow("three-byte code near the end")
+        << QByteArray("ascii\n8FF3FD,8754") << QByteArray::fromHex("6162638fa2b78ff3fda4");
+    QTest::newRow("unmapped bytes only") << QByteArray("A4A2,82A0") << QByteArray(50, 'z');
+}
+
+void TestESConv::progressOfShortPages()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(QByteArray, input);
+    LoadedTable loaded(records);
+
+    QList<std::pair<qsizetype, int>> reports;
+    EucToSjis(loaded.table, input, [&](qsizetype position, int percent) { reports.append({position, percent}); });
+
+    QVERIFY(!reports.isEmpty());
+    QCOMPARE(reports.last(), std::make_pair(input.size() - 1, 100));
+    for (qsizetype k = 1; k < reports.size(); ++k)
+        QVERIFY(reports[k].second > reports[k - 1].second);
 }
 
 void TestESConv::loading_data()
