@@ -1,0 +1,255 @@
+#include <memory>
+
+#include "FaultFixture.h"
+#include "otc/Form3.h"
+#include "prescription/Form1.h"
+#include "shell/Appearance.h"
+
+// Transfers that break: a connection reset in the middle of a body, a server that
+// stops answering, a connection closed at once, a 500 answer. The user sees one
+// message, what was saved before stays whole, and the window goes on working.
+class TestFaultsTransfer : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { ApplyAppearance(*qApp); }
+    void documentTransferFails_data();
+    void documentTransferFails();
+    void pageTransferFails_data();
+    void pageTransferFails();
+};
+
+namespace {
+
+// Short, so a stalled answer ends the test soon; long enough for a loaded machine
+// to answer every page that does come.
+constexpr int TimeoutMs = 1500;
+
+PracticeResponse Broken(const QString &mode, const QByteArray &body)
+{
+    PracticeResponse response;
+    response.contentType = "application/pdf";
+    response.body = body;
+    if (mode == u"reset"_s) {
+        response.mode = PracticeResponse::Mode::ResetMidBody;
+    } else if (mode == u"stall"_s) {
+        response.mode = PracticeResponse::Mode::NeverAnswer;
+    } else if (mode == u"close"_s) {
+        response.mode = PracticeResponse::Mode::CloseAtOnce;
+    } else {
+        response.status = 500;
+        response.reason = "Internal Server Error";
+        response.contentType = "text/html; charset=EUC-JP";
+        response.body = ToEuc(u"<html><body>サーバーエラー</body></html>"_s);
+    }
+    return response;
+}
+
+std::unique_ptr<QWidget> OpenWindow(FaultFixture &f, const QString &window)
+{
+    std::unique_ptr<QWidget> form;
+    if (window == u"Form3"_s)
+        form = std::make_unique<Form3>(f.context);
+    else
+        form = std::make_unique<Form1>(f.context);
+    form->show();
+    return form;
+}
+
+QStringList Items(const QListWidget *list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items.append(list->item(i)->text());
+    return items;
+}
+
+void Search(QWidget *form, const QString &text)
+{
+    TypeCommitted(form->findChild<QLineEdit *>(u"Text1"_s), text);
+    Click(form, u"Command1"_s);
+}
+
+} // namespace
+
+void TestFaultsTransfer::documentTransferFails_data()
+{
+    QTest::addColumn<QString>("window"); // Form1 (文書表示), Form6 (改訂指示履歴), Form3 (文書表示)
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QByteArray>("failing");   // the document's path on the service
+    QTest::addColumn<QString>("failingFile");  // where it goes in the library
+    QTest::addColumn<QStringList>("savedBefore"); // fetched before it in the same command
+    QTest::addColumn<QString>("mode");
+
+    for (const QString &mode : {u"reset"_s, u"stall"_s, u"close"_s, u"500"_s}) {
+        // the guide comes first, then the insert, which fails
+        QTest::addRow("prescription insert, %s", qPrintable(mode))
+            << u"Form1"_s << u"ハイバリン"_s << 1 << QByteArray("/downfiles/ph/PDF/2.pdf")
+            << u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s
+            << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s} << mode;
+        QTest::addRow("revision entry, %s", qPrintable(mode))
+            << u"Form6"_s << u"トリノキサン"_s << 0 << QByteArray("/revision/6/1.pdf")
+            << u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s << QStringList() << mode;
+        QTest::addRow("OTC document, %s", qPrintable(mode))
+            << u"Form3"_s << u"ハルカゼ顆粒"_s << 0 << QByteArray("/downfiles/otc/PDF/o0001.pdf")
+            << u"医薬品情報/［一般用］/ハルカゼ顆粒青葉製薬.pdf"_s << QStringList() << mode;
+    }
+}
+
+void TestFaultsTransfer::documentTransferFails()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, search);
+    QFETCH(int, row);
+    QFETCH(QByteArray, failing);
+    QFETCH(QString, failingFile);
+    QFETCH(QStringList, savedBefore);
+    QFETCH(QString, mode);
+    FaultFixture f;
+    f.state.TransferTimeoutMs = TimeoutMs;
+    auto faulty = std::make_shared<bool>(true);
+    f.server.Route(failing, [faulty, mode](const PracticeRequest &) {
+        const QByteArray pdf = PracticePdf(u"新しい版"_s, 30000);
+        return *faulty ? Broken(mode, pdf) : PracticeResponse{200, "OK", "application/pdf", {}, pdf};
+    });
+    const QByteArray earlier = PracticePdf(u"earlier copy"_s, 100);
+    QVERIFY(WriteBytes(f.InLibrary(failingFile), earlier));
+    QVERIFY(WriteBytes(f.state.AppPath + u"/医療用医薬品情報.txt"_s, "earlier memo\r\n"));
+
+    std::unique_ptr<QWidget> form = OpenWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
+    Search(form.get(), search);
+    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    QTRY_VERIFY(list->count() > row);
+    ClickRow(list, row);
+
+    const auto download = [&] {
+        if (window == u"Form6"_s) {
+            f.OnModal([](QDialog *dialog) {
+                ClickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
+                Click(dialog, u"Command2"_s);
+                Click(dialog, u"Command1"_s);
+            });
+            Click(form.get(), u"Command6"_s);
+        } else if (window == u"Form1"_s) {
+            f.OnModal([](QDialog *dialog) { Click(dialog, u"Command1"_s); });
+            Click(form.get(), u"Command2"_s);
+        } else {
+            Click(form.get(), u"Command4"_s);
+        }
+    };
+    QMap<QString, QByteArray> before = f.Files();
+    download();
+    if (window != u"Form3"_s)
+        QTRY_COMPARE(f.dialogsSeen, 1);
+
+    QCOMPARE(f.desktop.messages.size(), 1);
+    QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
+    QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
+    QVERIFY(!f.desktop.messages.first().waitCursor);
+    QVERIFY(!f.desktop.messages.first().text.isEmpty());
+    QStringList opened;
+    for (const QString &file : savedBefore)
+        opened.append(f.InLibrary(file));
+    QCOMPARE(f.desktop.opened, opened);
+    // Only what was saved before the failure is new; everything else keeps its bytes.
+    QMap<QString, QByteArray> after = f.Files();
+    for (const QString &file : savedBefore) {
+        const QByteArray saved = after.take(QDir(f.root.path()).relativeFilePath(f.InLibrary(file)));
+        QVERIFY2(saved.startsWith("%PDF-") && saved.endsWith("%%EOF\n"), qPrintable(file));
+        before.remove(QDir(f.root.path()).relativeFilePath(f.InLibrary(file)));
+    }
+    QCOMPARE(after, before);
+    QCOMPARE(ReadBytes(f.InLibrary(failingFile)), earlier);
+
+    // The service mended, the same command brings the document.
+    *faulty = false;
+    f.desktop.opened.clear();
+    f.dialogsSeen = 0;
+    download();
+    QTRY_VERIFY(f.desktop.opened.contains(f.InLibrary(failingFile)));
+    QCOMPARE(f.desktop.messages.size(), 1);
+    QCOMPARE(ReadBytes(f.InLibrary(failingFile)), PracticePdf(u"新しい版"_s, 30000));
+}
+
+void TestFaultsTransfer::pageTransferFails_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("command"); // Command1 (a new search) or Command2 (文書表示)
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("title");   // what the user is told
+    QTest::addColumn<QString>("text");    // empty: the transfer's own description
+    QTest::addColumn<bool>("listKept");
+
+    const QString noData = u"該当するデータはありません。"_s;
+    for (const QString &mode : {u"reset"_s, u"stall"_s, u"close"_s}) {
+        QTest::addRow("prescription search, %s", qPrintable(mode))
+            << u"Form1"_s << u"Command1"_s << mode << u"通信エラー"_s << QString() << true;
+        QTest::addRow("prescription hit page, %s", qPrintable(mode))
+            << u"Form1"_s << u"Command2"_s << mode << u"通信エラー"_s << QString() << true;
+        QTest::addRow("OTC search, %s", qPrintable(mode))
+            << u"Form3"_s << u"Command1"_s << mode << u"通信エラー"_s << QString() << true;
+    }
+    // A server's error page is read like any page: it holds no hits and no links.
+    QTest::newRow("prescription search, 500") << u"Form1"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s
+                                              << noData << false;
+    QTest::newRow("prescription hit page, 500") << u"Form1"_s << u"Command2"_s << u"500"_s << u"文書情報無し"_s
+                                                << u"指定の医薬品には説明文書がありません"_s << true;
+    QTest::newRow("OTC search, 500") << u"Form3"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s << QString()
+                                     << false;
+}
+
+void TestFaultsTransfer::pageTransferFails()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, command);
+    QFETCH(QString, mode);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    QFETCH(bool, listKept);
+    FaultFixture f;
+    f.state.TransferTimeoutMs = TimeoutMs;
+    PracticeServer broken; // every address of it fails the same way
+    broken.RoutePrefix("/", [mode](const PracticeRequest &) { return Broken(mode, PracticePdf(u"x"_s, 4000)); });
+    QVERIFY(broken.Listen());
+    QVERIFY(WriteBytes(f.InLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
+
+    std::unique_ptr<QWidget> form = OpenWindow(f, window);
+    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
+    QTRY_VERIFY(list->count() > 0);
+    ClickRow(list, 0);
+    const QStringList shown = Items(list);
+    const QMap<QString, QByteArray> before = f.Files();
+    const QByteArray scratch = ReadBytes(f.state.WorkPath + u"/Temp.txt"_s);
+
+    f.state.ServiceBase = broken.BaseUrl();
+    Click(form.get(), command);
+
+    // A connection closed before any answer is asked once more by the HTTP client, as
+    // for a dropped kept-alive connection; nothing else is asked.
+    QCOMPARE(broken.Requests().size(), mode == u"close"_s ? 2 : 1);
+    QCOMPARE(f.desktop.messages.size(), 1);
+    QCOMPARE(f.desktop.messages.first().title, title);
+    QVERIFY(!f.desktop.messages.first().waitCursor);
+    if (title == u"通信エラー"_s) {
+        QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
+        QVERIFY(!f.desktop.messages.first().text.isEmpty());
+        QCOMPARE(ReadBytes(f.state.WorkPath + u"/Temp.txt"_s), scratch); // nothing arrived to keep
+    }
+    if (!text.isEmpty())
+        QCOMPARE(f.desktop.messages.first().text, text);
+    QCOMPARE(Items(list), listKept ? shown : QStringList());
+    QCOMPARE(f.desktop.opened, QStringList());
+    QCOMPARE(f.Files(), before);
+
+    // The service back, the window answers as before.
+    f.state.ServiceBase = f.server.BaseUrl();
+    f.desktop.messages.clear();
+    Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
+    QTRY_COMPARE(Items(list), shown);
+    QCOMPARE(f.desktop.messages.size(), 0);
+}
+
+QTEST_MAIN(TestFaultsTransfer)
+#include "test_faults_transfer.moc"
