@@ -47,6 +47,7 @@ void frmE2SD::Form_Load()
 void frmE2SD::Begin(qsizetype lastIndex)
 {
     m_boxWidth = 0;
+    m_sinceRepaint.invalidate();
     m_ui->Label4->setText(QString::number(lastIndex));
     m_ui->Text1->setText(u"0"_s);
 }
@@ -68,7 +69,14 @@ void frmE2SD::Text1_Change()
         changed += QRect(m_ui->Picture1->x() + m_boxWidth, m_ui->Picture1->y(), width - m_boxWidth, m_ui->Picture1->height());
         m_boxWidth = width;
     }
-    repaint(changed);
+    // Painting every percent would cost more than a fast conversion itself: paint at
+    // once at most about once a frame, and leave the rest to the next paint.
+    if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= RepaintIntervalMs || percent >= 100) {
+        repaint(changed);
+        m_sinceRepaint.start();
+    } else {
+        update(changed);
+    }
 }
 
 bool frmE2SD::eventFilter(QObject *watched, QEvent *event)

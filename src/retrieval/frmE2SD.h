@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -37,7 +38,9 @@ protected:
 
 private:
     std::unique_ptr<Ui::frmE2SD> m_ui;
+    static constexpr int RepaintIntervalMs = 16;
     int m_boxWidth = 0; // drawn from the left; never shrinks during one conversion
+    QElapsedTimer m_sinceRepaint;
 };
 
 // Label1's text for a byte position and a percentage.
