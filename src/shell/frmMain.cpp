@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
@@ -27,6 +28,26 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
         font.setPointSizeF(9.75);
         widget->setFont(font);
     }
+    // Colours through palettes: the Fusion style honours them, and they cost nothing
+    // at start-up, unlike style sheets.
+    const auto paint = [](QWidget *widget, QPalette::ColorRole role, const QColor &colour) {
+        QPalette palette = widget->palette();
+        palette.setColor(role, colour);
+        widget->setPalette(palette);
+    };
+    paint(m_ui->Command1, QPalette::Button, QColor(255, 255, 128));
+    paint(m_ui->Command2, QPalette::Button, QColor(128, 255, 128));
+    paint(m_ui->Command3, QPalette::Button, QColor(128, 255, 255));
+    paint(m_ui->Label1, QPalette::WindowText, QColor(255, 0, 0));
+    paint(m_ui->Label2, QPalette::WindowText, QColor(0, 0, 255));
+    for (QWidget *widget : {static_cast<QWidget *>(m_ui->Shape1), static_cast<QWidget *>(m_ui->Label2),
+                            static_cast<QWidget *>(m_ui->Label3), static_cast<QWidget *>(m_ui->Label4)}) {
+        paint(widget, QPalette::Window, Qt::white);
+        widget->setAutoFillBackground(true);
+    }
+    for (QLabel *label : {m_ui->Label3, m_ui->Label4})
+        paint(label, QPalette::WindowText, Qt::black);
+
     QFont nameFont = m_ui->Label2->font();
     nameFont.setPointSizeF(11.25);
     m_ui->Label2->setFont(nameFont);
