@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <QUrl>
+
 #include "retrieval/ESConv.h"
 #include "retrieval/Module1.h"
 #include "shell/Library.h"
@@ -54,6 +56,14 @@ private:
     qsizetype m_found = -1;
 };
 
+// A choice's query value as it goes into the URL. The parameter files hold values
+// that need no escaping; a damaged file's "&", "#" or blank must not cut the query,
+// while what a query may carry as it is (a comma, an escape) passes unchanged.
+QString queryValue(const QString &value)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, "!$'()*+,;=:@/?%"));
+}
+
 } // namespace
 
 QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &c, qint16 start,
@@ -61,19 +71,19 @@ QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, cons
 {
     QString url = serviceBase + u"/osearch/PackinsSearch"_s;
     url += u"?txtSaleName="_s + EncodeQuery(tables, c.saleName);
-    url += u"&cboDosageForm="_s + c.dosageFormCode;
+    url += u"&cboDosageForm="_s + queryValue(c.dosageFormCode);
     url += u"&txtComName="_s + EncodeQuery(tables, c.makerName);
     url += u"&txtIngredient="_s + EncodeQuery(tables, c.ingredient);
     url += u"&txtIngredient_Ex="_s + EncodeQuery(tables, c.ingredientEx);
     url += u"&txtAdditive="_s + EncodeQuery(tables, c.additive);
     url += u"&txtAdditive_Ex="_s + EncodeQuery(tables, c.additiveEx);
-    url += u"&cboEffect="_s + c.effectCode;
+    url += u"&cboEffect="_s + queryValue(c.effectCode);
     url += u"&txtEffect="_s + EncodeQuery(tables, c.symptom);
     // The service's own button label 検索実行, already in its percent form.
     url += u"&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4"_s;
-    url += u"&cboDisCnt="_s + c.countValue;
+    url += u"&cboDisCnt="_s + queryValue(c.countValue);
     if (withCount)
-        url += u"&count="_s + c.countValue;
+        url += u"&count="_s + queryValue(c.countValue);
     url += u"&start="_s + QString::number(start);
     return url;
 }

@@ -3,15 +3,21 @@
 #include <algorithm>
 #include <limits>
 
+#include <QUrl>
+
 #include "retrieval/ESConv.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// A choice's query value as it goes into the URL. The parameter files hold values
+// that need no escaping; a damaged file's "&", "#" or blank must not cut the query,
+// while what a query may carry as it is (a comma, an escape) passes unchanged.
 QString entry(const QStringList &table, int index)
 {
-    return index >= 0 && index < table.size() ? table[index] : QString();
+    const QString value = index >= 0 && index < table.size() ? table[index] : QString();
+    return QString::fromLatin1(QUrl::toPercentEncoding(value, "!$'()*+,;=:@/?%"));
 }
 
 QStringView ruleValue(int line)
