@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Prints the one performance table from the JSON files that scripts/bench writes."""
+import json
+import os
+import sys
+
+
+def medians(path):
+    """Benchmark name -> its median aggregate (time in ms, counters as they are)."""
+    with open(path, encoding="utf-8") as handle:
+        data = json.load(handle)
+    found = {}
+    for run in data.get("benchmarks", []):
+        name = run.get("run_name", run["name"])
+        aggregate = run.get("run_type") == "aggregate"
+        if aggregate and run.get("aggregate_name") != "median":
+            continue
+        if run.get("error_occurred"):
+            found[name] = None
+            continue
+        if aggregate or name not in found:
+            unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[run.get("time_unit", "ns")]
+            found[name] = dict(run, ms=run["real_time"] * unit)
+    return found
+
+
+def ms(run):
+    return "failed" if run is None else f"{run['ms']:.1f} ms"
+
+
+def ratio(a, b, key="ms"):
+    if a is None or b is None or not b[key]:
+        return "-"
+    return f"{a[key] / b[key]:.2f}"
+
+
+def main():
+    folder = sys.argv[1]
+    conv = medians(os.path.join(folder, "conversion.json"))
+    pres = medians(os.path.join(folder, "prescription.json"))
+    start = medians(os.path.join(folder, "startup.json"))
+    sess = medians(os.path.join(folder, "session.json"))
+
+    table = conv.get("BM_EucToSjis")
+    window = conv.get("BM_EucToSjisWithWindow")
+    iconv = conv.get("BM_IconvEucJpMsToUtf8")
+    conversion = pres.get("Conversion")
+    scan = pres.get("Scan")
+    lists = pres.get("ConversionScanAndLists")
+    hibari = start.get("BM_StartToReady_Hibari")
+    bare = start.get("BM_StartToReady_BareWindow")
+    session = sess.get("BM_SearchAndDownloadSession")
+
+    def mib(run):
+        return "failed" if run is None else f"{run['peak_MiB']:.1f} MiB"
+
+    rows = [
+        ("Page conversion, 5 MB result page", ms(table), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
+         ratio(table, iconv)),
+        ("  the same with the progress window", ms(window), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
+         ratio(window, iconv)),
+        ("Scan of a 1000-hit page", ms(scan), "its conversion alone", ms(conversion), ratio(scan, conversion)),
+        ("Conversion, scan and list filling, 1000 hits", ms(lists), "its conversion alone", ms(conversion),
+         ratio(lists, conversion)),
+        ("Start to the ready menu", ms(hibari), "bare Qt window, same start", ms(bare), ratio(hibari, bare)),
+        ("Peak memory at the ready menu", mib(hibari), "bare Qt window", mib(bare),
+         ratio(hibari, bare, "peak_MiB")),
+        ("Peak memory, search-and-download session", mib(session), "bare Qt window", mib(bare),
+         ratio(session, bare, "peak_MiB")),
+    ]
+    header = ("Measure (median)", "Hibari", "Reference", "Reference value", "Ratio")
+    widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]
+    line = lambda cells: "| " + " | ".join(str(c).ljust(w) for c, w in zip(cells, widths)) + " |"
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for row in rows:
+        print(line(row))
+    if session is not None:
+        print(f"\nThe session ({session['ms'] / 1000:.1f} s): a 1000-hit prescription search, the documents of "
+              "three hits (ten files), a revision entry, a memo, three OTC documents, the four library lists.")
+
+
+if __name__ == "__main__":
+    main()
