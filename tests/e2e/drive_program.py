@@ -331,10 +331,10 @@ class Window:
 
         def settled():
             before = path.read_bytes() if path.exists() else None
-            subprocess.run(["import", "-window", self.id, str(path)], env=env, check=True, timeout=30)
+            subprocess.run(["import", "-window", self.id, "-strip", str(path)], env=env, check=True, timeout=30)
             return before is not None and before == path.read_bytes()
 
-        wait_for(f'"{self.title}" to finish painting', settled, timeout=10, interval=0.2)
+        wait_for(f'"{self.title}" to finish painting', settled, timeout=20, interval=0.2)
         self.session.shots.append(path)
 
     def type_into(self, control, text):
@@ -348,7 +348,7 @@ class Window:
             session.type_text(text)
             session.key("ctrl+a", "ctrl+c")
             try:
-                wait_for(f"{control} to hold {text!r}", lambda: session.clipboard() == text, timeout=5)
+                wait_for(f"{control} to hold {text!r}", lambda: session.clipboard() == text, timeout=10)
                 if attempt:
                     print(f"  (typing {text!r} needed {attempt + 1} tries)")
                 return
@@ -357,14 +357,24 @@ class Window:
         raise Failure(f"{self.title}: {control} holds {got!r} after typing {text!r}")
 
     def copied(self, button, what, check):
-        """Presses a "コピー" button until the clipboard's lines pass `check`."""
-        def attempt():
-            self.click(button)
-            time.sleep(0.5)  # keeps two presses from making a double click
+        """Presses a "コピー" button until the clipboard's lines pass `check`.
+
+        A press while a search is still running is dropped by the window, and one
+        just before the list is refilled copies the old list: press again."""
+        def listed():
             return check(lines_of(self.session.clipboard()))
 
-        wait_for(f"{self.title} to list {what}", attempt)
-        return lines_of(self.session.clipboard())
+        def attempt():
+            self.click(button)
+            try:
+                return wait_for(what, listed, timeout=2)
+            except Failure:
+                return False
+
+        try:
+            wait_for(f"{self.title} to list {what}", attempt)
+        except Failure as failure:
+            raise Failure(f"{failure}; the last copy held {self.session.clipboard()!r}") from None
 
     def message(self, title, shot_name=None):
         """Answers a message box of this window with Return."""
