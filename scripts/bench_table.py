@@ -11,7 +11,7 @@ def medians(path):
         data = json.load(handle)
     found = {}
     for run in data.get("benchmarks", []):
-        name = run.get("run_name", run["name"])
+        name = run.get("run_name", run["name"]).split("/")[0]  # without "/iterations:..." and the like
         aggregate = run.get("run_type") == "aggregate"
         if aggregate and run.get("aggregate_name") != "median":
             continue
@@ -51,11 +51,16 @@ def main():
     bare = start.get("BM_StartToReady_BareWindow")
     session = sess.get("BM_SearchAndDownloadSession")
 
+    def size(run):
+        if run is None or not run.get("bytes_per_second"):
+            return "large"
+        return f"{run['bytes_per_second'] * run['ms'] / 1e9:.1f} MB"
+
     def mib(run):
         return "failed" if run is None else f"{run['peak_MiB']:.1f} MiB"
 
     rows = [
-        ("Page conversion, 5 MB result page", ms(table), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
+        (f"Page conversion, {size(table)} result page", ms(table), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
          ratio(table, iconv)),
         ("  the same with the progress window", ms(window), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
          ratio(window, iconv)),
