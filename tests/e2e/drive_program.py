@@ -14,10 +14,11 @@ and Ctrl+A Ctrl+C in a text box for what was typed), the files it writes, and th
 paths it asks the desktop to open: xdg-open is pointed at a recorder through a
 temporary XDG configuration, so no viewer starts. Every window is saved as a PNG.
 
-Typing: "xdotool type" maps each Japanese character onto a spare keycode for the
-moment of the keystroke; Qt's xcb keyboard follows the remapping, but a busy
-machine can let a keystroke arrive under the old mapping, so every typed text is
-read back and typed again (at most three times) when it came out different.
+Typing: "xdotool type" sends Japanese text too: it maps each character missing
+from the keyboard onto a spare keycode for the moment of the keystroke, and Qt's
+xcb keyboard follows the remapping. A keystroke that raced the remapping would
+come out as another character, so every typed text is read back and typed again
+(at most three times) when it came out different; a retry is printed.
 
 Usage: drive_program.py --program build/app/hibari --service build/tools/practice-service
                         --source <repository> --artifacts build/e2e-artifacts
@@ -202,6 +203,8 @@ class Session:
                     process.wait()
 
     def report_failure(self):
+        if self.program is not None and self.program.poll() is not None:
+            print(f"the program had ended with exit code {self.program.returncode}")
         try:
             if self.display:
                 self.screenshot_root("failure")
