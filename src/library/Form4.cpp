@@ -91,7 +91,7 @@ void Form4::ShowSelectionError()
 
 void Form4::Command1_Click()
 {
-    if (m_ui->List1->currentRow() < 0) {
+    if (m_ui->List1->selectedItems().isEmpty()) {
         ShowSelectionError();
         return;
     }
@@ -111,7 +111,9 @@ void Form4::Command3_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int row = m_ui->List1->currentRow();
+    // Focus alone makes an entry current without selecting it; rename only a chosen one.
+    const QListWidgetItem *current = m_ui->List1->currentItem();
+    const int row = current && current->isSelected() ? m_ui->List1->row(current) : -1;
     if (row < 0 || row >= m_file1Names.size()) {
         ShowSelectionError();
         return;

@@ -67,7 +67,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     connect(m_ui->Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
-    connect(m_ui->List1, &QListWidget::currentRowChanged, this, &Form1::List1_Click);
+    connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
     Form_Load();
 }
 
@@ -237,6 +237,13 @@ void Form1::ReadPage(const QString &page)
         m_context.desktop.Message(this, NoDataMessage.toString(), InputError);
 }
 
+int Form1::SelectedHit() const
+{
+    // Focus alone makes a row current without selecting it; only a chosen hit counts.
+    const QListWidgetItem *item = m_ui->List1->currentItem();
+    return item && item->isSelected() ? m_ui->List1->row(item) : -1;
+}
+
 QString Form1::RowAt(int index) const
 {
     const QListWidgetItem *item = m_ui->List2->item(index);
@@ -245,7 +252,7 @@ QString Form1::RowAt(int index) const
 
 void Form1::List1_Click()
 {
-    const int index = m_ui->List1->currentRow();
+    const int index = SelectedHit();
     if (index < 0)
         return;
     m_ui->Text6->setText(HitDescription(RowAt(index)));
@@ -257,7 +264,7 @@ void Form1::Command2_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int index = m_ui->List1->currentRow();
+    const int index = SelectedHit();
     ShowPrescriptionDocuments(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
 }
 
@@ -266,7 +273,7 @@ void Form1::Command6_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int index = m_ui->List1->currentRow();
+    const int index = SelectedHit();
     ShowRevisionHistory(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
 }
 

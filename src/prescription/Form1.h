@@ -41,6 +41,7 @@ private:
     PrescriptionForm FormValues() const;
     int PageSize() const;
     void RequestPage(const PagingStep &step);
+    int SelectedHit() const;
     QString RowAt(int index) const;
 
     std::unique_ptr<Ui::Form1> m_ui;

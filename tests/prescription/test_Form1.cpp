@@ -40,6 +40,7 @@ private Q_SLOTS:
     void failedTransferKeepsMovedPosition();
     void selectingHitShowsDescription_data();
     void selectingHitShowsDescription();
+    void focusAloneChoosesNoHit();
     void copyAndMemo();
     void memoOfEmptyList();
     void closingBringsMenuBack_data();
@@ -535,6 +536,25 @@ void TestForm1::selectingHitShowsDescription()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
     QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), u"甲錠"_s);
     QCOMPARE(child<QLineEdit>(window, u"Text6"_s)->text(), u"一行目"_s);
+}
+
+// Paging can disable the button that had the focus and hand it to the list, which
+// then has a current row that nobody chose: that row must not become the selection.
+void TestForm1::focusAloneChoosesNoHit()
+{
+    Fixture f;
+    Form1 window(f.context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    click(window, u"Command1"_s);
+    auto *list = child<QListWidget>(window, u"List1"_s);
+    QTRY_VERIFY(list->count() > 0);
+    list->setFocus(Qt::TabFocusReason);
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), QString());
+    click(window, u"Command2"_s);
+    QCOMPARE(f.desktop.messages.size(), 1);
+    QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
 }
 
 void TestForm1::copyAndMemo()
