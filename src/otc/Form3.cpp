@@ -1,11 +1,13 @@
 #include "otc/Form3.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 
 #include "library/MemoCommand.h"
 #include "retrieval/SaveAndOpen.h"
+#include "retrieval/ServicePage.h"
 #include "retrieval/Fetch.h"
 #include "shell/ParamFile.h"
 #include "ui_Form3.h"
@@ -13,6 +15,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+constexpr qint64 RepaintIntervalMs = 40;
 
 // Fills a drop-down list from its parameter file and returns the query values at
 // the same indexes. A missing or empty file leaves the list empty (its key is then
@@ -120,7 +124,7 @@ void Form3::Page(OtcButton button)
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const OtcRequest request = MoveOtcCounters(m_paging, button, OtcPageSize(CountValue()));
+    const OtcRequest request = MoveOtcCounters(m_paging, button, LeadingNumber(CountValue()));
     m_ui->Label15->setText(QString::number(m_paging.CurrentStart));
     LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search);
 }
@@ -130,24 +134,31 @@ void Form3::LoadOtcResults(const QString &url, bool clearSelection)
     const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
     if (!page)
         return;
-    const OtcRefusal refusal = FindOtcRefusal(*page);
-    if (refusal != OtcRefusal::None) {
-        m_context.desktop.Message(this, OtcRefusalMessage(refusal), OtcInputErrorTitle.toString());
+    if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
+        m_context.desktop.Message(this, *refusal, InputErrorTitle.toString());
         return;
     }
     m_ui->List1->clear();
     m_ui->List2->clear();
     if (clearSelection)
         m_ui->Text8->clear();
-    const OtcScan scan = ScanOtcResults(*page, [this](const OtcHit &hit) {
+    // The rows appear as they are read; painting at most every few tens of
+    // milliseconds keeps a long page from costing more to paint than to read.
+    QElapsedTimer sinceRepaint;
+    sinceRepaint.start();
+    const OtcScan scan = ScanOtcResults(*page, [this, &sinceRepaint](const OtcHit &hit) {
         m_ui->List2->addItem(hit.anchor);
         m_ui->List1->addItem(hit.display);
-        m_ui->List1->repaint();
+        if (sinceRepaint.elapsed() >= RepaintIntervalMs) {
+            m_ui->List1->repaint();
+            sinceRepaint.restart();
+        }
     });
+    m_ui->List1->repaint();
     m_ui->Command3->setEnabled(scan.hasNext);
     m_ui->Command2->setEnabled(scan.hasPrevious);
     if (m_ui->List1->count() == 0)
-        m_context.desktop.Message(this, OtcNoHitsMessage.toString(), OtcInputErrorTitle.toString());
+        m_context.desktop.Message(this, NoDataMessage.toString(), InputErrorTitle.toString());
 }
 
 int Form3::SelectedHit() const

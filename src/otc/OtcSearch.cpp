@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
-#include <QUrl>
 
 #include "retrieval/ESConv.h"
 #include "retrieval/Module1.h"
+#include "retrieval/ServicePage.h"
 #include "shell/Library.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,11 +23,6 @@ constexpr qsizetype FontTagLength = 16;
 
 constexpr int CounterMax = std::numeric_limits<qint16>::max();
 
-qsizetype find(QStringView text, QStringView what, qsizetype from)
-{
-    return text.indexOf(what, from, Qt::CaseInsensitive);
-}
-
 qint16 counter(int value)
 {
     return qint16(std::clamp(value, 1, CounterMax));
@@ -43,7 +38,7 @@ public:
     qsizetype at(qsizetype from)
     {
         if (!m_searched || (m_found >= 0 && m_found < from)) {
-            m_found = find(m_page, m_what, from);
+            m_found = Find(m_page, m_what, from);
             m_searched = true;
         }
         return m_found;
@@ -56,14 +51,6 @@ private:
     qsizetype m_found = -1;
 };
 
-// A choice's query value as it goes into the URL. The parameter files hold values
-// that need no escaping; a damaged file's "&", "#" or blank must not cut the query,
-// while what a query may carry as it is (a comma, an escape) passes unchanged.
-QString queryValue(const QString &value)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(value, "!$'()*+,;=:@/?%"));
-}
-
 } // namespace
 
 QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &c, qint16 start,
@@ -71,32 +58,21 @@ QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, cons
 {
     QString url = serviceBase + u"/osearch/PackinsSearch"_s;
     url += u"?txtSaleName="_s + EncodeQuery(tables, c.saleName);
-    url += u"&cboDosageForm="_s + queryValue(c.dosageFormCode);
+    url += u"&cboDosageForm="_s + QueryValue(c.dosageFormCode);
     url += u"&txtComName="_s + EncodeQuery(tables, c.makerName);
     url += u"&txtIngredient="_s + EncodeQuery(tables, c.ingredient);
     url += u"&txtIngredient_Ex="_s + EncodeQuery(tables, c.ingredientEx);
     url += u"&txtAdditive="_s + EncodeQuery(tables, c.additive);
     url += u"&txtAdditive_Ex="_s + EncodeQuery(tables, c.additiveEx);
-    url += u"&cboEffect="_s + queryValue(c.effectCode);
+    url += u"&cboEffect="_s + QueryValue(c.effectCode);
     url += u"&txtEffect="_s + EncodeQuery(tables, c.symptom);
     // The service's own button label 検索実行, already in its percent form.
     url += u"&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4"_s;
-    url += u"&cboDisCnt="_s + queryValue(c.countValue);
+    url += u"&cboDisCnt="_s + QueryValue(c.countValue);
     if (withCount)
-        url += u"&count="_s + queryValue(c.countValue);
+        url += u"&count="_s + QueryValue(c.countValue);
     url += u"&start="_s + QString::number(start);
     return url;
-}
-
-int OtcPageSize(QStringView countValue)
-{
-    qsizetype i = 0;
-    while (i < countValue.size() && (countValue[i] == u' ' || countValue[i] == u'\t'))
-        ++i;
-    int size = 0;
-    for (; i < countValue.size() && countValue[i] >= u'0' && countValue[i] <= u'9'; ++i)
-        size = std::min(size * 10 + (countValue[i].unicode() - u'0'), CounterMax);
-    return size;
 }
 
 OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize)
@@ -119,28 +95,6 @@ OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize)
     return {paging.CurrentStart, false};
 }
 
-OtcRefusal FindOtcRefusal(QStringView page)
-{
-    if (find(page, u"入力された条件が正しくありません。", 0) >= 0)
-        return OtcRefusal::BadConditions;
-    if (find(page, u"検索結果の上限は1000件です。", 0) >= 0)
-        return OtcRefusal::TooManyHits;
-    return OtcRefusal::None;
-}
-
-QString OtcRefusalMessage(OtcRefusal refusal)
-{
-    switch (refusal) {
-    case OtcRefusal::None:
-        break;
-    case OtcRefusal::BadConditions:
-        return u"入力された条件が正しくありません。"_s;
-    case OtcRefusal::TooManyHits:
-        return u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s;
-    }
-    return {};
-}
-
 OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &)> &onHit)
 {
     OtcScan scan;
@@ -148,15 +102,15 @@ OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &
     ForwardFinder fontEnds(page, FontEnd);
     qsizetype front = 0; // where the unread rest of the page begins
     for (;;) {
-        const qsizetype a = find(page, StartMarker, front);
+        const qsizetype a = Find(page, StartMarker, front);
         if (a < 0)
             break;
-        const qsizetype e = find(page, AnchorEnd, a);
+        const qsizetype e = Find(page, AnchorEnd, a);
         if (e < 0)
             break; // an anchor that never closes: nothing after it is read as a hit
         const QStringView anchor = page.mid(a, e + AnchorEnd.size() - a);
         // An anchor wrapping a font element is one of the page's decorations, not a hit.
-        if (find(anchor, FontStart, 0) < 0) {
+        if (Find(anchor, FontStart) < 0) {
             const qsizetype innerStart = anchor.indexOf(u'>') + 1;
             const qsizetype innerEnd = anchor.size() - AnchorEnd.size();
             const QString name = innerStart < innerEnd ? StripTags(anchor.mid(innerStart, innerEnd - innerStart).toString())
@@ -176,14 +130,14 @@ OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &
         front = e;
     }
     const QStringView tail = page.mid(front);
-    scan.hasNext = find(tail, u"次へ", 0) >= 0;
-    scan.hasPrevious = find(tail, u"前へ", 0) >= 0;
+    scan.hasNext = Find(tail, u"次へ") >= 0;
+    scan.hasPrevious = Find(tail, u"前へ") >= 0;
     return scan;
 }
 
 QString OtcDocumentLink(QStringView anchor)
 {
-    const qsizetype p = find(anchor, u"<A href=", 0);
+    const qsizetype p = Find(anchor, u"<A href=");
     if (p < 0)
         return {};
     const qsizetype begin = p + 9; // behind the quote that opens the value

@@ -29,10 +29,6 @@ struct OtcConditions {
 QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &conditions,
                         qint16 start, bool withCount);
 
-// The page size of a "count.param" value: its leading decimal digits (leading blanks
-// skipped), 0 when it starts with none; capped at the counters' range.
-int OtcPageSize(QStringView countValue);
-
 // The two start counters of the window. Both stay within 1..32767 once a button was
 // pressed: the service caps a result at 1000 hits, so the cap only matters for
 // odd page sizes, where it keeps a press from wrapping to a negative rank.
@@ -50,14 +46,6 @@ struct OtcRequest {
 
 // Moves the counters for one press, before the request goes out.
 OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize);
-
-// The service's two refusals; the first wins when a page holds both.
-enum class OtcRefusal { None, BadConditions, TooManyHits };
-OtcRefusal FindOtcRefusal(QStringView page);
-QString OtcRefusalMessage(OtcRefusal refusal); // empty for None
-
-inline constexpr QStringView OtcNoHitsMessage = u"該当するデータはありません。";
-inline constexpr QStringView OtcInputErrorTitle = u"入力エラー";
 
 struct OtcHit {
     QString anchor;  // the anchor element as in the page, "<a href=" through "</a>"

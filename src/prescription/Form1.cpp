@@ -5,6 +5,7 @@
 #include "library/MemoCommand.h"
 #include "prescription/PrescriptionDocuments.h"
 #include "retrieval/Fetch.h"
+#include "retrieval/ServicePage.h"
 #include "shell/ParamFile.h"
 #include "ui_Form1.h"
 
@@ -20,7 +21,7 @@ constexpr qsizetype CountCapacity = 11;
 // user sees them grow without the painting costing more than the reading.
 constexpr qint64 RepaintIntervalMs = 40;
 
-const QString InputError = u"入力エラー"_s;
+const QString InputError = InputErrorTitle.toString();
 
 QStringList values(const QList<ParamRecord> &records)
 {
@@ -189,7 +190,7 @@ void Form1::RequestPage(const PagingStep &step)
 
 void Form1::ReadPage(const QString &page)
 {
-    if (const std::optional<QString> refusal = ResultPageRefusal(page)) {
+    if (const std::optional<QString> refusal = ServiceRefusal(page)) {
         m_context.desktop.Message(this, *refusal, InputError);
         return;
     }

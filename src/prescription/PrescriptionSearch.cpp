@@ -3,21 +3,18 @@
 #include <algorithm>
 #include <limits>
 
-#include <QUrl>
 
 #include "retrieval/ESConv.h"
+#include "retrieval/Module1.h"
+#include "retrieval/ServicePage.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// A choice's query value as it goes into the URL. The parameter files hold values
-// that need no escaping; a damaged file's "&", "#" or blank must not cut the query,
-// while what a query may carry as it is (a comma, an escape) passes unchanged.
 QString entry(const QStringList &table, int index)
 {
-    const QString value = index >= 0 && index < table.size() ? table[index] : QString();
-    return QString::fromLatin1(QUrl::toPercentEncoding(value, "!$'()*+,;=:@/?%"));
+    return QueryValue(index >= 0 && index < table.size() ? table[index] : QString());
 }
 
 QStringView ruleValue(int line)
@@ -43,52 +40,10 @@ qint16 toPosition(qint64 value)
     return qint16(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
 }
 
-char16_t asciiLower(char16_t c)
-{
-    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-}
-
-// Page markers are ASCII and matched without regard to letter case. The search
-// jumps between occurrences of the marker's first character (a vectorised scan when
-// it is not a letter), so a whole page is read at memory speed.
-qsizetype findIn(QStringView text, QStringView what, qsizetype from = 0)
-{
-    const qsizetype n = what.size();
-    const qsizetype last = text.size() - n;
-    if (n == 0)
-        return from <= text.size() ? from : -1;
-    const char16_t first = asciiLower(what[0].unicode());
-    const bool letter = first >= u'a' && first <= u'z';
-    auto matchesAt = [&](qsizetype i) {
-        for (qsizetype k = 1; k < n; ++k) {
-            if (asciiLower(text[i + k].unicode()) != asciiLower(what[k].unicode()))
-                return false;
-        }
-        return true;
-    };
-    if (!letter) {
-        for (qsizetype i = text.indexOf(QChar(first), from); i >= 0 && i <= last;
-             i = text.indexOf(QChar(first), i + 1)) {
-            if (matchesAt(i))
-                return i;
-        }
-        return -1;
-    }
-    const char16_t *data = text.utf16();
-    for (qsizetype i = qMax<qsizetype>(from, 0); i <= last; ++i) {
-        if ((data[i] | 0x20) == first && matchesAt(i))
-            return i;
-    }
-    return -1;
-}
-
 constexpr QStringView RowStart = u"<TR>";
 constexpr QStringView RowEnd = u"</TR>";
 constexpr QStringView LinkMarker = u"target=\"_new\">";
 constexpr QStringView LinkEnd = u"</A>";
-
-constexpr QStringView Refused = u"入力された条件が正しくありません。";
-constexpr QStringView TooMany = u"検索結果の上限は1000件です。";
 
 } // namespace
 
@@ -129,22 +84,6 @@ QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm
     return url;
 }
 
-int LeadingNumber(QStringView text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = qMin<qint64>(value * 10 + (text[i].unicode() - u'0'), std::numeric_limits<int>::max());
-    return int(negative ? -value : value);
-}
-
 PagingStep NewSearchStep(int pageSize)
 {
     PagingStep step;
@@ -175,22 +114,13 @@ PagingStep PreviousPageStep(const PagingPosition &position, int pageSize)
     return step;
 }
 
-std::optional<QString> ResultPageRefusal(QStringView page)
-{
-    if (findIn(page, Refused) >= 0)
-        return Refused.toString();
-    if (findIn(page, TooMany) >= 0)
-        return TooMany + u"\r\n条件を追加して絞込みを行なってください。"_s;
-    return std::nullopt;
-}
-
 ResultScanner::ResultScanner(QStringView page) : m_page(page) {}
 
 std::optional<ResultHit> ResultScanner::Next()
 {
     if (m_done)
         return std::nullopt;
-    const qsizetype pos = findIn(m_page, RowStart, m_rest);
+    const qsizetype pos = Find(m_page, RowStart, m_rest);
     if (pos < 0) {
         m_done = true;
         return std::nullopt;
@@ -203,7 +133,7 @@ std::optional<ResultHit> ResultScanner::Next()
         if (i + what.size() > size)
             return false;
         for (qsizetype k = 1; k < what.size(); ++k) {
-            if (asciiLower(data[i + k]) != asciiLower(what[k].unicode()))
+            if (AsciiLower(data[i + k]) != AsciiLower(what[k].unicode()))
                 return false;
         }
         return true;
@@ -264,7 +194,7 @@ QString HitCountText(qsizetype count)
 
 QString HitDescription(QStringView row)
 {
-    const qsizetype a = findIn(row, u"<DD>");
+    const qsizetype a = Find(row, u"<DD>");
     if (a < 0)
         return {};
     const qsizetype b = row.indexOf(u'\r', a);

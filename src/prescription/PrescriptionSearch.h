@@ -57,20 +57,11 @@ struct PagingStep {
     PagingPosition position;
 };
 
-// The leading number of a page-size text: blanks skipped, an optional sign, the
-// digits up to the first other character; 0 when there are none.
-int LeadingNumber(QStringView text);
-
 PagingStep NewSearchStep(int pageSize);
 PagingStep NextPageStep(const PagingPosition &position, int pageSize);
 PagingStep PreviousPageStep(const PagingPosition &position, int pageSize);
 
 // ---- Result page --------------------------------------------------------------
-
-// The message that refuses a page ("入力エラー"), or nothing for a page to be read.
-std::optional<QString> ResultPageRefusal(QStringView page);
-
-inline constexpr QStringView NoDataMessage = u"該当するデータはありません。";
 
 struct ResultHit {
     QString name; // empty when the block has no usable name

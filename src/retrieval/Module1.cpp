@@ -16,6 +16,38 @@ QString SafeFileName(const QString &name)
     return safe;
 }
 
+qsizetype Find(QStringView text, QStringView what, qsizetype from)
+{
+    from = qMax<qsizetype>(from, 0);
+    const qsizetype n = what.size();
+    const qsizetype last = text.size() - n;
+    if (n == 0)
+        return from <= text.size() ? from : -1;
+    const char16_t first = AsciiLower(what[0].unicode());
+    auto matchesAt = [&](qsizetype i) {
+        for (qsizetype k = 1; k < n; ++k) {
+            if (AsciiLower(text[i + k].unicode()) != AsciiLower(what[k].unicode()))
+                return false;
+        }
+        return true;
+    };
+    // Jump between occurrences of the first character: a vectorised scan when it is
+    // not a letter, a plain loop over both cases when it is.
+    if (first < u'a' || first > u'z') {
+        for (qsizetype i = text.indexOf(QChar(first), from); i >= 0 && i <= last; i = text.indexOf(QChar(first), i + 1)) {
+            if (matchesAt(i))
+                return i;
+        }
+        return -1;
+    }
+    const char16_t *data = text.utf16();
+    for (qsizetype i = from; i <= last; ++i) {
+        if ((data[i] | 0x20) == first && matchesAt(i))
+            return i;
+    }
+    return -1;
+}
+
 QString StripTags(const QString &html)
 {
     QString text;

@@ -9,9 +9,12 @@ QString SafeFileName(const QString &name);
 // Removes every run from "<" through the next ">"; an unclosed "<" removes the rest.
 QString StripTags(const QString &html);
 
-// Page searches ignore letter case: the index of the first occurrence of `what` at
-// or after `from` (0-based), or -1.
-inline qsizetype Find(const QString &text, QStringView what, qsizetype from = 0)
+inline char16_t AsciiLower(char16_t c)
 {
-    return text.indexOf(what, from, Qt::CaseInsensitive);
+    return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
 }
+
+// Page searches ignore the letter case of the (ASCII) markers: the index of the
+// first occurrence of `what` at or after `from` (0-based), or -1. Fast enough to
+// read a whole page at memory speed.
+qsizetype Find(QStringView text, QStringView what, qsizetype from = 0);

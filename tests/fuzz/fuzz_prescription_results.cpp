@@ -4,13 +4,14 @@
 
 #include "prescription/FootPage.h"
 #include "prescription/PrescriptionSearch.h"
+#include "retrieval/ServicePage.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString page = PageText(data, size);
-    (void)ResultPageRefusal(page);
+    (void)ServiceRefusal(page);
 
     const ResultPage result = ReadResultPage(page);
     FUZZ_EXPECT(result.names.size() == result.rows.size());

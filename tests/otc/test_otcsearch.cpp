@@ -12,12 +12,8 @@ private Q_SLOTS:
     void initTestCase();
     void query_data();
     void query();
-    void pageSize_data();
-    void pageSize();
     void counters_data();
     void counters();
-    void refusal_data();
-    void refusal();
     void scan_data();
     void scan();
     void documentLink_data();
@@ -33,7 +29,6 @@ private:
 
 Q_DECLARE_METATYPE(OtcConditions)
 Q_DECLARE_METATYPE(OtcButton)
-Q_DECLARE_METATYPE(OtcRefusal)
 Q_DECLARE_METATYPE(OtcMemoFields)
 
 void TestOtcSearch::initTestCase()
@@ -97,26 +92,6 @@ void TestOtcSearch::query()
     QCOMPARE(ComposeOtcQuery(Base, m_tables, conditions, qint16(start), withCount), url);
 }
 
-void TestOtcSearch::pageSize_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("size");
-    QTest::newRow("plain") << u"10"_s << 10;
-    QTest::newRow("digits then text") << u"50件"_s << 50;
-    QTest::newRow("leading blanks") << u"  20"_s << 20;
-    QTest::newRow("not a number") << u"all"_s << 0;
-    QTest::newRow("empty") << QString() << 0;
-    QTest::newRow("sign is no digit") << u"-5"_s << 0;
-    QTest::newRow("beyond the counters") << u"99999999999"_s << 32767;
-}
-
-void TestOtcSearch::pageSize()
-{
-    QFETCH(QString, value);
-    QFETCH(int, size);
-    QCOMPARE(OtcPageSize(value), size);
-}
-
 void TestOtcSearch::counters_data()
 {
     // A sequence of presses "S", "P", "N" with one page size; after each press the
@@ -160,29 +135,6 @@ void TestOtcSearch::counters()
         QCOMPARE(request.withCount, counts[i]);
         QCOMPARE(paging.NextStart, nexts[i]);
     }
-}
-
-void TestOtcSearch::refusal_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<OtcRefusal>("refusal");
-    QTest::addColumn<QString>("message");
-    const QString bad = u"入力された条件が正しくありません。"_s;
-    const QString many = u"検索結果の上限は1000件です。"_s;
-    const QString manyMessage = many + u"\r\n条件を追加して絞込みを行なってください。"_s;
-    QTest::newRow("none") << u"<a href=\"/downfiles/otc/PDF/1.pdf\">x</a>"_s << OtcRefusal::None << QString();
-    QTest::newRow("bad conditions") << u"<p>"_s + bad + u"</p>"_s << OtcRefusal::BadConditions << bad;
-    QTest::newRow("too many hits") << u"<p>"_s + many << OtcRefusal::TooManyHits << manyMessage;
-    QTest::newRow("both: bad conditions wins") << many + bad << OtcRefusal::BadConditions << bad;
-}
-
-void TestOtcSearch::refusal()
-{
-    QFETCH(QString, page);
-    QFETCH(OtcRefusal, refusal);
-    QFETCH(QString, message);
-    QCOMPARE(FindOtcRefusal(page), refusal);
-    QCOMPARE(OtcRefusalMessage(refusal), message);
 }
 
 void TestOtcSearch::scan_data()

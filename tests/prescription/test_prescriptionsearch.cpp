@@ -15,12 +15,8 @@ private Q_SLOTS:
     void initTestCase();
     void searchUrl_data();
     void searchUrl();
-    void leadingNumber_data();
-    void leadingNumber();
     void paging_data();
     void paging();
-    void refusal_data();
-    void refusal();
     void readPage_data();
     void readPage();
     void hitCount_data();
@@ -137,25 +133,6 @@ void TestPrescriptionSearch::searchUrl()
     QCOMPARE(PrescriptionSearchUrl(u"http://service.test"_s, form, EncodeTerms(m_table, form), start), expected);
 }
 
-void TestPrescriptionSearch::leadingNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
-    QTest::newRow("digits") << u"20"_s << 20;
-    QTest::newRow("blanks then digits then text") << u"  50件"_s << 50;
-    QTest::newRow("digits cut at other text") << u"12x3"_s << 12;
-    QTest::newRow("no digits") << u"全て"_s << 0;
-    QTest::newRow("empty") << QString() << 0;
-    QTest::newRow("signed") << u"-5"_s << -5;
-}
-
-void TestPrescriptionSearch::leadingNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    QCOMPARE(LeadingNumber(text), number);
-}
-
 void TestPrescriptionSearch::paging_data()
 {
     // Commands: S (検索), N (次), P (前) with the page size; each expectation is the
@@ -196,27 +173,6 @@ void TestPrescriptionSearch::paging()
         position = step.position;
     }
     QCOMPARE(seen.join(u' '), expected);
-}
-
-void TestPrescriptionSearch::refusal_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("conditions refused") << u"<P>入力された条件が正しくありません。</P><TR>"_s
-                                        << u"入力された条件が正しくありません。"_s;
-    QTest::newRow("more than 1000") << u"<P>検索結果の上限は1000件です。</P>"_s
-                                    << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s;
-    QTest::newRow("refusal wins over the limit")
-        << u"検索結果の上限は1000件です。入力された条件が正しくありません。"_s
-        << u"入力された条件が正しくありません。"_s;
-    QTest::newRow("ordinary page") << u"<TR><TD>x</TD></TR>"_s << QString();
-}
-
-void TestPrescriptionSearch::refusal()
-{
-    QFETCH(QString, page);
-    QFETCH(QString, message);
-    QCOMPARE(ResultPageRefusal(page).value_or(QString()), message);
 }
 
 void TestPrescriptionSearch::readPage_data()

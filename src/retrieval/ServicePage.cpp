@@ -1,0 +1,52 @@
+#include "retrieval/ServicePage.h"
+
+#include <limits>
+
+#include "retrieval/Module1.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QString QueryValue(const QString &value)
+{
+    // Only what would end or break the value is escaped: everything else, escapes
+    // included, is already in the form the service reads.
+    QString sent;
+    sent.reserve(value.size());
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u > u' ' && u < 0x7F && u != u'&' && u != u'#') {
+            sent.append(c);
+        } else {
+            for (const char byte : QString(c).toUtf8())
+                sent += u'%' + QString::number(quint8(byte), 16).toUpper().rightJustified(2, u'0');
+        }
+    }
+    return sent;
+}
+
+std::optional<QString> ServiceRefusal(QStringView page)
+{
+    constexpr QStringView refused = u"入力された条件が正しくありません。";
+    constexpr QStringView tooMany = u"検索結果の上限は1000件です。";
+    if (Find(page, refused) >= 0)
+        return refused.toString();
+    if (Find(page, tooMany) >= 0)
+        return tooMany + u"\r\n条件を追加して絞込みを行なってください。"_s;
+    return std::nullopt;
+}
+
+int LeadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = qMin<qint64>(value * 10 + (text[i].unicode() - u'0'), std::numeric_limits<int>::max());
+    return int(negative ? -value : value);
+}
