@@ -1,6 +1,7 @@
 #include "shell/frmMain.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -47,6 +48,17 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
     }
     for (QLabel *label : {m_ui->Label3, m_ui->Label4})
         paint(label, QPalette::WindowText, Qt::black);
+
+    // Courier New where it exists; elsewhere a TrueType monospace face, as the
+    // substitute the system would pick (a Type 1 font) costs a noticeable part of
+    // start-up to open.
+    if (!QFontDatabase::hasFamily(u"Courier New"_s)) {
+        for (QLabel *label : {m_ui->Label3, m_ui->Label4}) {
+            QFont font = label->font();
+            font.setFamilies({u"DejaVu Sans Mono"_s, u"Noto Mono"_s, u"monospace"_s});
+            label->setFont(font);
+        }
+    }
 
     QFont nameFont = m_ui->Label2->font();
     nameFont.setPointSizeF(11.25);
