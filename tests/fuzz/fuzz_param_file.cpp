@@ -1,7 +1,8 @@
 // A choice-list parameter file: Shift-JIS text (or UTF-16 after "W"), the first byte
-// giving the list's capacity.
+// giving the list's capacity; its values as they go into a query, and as page sizes.
 #include "FuzzInput.h"
 
+#include "retrieval/ServicePage.h"
 #include "shell/ParamFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -22,6 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const ParamRecord &record : records) {
         FUZZ_EXPECT(!record.value.contains(u'\n') && !record.text.contains(u'\n'));
         FUZZ_EXPECT(record.value.size() + record.text.size() <= text.size());
+        // Nothing in a value may end or cut the query it goes into.
+        const QString sent = QueryValue(record.value);
+        for (const QChar c : sent)
+            FUZZ_EXPECT(c.unicode() > u' ' && c.unicode() < 0x7F && c != u'&' && c != u'#');
+        (void)LeadingNumber(record.value);
     }
     return 0;
 }
