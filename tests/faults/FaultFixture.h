@@ -29,6 +29,7 @@
 #include "shell/AppContext.h"
 #include "shell/Library.h"
 #include "support/RecordingDesktop.h"
+#include "support/UserActions.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -123,14 +124,12 @@ private:
 
 // One user's program folder, working folder and document library, and the practice
 // service with every route.
-struct FaultFixture {
+struct FaultFixture : ModalDriver {
     QTemporaryDir root;
     RecordingDesktop desktop;
     ProgramState state;
     AppContext context{state, desktop};
     PracticeServer server;
-    std::unique_ptr<QTimer> modalWatch;
-    int dialogsSeen = 0;
 
     FaultFixture()
     {
@@ -179,21 +178,6 @@ struct FaultFixture {
         return paths;
     }
 
-    // Acts on the next modal dialog as soon as it is up, as a user would.
-    void OnModal(std::function<void(QDialog *)> act)
-    {
-        modalWatch = std::make_unique<QTimer>();
-        QTimer *timer = modalWatch.get();
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
-                return;
-            timer->stop();
-            ++dialogsSeen;
-            act(dialog);
-        });
-        timer->start(5);
-    }
 };
 
 // Japanese comes committed from the input method.
@@ -204,11 +188,6 @@ inline void TypeCommitted(QLineEdit *edit, const QString &text)
     QInputMethodEvent typing;
     typing.setCommitString(text);
     QCoreApplication::sendEvent(edit, &typing);
-}
-
-inline void ClickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 inline void Click(QWidget *window, const QString &button)

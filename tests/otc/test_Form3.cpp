@@ -14,6 +14,7 @@
 #include "shell/Appearance.h"
 #include "shell/Library.h"
 #include "support/RecordingDesktop.h"
+#include "support/UserActions.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -105,11 +106,6 @@ void Type(QWidget *widget, const QString &text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-void ClickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 void Search(Form3 &window, const QString &saleName)

@@ -17,6 +17,7 @@
 #include "shell/AppContext.h"
 #include "shell/Library.h"
 #include "support/RecordingDesktop.h"
+#include "support/UserActions.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,7 +31,7 @@ inline QByteArray PdfTitleBytes(const QString &title)
 }
 
 // A user with a document library, the practice service and a window to own messages.
-struct DocumentsFixture {
+struct DocumentsFixture : ModalDriver {
     QTemporaryDir root;
     RecordingDesktop desktop;
     ProgramState state;
@@ -38,8 +39,6 @@ struct DocumentsFixture {
     PracticeServer server;
     Inet1 inet;
     QWidget owner;
-    std::unique_ptr<QTimer> modalWatch;
-    int dialogsSeen = 0;
 
     DocumentsFixture()
     {
@@ -89,20 +88,4 @@ struct DocumentsFixture {
         return paths;
     }
 
-    // Acts on the next modal dialog as soon as it is up, as a user would; the timer
-    // only polls, nothing depends on how long anything takes.
-    void OnModal(std::function<void(QDialog *)> act)
-    {
-        modalWatch = std::make_unique<QTimer>();
-        QTimer *timer = modalWatch.get();
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
-                return;
-            timer->stop();
-            ++dialogsSeen;
-            act(dialog);
-        });
-        timer->start(5);
-    }
 };

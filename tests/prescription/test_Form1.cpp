@@ -16,6 +16,7 @@
 #include "prescription/Form1.h"
 #include "shell/Appearance.h"
 #include "support/RecordingDesktop.h"
+#include "support/UserActions.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -103,20 +104,6 @@ QStringList comboTexts(QWidget &window, const QString &name)
     for (int i = 0; i < combo->count(); ++i)
         texts.append(combo->itemText(i));
     return texts;
-}
-
-// ASCII is typed key by key; Japanese arrives as the input method's committed text.
-void type(QWidget *edit, const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(edit, char(c.unicode()));
-        } else {
-            QInputMethodEvent event;
-            event.setCommitString(QString(c));
-            QCoreApplication::sendEvent(edit, &event);
-        }
-    }
 }
 
 // A check box answers a click on its box or caption, not on the empty space after it.
@@ -344,7 +331,7 @@ void TestForm1::searchByName()
     Form1 window(f.context);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    type(child<QLineEdit>(window, u"Text1"_s), typed);
+    TypeText(child<QLineEdit>(window, u"Text1"_s), typed);
     click(window, u"Command1"_s);
     QTRY_COMPARE(listTexts(window, u"List1"_s), hits);
     QCOMPARE(listTexts(window, u"List2"_s).size(), hits.size());
@@ -368,8 +355,8 @@ void TestForm1::conditionsReachTheService()
     child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
     child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
     child<QComboBox>(window, u"Combo8"_s)->setCurrentIndex(1);
-    type(child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
-    type(child<QLineEdit>(window, u"Text3"_s), u"a"_s);
+    TypeText(child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
+    TypeText(child<QLineEdit>(window, u"Text3"_s), u"a"_s);
     tick(window, u"Check3"_s);
     tick(window, u"Check1"_s);
     click(window, u"Command1"_s);
@@ -446,7 +433,7 @@ void TestForm1::pageRefusals()
     Form1 window(f.context);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    type(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    TypeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
     click(window, u"Command1"_s);
     QTRY_COMPARE(listTexts(window, u"List1"_s).size(), 2);
     child<QListWidget>(window, u"List1"_s)->setCurrentRow(1);
@@ -455,7 +442,7 @@ void TestForm1::pageRefusals()
 
     auto *edit = child<QLineEdit>(window, field);
     edit->clear();
-    type(edit, typed);
+    TypeText(edit, typed);
     click(window, u"Command1"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
@@ -563,7 +550,7 @@ void TestForm1::copyAndMemo()
     Form1 window(f.context);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    type(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    TypeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
     tick(window, u"Check2"_s);
     click(window, u"Command1"_s);
     QTRY_COMPARE(listTexts(window, u"List1"_s).size(), 2);

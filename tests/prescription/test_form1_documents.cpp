@@ -21,15 +21,6 @@ private Q_SLOTS:
     void searchSelectAndDownload();
 };
 
-namespace {
-
-void ClickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-} // namespace
-
 void TestForm1Documents::searchSelectAndDownload_data()
 {
     QTest::addColumn<QString>("typed");
