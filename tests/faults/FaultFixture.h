@@ -28,6 +28,8 @@
 #include "retrieval/ESConv.h"
 #include "shell/AppContext.h"
 #include "shell/Library.h"
+#include "otc/Form3.h"
+#include "prescription/Form1.h"
 #include "support/RecordingDesktop.h"
 #include "support/UserActions.h"
 #include "support/TestData.h"
@@ -188,6 +190,18 @@ inline void TypeCommitted(QLineEdit *edit, const QString &text)
     QInputMethodEvent typing;
     typing.setCommitString(text);
     QCoreApplication::sendEvent(edit, &typing);
+}
+
+// One of the two search windows, shown: "Form3", or "Form1" for anything else.
+inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString &window)
+{
+    std::unique_ptr<QWidget> form;
+    if (window == u"Form3"_s)
+        form = std::make_unique<Form3>(f.context);
+    else
+        form = std::make_unique<Form1>(f.context);
+    form->show();
+    return form;
 }
 
 inline void Click(QWidget *window, const QString &button)

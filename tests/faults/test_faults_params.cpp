@@ -66,17 +66,6 @@ QStringList KeyNames(const QByteArray &query)
     return keys;
 }
 
-std::unique_ptr<QWidget> Open(FaultFixture &f, const QString &window)
-{
-    std::unique_ptr<QWidget> form;
-    if (window == u"Form1"_s)
-        form = std::make_unique<Form1>(f.context);
-    else
-        form = std::make_unique<Form3>(f.context);
-    form->show();
-    return form;
-}
-
 // Searches and returns the key names of the query sent.
 QStringList SearchKeys(FaultFixture &f, QWidget *form)
 {
@@ -109,7 +98,7 @@ void TestFaultsParams::choiceFiles()
     QStringList shippedKeys;
     {
         FaultFixture shipped;
-        std::unique_ptr<QWidget> form = Open(shipped, window);
+        std::unique_ptr<QWidget> form = OpenSearchWindow(shipped, window);
         shippedKeys = SearchKeys(shipped, form.get());
     }
 
@@ -124,7 +113,7 @@ void TestFaultsParams::choiceFiles()
     }
     const QMap<QString, QByteArray> before = f.Files();
 
-    std::unique_ptr<QWidget> form = Open(f, window);
+    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     for (const Choice &choice : choices) {
         const auto *combo = form->findChild<QComboBox *>(QLatin1StringView(choice.combo));

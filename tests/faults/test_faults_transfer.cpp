@@ -45,17 +45,6 @@ PracticeResponse Broken(const QString &mode, const QByteArray &body)
     return response;
 }
 
-std::unique_ptr<QWidget> OpenWindow(FaultFixture &f, const QString &window)
-{
-    std::unique_ptr<QWidget> form;
-    if (window == u"Form3"_s)
-        form = std::make_unique<Form3>(f.context);
-    else
-        form = std::make_unique<Form1>(f.context);
-    form->show();
-    return form;
-}
-
 QStringList Items(const QListWidget *list)
 {
     QStringList items;
@@ -117,7 +106,7 @@ void TestFaultsTransfer::documentTransferFails()
     QVERIFY(WriteBytes(f.InLibrary(failingFile), earlier));
     QVERIFY(WriteBytes(f.state.AppPath + u"/医療用医薬品情報.txt"_s, "earlier memo\r\n"));
 
-    std::unique_ptr<QWidget> form = OpenWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
+    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
     Search(form.get(), search);
     auto *list = form->findChild<QListWidget *>(u"List1"_s);
     QTRY_VERIFY(list->count() > row);
@@ -214,7 +203,7 @@ void TestFaultsTransfer::pageTransferFails()
     QVERIFY(broken.Listen());
     QVERIFY(WriteBytes(f.InLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
 
-    std::unique_ptr<QWidget> form = OpenWindow(f, window);
+    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
     auto *list = form->findChild<QListWidget *>(u"List1"_s);
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
     QTRY_VERIFY(list->count() > 0);
