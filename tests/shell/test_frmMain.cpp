@@ -62,13 +62,9 @@ void TestFrmMain::layout_data()
 
 void TestFrmMain::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
     Fixture f;
     frmMain menu(f.context, {});
-    QCOMPARE(menu.size(), QSize(5565 / 15, 5175 / 15));
-    CheckLayout(menu, name, caption, twips);
+    CheckLayout(menu, u"Hibari"_s, {5565, 5175});
 }
 
 void TestFrmMain::startingAndReadyStates()

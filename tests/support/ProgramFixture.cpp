@@ -145,7 +145,7 @@ void LayoutRows(std::initializer_list<Placed> controls)
     }
 }
 
-void CheckLayout(const QWidget &window, const QString &name, const QString &caption, const QRect &twips)
+void CheckControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips)
 {
     const QWidget *widget = Child<QWidget>(window, name);
     QCOMPARE(widget->geometry(),
@@ -159,4 +159,16 @@ void CheckLayout(const QWidget &window, const QString &name, const QString &capt
     QVERIFY2(shown.room.contains(needed),
              qPrintable(u"caption clipped: needs %1x%2, room %3x%4"_s.arg(needed.width())
                             .arg(needed.height()).arg(shown.room.width()).arg(shown.room.height())));
+}
+
+void CheckLayout(const QWidget &window, const QString &title, QSize size)
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    QFETCH(QString, colour);
+    QCOMPARE(window.size(), QSize(size.width() / 15, size.height() / 15));
+    QCOMPARE(window.windowTitle(), title);
+    CheckControl(window, name, caption, twips);
+    QVERIFY(Child(window, name)->styleSheet().contains(colour));
 }

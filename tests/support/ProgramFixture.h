@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QMap>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -58,4 +59,8 @@ void LayoutRows(std::initializer_list<Placed> controls);
 // The control stands where its twips put it (15 twips a pixel) and shows the caption
 // whole: the text fits, in width and height, inside the rectangle the control's style
 // keeps for text (wrapped where the control wraps).
-void CheckLayout(const QWidget &window, const QString &name, const QString &caption, const QRect &twips);
+void CheckControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips);
+
+// The window has its size (in twips) and title, and the control of the current row of
+// LayoutRows passes CheckControl and names its colour in its style sheet.
+void CheckLayout(const QWidget &window, const QString &title, QSize size);
