@@ -71,9 +71,7 @@ struct Fixture : ProgramFixture {
 
 void Search(Form3 &window, const QString &saleName)
 {
-    auto *text1 = Child<QLineEdit>(window, "Text1");
-    text1->clear();
-    TypeText(text1, saleName);
+    Retype(Child<QLineEdit>(window, "Text1"), saleName);
     Click(window, "Command1");
 }
 

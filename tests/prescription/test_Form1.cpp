@@ -336,9 +336,7 @@ void TestForm1::pageRefusals()
     const QString selected = Child<QLineEdit>(window, u"Text5"_s)->text();
     QCOMPARE(selected, u"ハイバリン錠20mg"_s);
 
-    auto *edit = Child<QLineEdit>(window, field);
-    edit->clear();
-    TypeText(edit, typed);
+    Retype(Child<QLineEdit>(window, field), typed);
     Click(window, u"Command1"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);

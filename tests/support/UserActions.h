@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +87,13 @@ inline void TypeText(QWidget *widget, const QString &text)
             QCoreApplication::sendEvent(widget, &event);
         }
     }
+}
+
+// What the box held is replaced by the text typed.
+inline void Retype(QLineEdit *edit, const QString &text)
+{
+    edit->clear();
+    TypeText(edit, text);
 }
 
 inline void ClickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers = {})
