@@ -1,21 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
-#include <QApplication>
-#include <QDialog>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QInputMethodEvent>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMap>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -24,14 +16,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "PracticeServer.h"
-#include "retrieval/ESConv.h"
-#include "shell/AppContext.h"
-#include "shell/Library.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
-#include "support/RecordingDesktop.h"
-#include "support/UserActions.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -126,71 +113,7 @@ private:
 
 // One user's program folder, working folder and document library, and the practice
 // service with every route.
-struct FaultFixture : ModalDriver {
-    QTemporaryDir root;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context{state, desktop};
-    PracticeServer server;
-
-    FaultFixture()
-    {
-        for (const char *folder : {"app", "work", "Documents"})
-            QDir(root.path()).mkpath(QLatin1StringView(folder));
-        state.AppPath = root.path() + u"/app"_s;
-        state.WorkPath = root.path() + u"/work"_s;
-        state.DocumentsPath = root.path() + u"/Documents/"_s;
-        Library::CreateFolders(state.DocumentsPath);
-        for (const char *name : {"E2S.param", "effect.param", "item.param", "count.param", "DosageForm.param",
-                                 "txtEffect.param"})
-            QFile::copy(QStringLiteral(HIBARI_SOURCE_DIR "/data/") + QLatin1StringView(name),
-                        state.AppPath + u'/' + QLatin1StringView(name));
-        LoadEucTable(state.Tables, state.AppPath + u"/E2S.param"_s);
-        AddPrescriptionRoutes(server);
-        AddPrescriptionDocumentRoutes(server);
-        AddOtcRoutes(server);
-        AddFixedRoutes(server);
-        server.Listen();
-        state.ServiceBase = server.BaseUrl();
-    }
-
-    QString InLibrary(const QString &relative) const { return state.DocumentsPath + relative; }
-
-    // Every file under the temporary folder with its bytes, except the scratch copy
-    // of the last page, which every fetch may rewrite.
-    QMap<QString, QByteArray> Files() const
-    {
-        QMap<QString, QByteArray> files;
-        QDirIterator it(root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (path != state.WorkPath + u"/Temp.txt"_s)
-                files.insert(QDir(root.path()).relativeFilePath(path), ReadBytes(path));
-        }
-        return files;
-    }
-
-    QStringList Requested(const QByteArray &prefix) const
-    {
-        QStringList paths;
-        for (const PracticeRequest &request : server.Requests()) {
-            if (request.path.startsWith(prefix))
-                paths.append(QString::fromLatin1(request.url()));
-        }
-        return paths;
-    }
-
-};
-
-// Japanese comes committed from the input method.
-inline void TypeCommitted(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    edit->clear();
-    QInputMethodEvent typing;
-    typing.setCommitString(text);
-    QCoreApplication::sendEvent(edit, &typing);
-}
+using FaultFixture = ProgramFixture;
 
 // One of the two search windows, shown: "Form3", or "Form1" for anything else.
 inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString &window)
@@ -202,11 +125,4 @@ inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString 
         form = std::make_unique<Form1>(f.context);
     form->show();
     return form;
-}
-
-inline void Click(QWidget *window, const QString &button)
-{
-    auto *control = window->findChild<QPushButton *>(button);
-    QVERIFY2(control, qPrintable(button));
-    QTest::mouseClick(control, Qt::LeftButton);
 }

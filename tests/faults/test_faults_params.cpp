@@ -70,7 +70,7 @@ QStringList KeyNames(const QByteArray &query)
 QStringList SearchKeys(FaultFixture &f, QWidget *form)
 {
     f.server.ClearRequests();
-    TypeCommitted(form->findChild<QLineEdit *>(u"Text1"_s), u"ハ"_s);
+    Retype(Child<QLineEdit>(form, "Text1"), u"ハ"_s);
     Click(form, u"Command1"_s);
     const QList<PracticeRequest> requests = f.server.Requests();
     return requests.size() == 1 ? KeyNames(requests.first().query) : QStringList{u"requests: %1"_s.arg(requests.size())};
@@ -116,7 +116,7 @@ void TestFaultsParams::choiceFiles()
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     for (const Choice &choice : choices) {
-        const auto *combo = form->findChild<QComboBox *>(QLatin1StringView(choice.combo));
+        const auto *combo = Child<QComboBox>(*form, choice.combo);
         QVERIFY2(combo->count() <= choice.capacity, choice.combo);
         if (kind == u"many records"_s)
             QCOMPARE(combo->count(), choice.capacity);
@@ -161,12 +161,12 @@ void TestFaultsParams::tableBrokenInTheMiddle()
     windows.Otc = [](AppContext &context) { return new Form3(context); };
     windows.Disk = [](AppContext &context) { return new Form4(context); };
     frmMain menu(f.context, windows);
-    Main(menu, f.state, SettlePaths(f.state.AppPath, f.state.WorkPath, f.root.path() + u"/Documents"_s));
+    Main(menu, f.state, SettlePaths(f.state.AppPath, f.state.WorkPath, f.state.DocumentsPath.chopped(1)));
 
     // Ready: the three working buttons usable, the start-up text gone, no message.
     for (const char *button : {"Command1", "Command2", "Command3", "Command4", "Command5"})
-        QVERIFY2(menu.findChild<QPushButton *>(QLatin1StringView(button))->isEnabled(), button);
-    QCOMPARE(menu.findChild<QLabel *>(u"Label1"_s)->text(), QString());
+        QVERIFY2(Child<QPushButton>(menu, button)->isEnabled(), button);
+    QCOMPARE(Child<QLabel>(menu, "Label1")->text(), QString());
     QCOMPARE(f.desktop.messages.size(), 0);
 
     // What was read before the bad line converts; what follows it is not there.
@@ -178,7 +178,7 @@ void TestFaultsParams::tableBrokenInTheMiddle()
     QTRY_VERIFY(menu.OpenWindow());
     WorkingWindow *window = menu.OpenWindow();
     f.server.ClearRequests();
-    TypeCommitted(window->findChild<QLineEdit *>(u"Text1"_s), u"あア"_s);
+    Retype(Child<QLineEdit>(window, "Text1"), u"あア"_s);
     Click(window, u"Command1"_s);
     QCOMPARE(f.server.Requests().size(), 1);
     QVERIFY2(f.server.Requests().first().query.startsWith("dragname=%A4%A2%00&"),

@@ -100,12 +100,12 @@ QWidget *Open(FaultFixture &f, Window &window, const QString &name)
 void FillList(QWidget *window, const QString &name, const QString &search)
 {
     if (name == u"Form4"_s) {
-        QTest::mouseClick(window->findChild<QRadioButton *>(u"Option3"_s), Qt::LeftButton);
+        Click(window, "Option3");
     } else {
-        TypeCommitted(window->findChild<QLineEdit *>(u"Text1"_s), search);
+        Retype(Child<QLineEdit>(window, "Text1"), search);
         Click(window, u"Command1"_s);
     }
-    QTRY_VERIFY(window->findChild<QListWidget *>(u"List1"_s)->count() > 0);
+    QTRY_VERIFY(Child<QListWidget>(window, "List1")->count() > 0);
 }
 
 } // namespace
@@ -153,13 +153,13 @@ void TestFaultsStorage::documentNotWritten()
     Window holder;
     QWidget *form = Open(f, holder, window == u"Form3"_s ? window : u"Form1"_s);
     FillList(form, window, search);
-    ClickRow(form->findChild<QListWidget *>(u"List1"_s), row);
+    ClickRow(Child<QListWidget>(form, "List1"), row);
 
     // The download as the user starts it, and what the dialogs are answered.
     const auto download = [&] {
         if (window == u"Form6"_s) {
             f.OnModal([](QDialog *dialog) {
-                ClickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
+                ClickRow(Child<QListWidget>(dialog, "List1"), 0);
                 Click(dialog, u"Command2"_s);
                 Click(dialog, u"Command1"_s);
             });
@@ -287,7 +287,7 @@ void TestFaultsStorage::renameInUnwritableLibrary()
     Window holder;
     QWidget *form = Open(f, holder, u"Form4"_s);
     FillList(form, u"Form4"_s, QString());
-    ClickRow(form->findChild<QListWidget *>(u"List1"_s), 0);
+    ClickRow(Child<QListWidget>(form, "List1"), 0);
 
     Fault::Immutable immutable(onFile ? document : f.InLibrary(Medical));
     if (!immutable.Holds())
@@ -295,7 +295,7 @@ void TestFaultsStorage::renameInUnwritableLibrary()
     const QMap<QString, QByteArray> before = f.Files();
     bool stayedOpen = false;
     f.OnModal([&](QDialog *dialog) {
-        auto *text = dialog->findChild<QLineEdit *>(u"Text1"_s);
+        auto *text = Child<QLineEdit>(dialog, "Text1");
         text->selectAll();
         text->insert(u"ハイバリン錠10mg（旧）"_s);
         Click(dialog, u"Command1"_s);
@@ -309,7 +309,7 @@ void TestFaultsStorage::renameInUnwritableLibrary()
     QCOMPARE(f.desktop.messages.first().title, u"ファイル名変更エラー"_s);
     QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
     QCOMPARE(f.Files(), before);
-    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    auto *list = Child<QListWidget>(form, "List1");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), u"ハイバリン錠10mg"_s);
 }

@@ -45,17 +45,9 @@ PracticeResponse Broken(const QString &mode, const QByteArray &body)
     return response;
 }
 
-QStringList Items(const QListWidget *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
-    return items;
-}
-
 void Search(QWidget *form, const QString &text)
 {
-    TypeCommitted(form->findChild<QLineEdit *>(u"Text1"_s), text);
+    Retype(Child<QLineEdit>(form, "Text1"), text);
     Click(form, u"Command1"_s);
 }
 
@@ -108,14 +100,14 @@ void TestFaultsTransfer::documentTransferFails()
 
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
     Search(form.get(), search);
-    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    auto *list = Child<QListWidget>(*form, "List1");
     QTRY_VERIFY(list->count() > row);
     ClickRow(list, row);
 
     const auto download = [&] {
         if (window == u"Form6"_s) {
             f.OnModal([](QDialog *dialog) {
-                ClickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
+                ClickRow(Child<QListWidget>(dialog, "List1"), 0);
                 Click(dialog, u"Command2"_s);
                 Click(dialog, u"Command1"_s);
             });
@@ -204,11 +196,11 @@ void TestFaultsTransfer::pageTransferFails()
     QVERIFY(WriteBytes(f.InLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
 
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
-    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    auto *list = Child<QListWidget>(*form, "List1");
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
     QTRY_VERIFY(list->count() > 0);
     ClickRow(list, 0);
-    const QStringList shown = Items(list);
+    const QStringList shown = Texts(list);
     const QMap<QString, QByteArray> before = f.Files();
     const QByteArray scratch = ReadBytes(f.state.WorkPath + u"/Temp.txt"_s);
 
@@ -228,7 +220,7 @@ void TestFaultsTransfer::pageTransferFails()
     }
     if (!text.isEmpty())
         QCOMPARE(f.desktop.messages.first().text, text);
-    QCOMPARE(Items(list), listKept ? shown : QStringList());
+    QCOMPARE(Texts(list), listKept ? shown : QStringList());
     QCOMPARE(f.desktop.opened, QStringList());
     QCOMPARE(f.Files(), before);
 
@@ -236,7 +228,7 @@ void TestFaultsTransfer::pageTransferFails()
     f.state.ServiceBase = f.server.BaseUrl();
     f.desktop.messages.clear();
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
-    QTRY_COMPARE(Items(list), shown);
+    QTRY_COMPARE(Texts(list), shown);
     QCOMPARE(f.desktop.messages.size(), 0);
 }
 

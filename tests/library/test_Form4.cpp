@@ -1,20 +1,15 @@
-#include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include "library/Form4.h"
 #include "library/Form5.h"
-#include "library/WrapRadioButton.h"
 #include "shell/Appearance.h"
 #include "shell/Library.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -48,72 +43,50 @@ private Q_SLOTS:
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir app, documents;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context { state, desktop };
+// The disk search window over an empty program folder.
+struct Fixture : ProgramFixture {
     Form4 window { context };
 
-    Fixture()
-    {
-        state.AppPath = app.path();
-        state.DocumentsPath = documents.path() + u'/';
-        Library::CreateFolders(state.DocumentsPath);
-    }
+    Fixture() : ProgramFixture(ParameterFiles) { }
     QString Folder(const QString &folder) const { return state.DocumentsPath + folder; }
     // A document whose bytes differ from every other's.
     void Save(const QString &folder, const QString &name) const
     {
         QVERIFY(WriteBytes(Folder(folder) + u'/' + name, "%PDF-1.4 " + name.toUtf8()));
     }
-    template <typename T> T *Find(const QString &name) const { return window.findChild<T *>(name); }
-    void Choose(const QString &option) const { QTest::mouseClick(Find<QRadioButton>(option), Qt::LeftButton); }
-    void Click(const QString &button) const { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-    QStringList Listed() const
-    {
-        QStringList names;
-        for (int i = 0; i < Find<QListWidget>(u"List1"_s)->count(); ++i)
-            names.append(Find<QListWidget>(u"List1"_s)->item(i)->text());
-        return names;
-    }
+    void Choose(const QString &option) const { Click(window, option); }
+    QStringList Listed() const { return Texts(Child<QListWidget>(window, "List1")); }
     void Select(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
-        auto *list = Find<QListWidget>(u"List1"_s);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
+        ClickRow(Child<QListWidget>(window, "List1"), row, modifiers);
     }
 };
 
-QRect Pixels(const QRect &twips)
-{
-    return { twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15 };
-}
-
 // Answers the rename dialog: checks what it offers, types a name, confirms; when the
 // rename is refused it checks the typed name is still there and cancels.
-void DriveRename(const QString &offeredFile, const QString &offeredName, const QString &typed, bool refused)
+void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &offeredName, const QString &typed,
+    bool refused)
 {
-    auto *dialog = qobject_cast<Form5 *>(QApplication::activeModalWidget());
-    QVERIFY(dialog);
-    QCOMPARE(dialog->findChild<QLabel *>(u"Label1"_s)->text(), offeredFile);
-    auto *text = dialog->findChild<QLineEdit *>(u"Text1"_s);
+    QCOMPARE(Child<QLabel>(dialog, "Label1")->text(), offeredFile);
+    auto *text = Child<QLineEdit>(dialog, "Text1");
     QCOMPARE(text->text(), offeredName);
     text->selectAll();
     QTest::keyClick(text, Qt::Key_Delete);
     text->insert(typed); // as an input method commits it
-    QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+    Click(dialog, "Command1");
     QCOMPARE(dialog->isVisible(), refused);
     if (refused) {
         QCOMPARE(text->text(), typed);
-        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+        Click(dialog, "Command2");
     }
 }
 
-void AnswerRename(const QString &offeredFile, const QString &offeredName, const QString &typed, bool refused)
+void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed, bool refused)
 {
-    QTimer::singleShot(0, [=] {
-        DriveRename(offeredFile, offeredName, typed, refused);
-        if (auto *dialog = qobject_cast<Form5 *>(QApplication::activeModalWidget()))
+    f.OnModal([=](QDialog *dialog) {
+        QVERIFY(qobject_cast<Form5 *>(dialog));
+        DriveRename(dialog, offeredFile, offeredName, typed, refused);
+        if (dialog->isVisible())
             dialog->reject(); // a failed check must not leave the test waiting on the dialog
     });
 }
@@ -122,51 +95,24 @@ void AnswerRename(const QString &offeredFile, const QString &offeredName, const 
 
 void TestForm4::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("colour");
-
-    const QString green = u"rgb(128,255,128)"_s, yellow = u"rgb(255,255,128)"_s;
-    QTest::newRow("Frame1") << u"Frame1"_s << u"医薬品文書種別"_s << QRect(0, 120, 8355, 1035) << QString();
-    QTest::newRow("Option1") << u"Option1"_s << u"［一般用］"_s << QRect(120, 360, 1980, 540) << green;
-    QTest::newRow("Option2") << u"Option2"_s << u"［患者向け］"_s << QRect(2160, 360, 1980, 540) << green;
-    QTest::newRow("Option3") << u"Option3"_s << u"［医療用］"_s << QRect(4200, 360, 1980, 540) << yellow;
-    QTest::newRow("Option4") << u"Option4"_s << u"重篤副作用疾患別対応マニュアル"_s << QRect(6240, 360, 1980, 540)
-                             << yellow;
-    QTest::newRow("Command1") << u"Command1"_s << u"文書表示"_s << QRect(120, 1320, 1550, 495) << green;
-    QTest::newRow("Command5") << u"Command5"_s << u"メ　モ"_s << QRect(1740, 1320, 1550, 495) << u"rgb(192,192,255)"_s;
-    QTest::newRow("Command4") << u"Command4"_s << u"コ ピ ー"_s << QRect(3360, 1320, 1550, 495) << u"rgb(255,255,0)"_s;
-    QTest::newRow("Command3") << u"Command3"_s << u"文書名変更"_s << QRect(4980, 1320, 1550, 495)
-                              << u"rgb(128,255,255)"_s;
-    QTest::newRow("Command2") << u"Command2"_s << u"閉じる"_s << QRect(6600, 1320, 1550, 495) << yellow;
-    QTest::newRow("List1") << u"List1"_s << QString() << QRect(0, 1920, 8355, 8700) << QString();
+    LayoutRows({
+        {u"Frame1", u"医薬品文書種別", {0, 120, 8355, 1035}},
+        {u"Option1", u"［一般用］", {120, 360, 1980, 540}, u"rgb(128,255,128)"},
+        {u"Option2", u"［患者向け］", {2160, 360, 1980, 540}, u"rgb(128,255,128)"},
+        {u"Option3", u"［医療用］", {4200, 360, 1980, 540}, u"rgb(255,255,128)"},
+        {u"Option4", u"重篤副作用疾患別対応マニュアル", {6240, 360, 1980, 540}, u"rgb(255,255,128)"},
+        {u"Command1", u"文書表示", {120, 1320, 1550, 495}, u"rgb(128,255,128)"},
+        {u"Command5", u"メ　モ", {1740, 1320, 1550, 495}, u"rgb(192,192,255)"},
+        {u"Command4", u"コ ピ ー", {3360, 1320, 1550, 495}, u"rgb(255,255,0)"},
+        {u"Command3", u"文書名変更", {4980, 1320, 1550, 495}, u"rgb(128,255,255)"},
+        {u"Command2", u"閉じる", {6600, 1320, 1550, 495}, u"rgb(255,255,128)"}, {u"List1", u"", {0, 1920, 8355, 8700}},
+    });
 }
 
 void TestForm4::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
-    QFETCH(QString, colour);
     Fixture f;
-    auto *widget = f.Find<QWidget>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), Pixels(twips));
-    QVERIFY(widget->styleSheet().contains(colour));
-    const QFontMetrics metrics = widget->fontMetrics();
-    if (auto *option = qobject_cast<WrapRadioButton *>(widget)) {
-        QCOMPARE(option->text(), caption);
-        const QRect room = option->CaptionRect();
-        const QRect needed = metrics.boundingRect(room, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, caption);
-        QVERIFY2(room.contains(needed), "caption clipped");
-    } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
-        QCOMPARE(button->text(), caption);
-        QVERIFY2(metrics.horizontalAdvance(caption) + 8 <= button->width(), "caption clipped");
-    } else if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
-        QCOMPARE(frame->title(), caption);
-        QVERIFY2(metrics.horizontalAdvance(caption) + 16 <= frame->width(), "caption clipped");
-    }
+    CheckLayout(f.window, u"ディスク内検索"_s, { 8385, 10650 });
 }
 
 void TestForm4::windowAndTabOrder()
@@ -178,13 +124,13 @@ void TestForm4::windowAndTabOrder()
     const QStringList order { u"Option1"_s, u"Option2"_s, u"Option3"_s, u"Option4"_s, u"List1"_s, u"Command1"_s,
         u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s };
     QStringList chain { order.first() };
-    for (QWidget *widget = f.Find<QWidget>(order.first())->nextInFocusChain(); widget->objectName() != order.first();
+    for (QWidget *widget = Child<QWidget>(f.window, order.first())->nextInFocusChain(); widget->objectName() != order.first();
          widget = widget->nextInFocusChain()) {
         if (order.contains(widget->objectName()))
             chain.append(widget->objectName());
     }
     QCOMPARE(chain, order);
-    QVERIFY(f.Find<QListWidget>(u"List1"_s)->selectionMode() != QAbstractItemView::SingleSelection);
+    QVERIFY(Child<QListWidget>(f.window, u"List1"_s)->selectionMode() != QAbstractItemView::SingleSelection);
     QVERIFY(f.Listed().isEmpty());
 }
 
@@ -232,7 +178,7 @@ void TestForm4::missingFolderListsNothing()
     QVERIFY(QDir(f.Folder(Library::Medical())).removeRecursively());
     f.Choose(u"Option3"_s);
     QCOMPARE(f.Listed(), QStringList());
-    f.Click(u"Command1"_s);
+    Click(f.window, u"Command1"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
 }
 
@@ -244,7 +190,7 @@ void TestForm4::openSelectedInListOrder()
     f.Choose(u"Option3"_s);
     f.Select(2);
     f.Select(0, Qt::ControlModifier);
-    f.Click(u"Command1"_s);
+    Click(f.window, u"Command1"_s);
     const QString folder = f.Folder(Library::Medical());
     QCOMPARE(f.desktop.opened, (QStringList { folder + u"/a.pdf"_s, folder + u"/c.pdf"_s }));
     QVERIFY(f.desktop.messages.isEmpty());
@@ -271,12 +217,12 @@ void TestForm4::emptyListMessages()
     f.Save(Library::Otc(), u"A.pdf"_s); // listed by Option1 but never made current
     if (!option.isEmpty())
         f.Choose(option);
-    f.Click(button);
+    Click(f.window, button);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages[0].title, u"選択エラー"_s);
     QVERIFY(f.desktop.opened.isEmpty());
-    QCOMPARE(QDir(f.app.path()).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(f.state.AppPath).entryList(QDir::Files), QStringList());
 }
 
 void TestForm4::rename_data()
@@ -303,13 +249,13 @@ void TestForm4::rename()
     f.Save(Library::Medical(), u"C.pdf"_s);
     f.Choose(u"Option3"_s);
     f.Select(0);
-    AnswerRename(u"A.pdf"_s, u"A"_s, typed, false);
-    f.Click(u"Command3"_s);
+    AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, false);
+    Click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(f.Listed(), listed);
-    QCOMPARE(f.Find<QListWidget>(u"List1"_s)->selectedItems().size(), 0);
-    QCOMPARE(f.Find<QListWidget>(u"List1"_s)->currentRow(), -1);
+    QCOMPARE(Child<QListWidget>(f.window, u"List1"_s)->selectedItems().size(), 0);
+    QCOMPARE(Child<QListWidget>(f.window, u"List1"_s)->currentRow(), -1);
     const QDir folder(f.Folder(Library::Medical()));
     QCOMPARE(ReadBytes(folder.filePath(renamed)), QByteArray("%PDF-1.4 A.pdf"));
     QCOMPARE(ReadBytes(folder.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
@@ -337,8 +283,8 @@ void TestForm4::renameRefused()
     f.Save(Library::Root(), u"C.pdf"_s);
     f.Choose(u"Option3"_s);
     f.Select(0);
-    AnswerRename(u"A.pdf"_s, u"A"_s, typed, true);
-    f.Click(u"Command3"_s);
+    AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, true);
+    Click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].title, u"ファイル名変更エラー"_s);
@@ -372,10 +318,10 @@ void TestForm4::memo()
     Fixture f;
     for (const QString &name : { u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s })
         f.Save(folder, name);
-    const QString path = f.app.path() + u'/' + memo;
+    const QString path = f.AppFile(memo);
     QVERIFY(WriteBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
     f.Choose(option);
-    f.Click(u"Command5"_s);
+    Click(f.window, u"Command5"_s);
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(ReadBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
     QCOMPARE(f.desktop.opened, QStringList { path });
@@ -393,11 +339,11 @@ void TestForm4::memoWriteFailure()
 {
     QFETCH(QString, appPath);
     Fixture f;
-    QVERIFY(WriteBytes(f.app.filePath(u"plain"_s), {}));
-    f.state.AppPath = f.app.filePath(appPath);
+    QVERIFY(WriteBytes(f.AppFile(u"plain"_s), {}));
+    f.state.AppPath = f.AppFile(appPath);
     f.Save(Library::Otc(), u"A.pdf"_s);
     f.Choose(u"Option1"_s);
-    f.Click(u"Command5"_s);
+    Click(f.window, u"Command5"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
     QVERIFY(f.desktop.messages[0].text.contains(u"［一般用］.txt"_s));
@@ -422,7 +368,7 @@ void TestForm4::copy()
         f.Save(Library::Otc(), name);
     f.Choose(u"Option1"_s);
     f.desktop.clipboard = u"earlier"_s;
-    f.Click(u"Command4"_s);
+    Click(f.window, u"Command4"_s);
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, clipboard);
     QVERIFY(f.desktop.messages.isEmpty());
@@ -433,7 +379,7 @@ void TestForm4::closeBringsMenuBack()
     Fixture f;
     f.window.show();
     QSignalSpy unloaded(&f.window, &WorkingWindow::Unloaded);
-    f.Click(u"Command2"_s);
+    Click(f.window, u"Command2"_s);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!f.window.isVisible());
 }

@@ -1,12 +1,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "library/Form5.h"
 #include "shell/Appearance.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,12 +23,9 @@ private Q_SLOTS:
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir folder;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context { state, desktop };
-    Form5 dialog { context, folder.path(), u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
+// The dialog over a document in the otherwise empty working folder.
+struct Fixture : ProgramFixture {
+    Form5 dialog { context, state.WorkPath, u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
         u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s };
 };
 
@@ -37,46 +33,20 @@ struct Fixture {
 
 void TestForm5::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("colour");
-
-    const QString cyan = u"rgb(192,255,255)"_s;
-    QTest::newRow("Label2") << u"Label2"_s << u"現在の名前"_s << QRect(60, 120, 1785, 300) << cyan;
-    QTest::newRow("Label1") << u"Label1"_s << u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s
-                            << QRect(60, 420, 8295, 720) << QString();
-    QTest::newRow("Label3") << u"Label3"_s << u"変更後の名前"_s << QRect(60, 1260, 1785, 300) << cyan;
-    QTest::newRow("Text1") << u"Text1"_s << u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s
-                           << QRect(60, 1560, 8295, 720) << QString();
-    QTest::newRow("Command1") << u"Command1"_s << u"変更する"_s << QRect(4200, 2460, 1695, 375)
-                              << u"rgb(255,255,128)"_s;
-    QTest::newRow("Command2") << u"Command2"_s << u"変更しない"_s << QRect(6300, 2460, 1695, 375) << QString();
+    LayoutRows({
+        {u"Label2", u"現在の名前", {60, 120, 1785, 300}, u"rgb(192,255,255)"},
+        {u"Label1", u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf", {60, 420, 8295, 720}},
+        {u"Label3", u"変更後の名前", {60, 1260, 1785, 300}, u"rgb(192,255,255)"},
+        {u"Text1", u"重篤副作用疾患別対応マニュアル（長い名前の文書）", {60, 1560, 8295, 720}},
+        {u"Command1", u"変更する", {4200, 2460, 1695, 375}, u"rgb(255,255,128)"},
+        {u"Command2", u"変更しない", {6300, 2460, 1695, 375}},
+    });
 }
 
 void TestForm5::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
-    QFETCH(QString, colour);
     Fixture f;
-    QCOMPARE(f.dialog.windowTitle(), u"ファイル名の変更"_s);
-    QCOMPARE(f.dialog.size(), QSize(8430 / 15, 2940 / 15));
-    auto *widget = f.dialog.findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-    QVERIFY(widget->styleSheet().contains(colour));
-    QString text;
-    if (auto *label = qobject_cast<QLabel *>(widget))
-        text = label->text();
-    else if (auto *button = qobject_cast<QPushButton *>(widget))
-        text = button->text();
-    else
-        text = qobject_cast<QLineEdit *>(widget)->text();
-    QCOMPARE(text, caption);
-    QVERIFY2(widget->fontMetrics().horizontalAdvance(text) + 8 <= widget->width(), "caption clipped");
-    QVERIFY2(widget->fontMetrics().height() <= widget->height(), "caption clipped");
+    CheckLayout(f.dialog, u"ファイル名の変更"_s, { 8430, 2940 });
 }
 
 void TestForm5::cancelChangesNothing_data()
@@ -91,19 +61,19 @@ void TestForm5::cancelChangesNothing()
 {
     QFETCH(bool, closeBox);
     Fixture f;
-    const QString path = f.folder.filePath(u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s);
+    const QString path = QDir(f.state.WorkPath).filePath(u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s);
     QVERIFY(WriteBytes(path, "%PDF"));
     f.dialog.show();
-    auto *text = f.dialog.findChild<QLineEdit *>(u"Text1"_s);
+    auto *text = Child<QLineEdit>(f.dialog, "Text1");
     text->setText(u"B"_s);
     if (closeBox)
         f.dialog.close();
     else
-        QTest::mouseClick(f.dialog.findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+        Click(f.dialog, "Command2");
     QCOMPARE(f.dialog.result(), int(QDialog::Rejected));
     QVERIFY(!f.dialog.isVisible());
     QCOMPARE(ReadBytes(path), QByteArray("%PDF"));
-    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files).size(), 1);
+    QCOMPARE(QDir(f.state.WorkPath).entryList(QDir::Files).size(), 1);
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

@@ -4,7 +4,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "PracticeServer.h"
@@ -13,7 +12,7 @@
 #include "retrieval/ESConv.h"
 #include "shell/Appearance.h"
 #include "shell/Library.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/UserActions.h"
 #include "support/TestData.h"
 
@@ -49,23 +48,9 @@ QByteArray ParamFile(const QStringList &lines)
     return Sjis(lines.join(u"\r\n"_s) + u"\r\n"_s);
 }
 
-struct Fixture {
-    QTemporaryDir app, work, documents;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context{state, desktop};
-    PracticeServer server;
-
+struct Fixture : ProgramFixture {
     Fixture()
     {
-        state.AppPath = app.path();
-        state.WorkPath = work.path();
-        state.DocumentsPath = documents.path() + u'/';
-        Library::CreateFolders(state.DocumentsPath);
-        LoadEucTable(state.Tables, HIBARI_SOURCE_DIR "/data/E2S.param"_L1);
-        AddOtcRoutes(server);
-        server.Listen();
-        state.ServiceBase = server.BaseUrl();
         WriteParam(u"DosageForm.param"_s, {u"\"\",指定なし"_s, u"F001,錠剤"_s, u"F002,カプセル剤"_s});
         WriteParam(u"txtEffect.param"_s, {u"\"\",指定なし"_s, u"E0001,かぜ薬"_s, u"E0002,胃腸薬"_s});
         WriteParam(u"count.param"_s, {u"10,10件"_s, u"20,20件"_s, u"all,全件"_s});
@@ -84,36 +69,10 @@ struct Fixture {
     QString OtcFile(const QString &name) const { return state.DocumentsPath + Library::Otc() + u'/' + name; }
 };
 
-template <typename T> T *Child(const Form3 &window, const char *name)
-{
-    T *child = window.findChild<T *>(QString::fromLatin1(name));
-    if (!child)
-        qFatal("no control %s", name);
-    return child;
-}
-
-QStringList Items(const QListWidget *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
-    return items;
-}
-
-// Typing as a user of an input method would: one key event per character with its
-// text (QTest::keyClicks knows Latin-1 keys only).
-void Type(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 void Search(Form3 &window, const QString &saleName)
 {
-    auto *text1 = Child<QLineEdit>(window, "Text1");
-    text1->clear();
-    Type(text1, saleName);
-    QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    Retype(Child<QLineEdit>(window, "Text1"), saleName);
+    Click(window, "Command1");
 }
 
 QString OnTheWire(const QString &url)
@@ -127,71 +86,34 @@ const QStringList HaruKaze = {u"ハルカゼ顆粒青葉製薬"_s, u"ハルカ�
 
 void TestForm3::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-
-    QTest::newRow("Label1") << u"Label1"_s << u"販売名"_s << QRect(60, 180, 1275, 300);
-    QTest::newRow("Text1") << u"Text1"_s << QString() << QRect(1380, 120, 6975, 360);
-    QTest::newRow("Label2") << u"Label2"_s << u"メーカー名（製造販売会社、販売会社）"_s << QRect(60, 600, 4215, 300);
-    QTest::newRow("Text2") << u"Text2"_s << QString() << QRect(1380, 900, 6975, 360);
-    QTest::newRow("Label7") << u"Label7"_s << u"剤形"_s << QRect(60, 1440, 1275, 300);
-    QTest::newRow("Combo3") << u"Combo3"_s << QString() << QRect(1380, 1380, 2595, 360);
-    QTest::newRow("Label3") << u"Label3"_s << u"成分名"_s << QRect(60, 1860, 1275, 300);
-    QTest::newRow("Text3") << u"Text3"_s << QString() << QRect(1380, 1800, 5955, 360);
-    QTest::newRow("Label8") << u"Label8"_s << u"を含む"_s << QRect(7440, 1860, 855, 300);
-    QTest::newRow("Text4") << u"Text4"_s << QString() << QRect(1380, 2220, 5955, 360);
-    QTest::newRow("Label9") << u"Label9"_s << u"を除く"_s << QRect(7440, 2280, 855, 300);
-    QTest::newRow("Label4") << u"Label4"_s << u"添加物名"_s << QRect(60, 2760, 1275, 300);
-    QTest::newRow("Text5") << u"Text5"_s << QString() << QRect(1380, 2700, 5955, 360);
-    QTest::newRow("Label10") << u"Label10"_s << u"を含む"_s << QRect(7440, 2760, 855, 300);
-    QTest::newRow("Text6") << u"Text6"_s << QString() << QRect(1380, 3120, 5955, 360);
-    QTest::newRow("Label11") << u"Label11"_s << u"を除く"_s << QRect(7440, 3180, 855, 300);
-    QTest::newRow("Label6") << u"Label6"_s << u"薬効分類"_s << QRect(60, 3660, 1275, 300);
-    QTest::newRow("Combo1") << u"Combo1"_s << QString() << QRect(1380, 3600, 6975, 360);
-    QTest::newRow("Label5") << u"Label5"_s << u"適応症、症状（効能・効果）"_s << QRect(60, 4080, 3015, 300);
-    QTest::newRow("Text7") << u"Text7"_s << QString() << QRect(1380, 4380, 6975, 360);
-    QTest::newRow("Label12") << u"Label12"_s << u"検索件数"_s << QRect(60, 4980, 1275, 300);
-    QTest::newRow("Combo2") << u"Combo2"_s << QString() << QRect(1380, 4920, 1455, 360);
-    QTest::newRow("Command2") << u"Command2"_s << u"前"_s << QRect(5640, 4860, 555, 480);
-    QTest::newRow("Command1") << u"Command1"_s << u"検　索"_s << QRect(6240, 4860, 1395, 480);
-    QTest::newRow("Command3") << u"Command3"_s << u"次"_s << QRect(7680, 4860, 555, 480);
-    QTest::newRow("Line1") << u"Line1"_s << QString() << QRect(60, 5460, 8280, 15);
-    QTest::newRow("Label13") << u"Label13"_s << u"選択中の文書"_s << QRect(180, 5580, 1635, 255);
-    QTest::newRow("Label16") << u"Label16"_s << u"検索結果"_s << QRect(4440, 5580, 1035, 255);
-    QTest::newRow("Label15") << u"Label15"_s << u"1"_s << QRect(5520, 5640, 495, 195);
-    QTest::newRow("Label14") << u"Label14"_s << u"件目から表示"_s << QRect(6060, 5640, 1155, 195);
-    QTest::newRow("Text8") << u"Text8"_s << QString() << QRect(60, 5880, 8295, 360);
-    QTest::newRow("Command4") << u"Command4"_s << u"文書表示"_s << QRect(180, 6360, 1605, 495);
-    QTest::newRow("Command6") << u"Command6"_s << u"メ　モ"_s << QRect(1860, 6360, 1550, 495);
-    QTest::newRow("Command8") << u"Command8"_s << u"コ ピ ー"_s << QRect(3480, 6360, 1550, 495);
-    QTest::newRow("Command5") << u"Command5"_s << u"閉じる"_s << QRect(6720, 6360, 1550, 495);
-    QTest::newRow("List1") << u"List1"_s << QString() << QRect(60, 6960, 8295, 3660);
-    QTest::newRow("List2") << u"List2"_s << QString() << QRect(8760, 6900, 2415, 3480);
+    LayoutRows({
+        {u"Label1", u"販売名", {60, 180, 1275, 300}}, {u"Text1", u"", {1380, 120, 6975, 360}},
+        {u"Label2", u"メーカー名（製造販売会社、販売会社）", {60, 600, 4215, 300}}, {u"Text2", u"", {1380, 900, 6975, 360}},
+        {u"Label7", u"剤形", {60, 1440, 1275, 300}}, {u"Combo3", u"", {1380, 1380, 2595, 360}},
+        {u"Label3", u"成分名", {60, 1860, 1275, 300}}, {u"Text3", u"", {1380, 1800, 5955, 360}},
+        {u"Label8", u"を含む", {7440, 1860, 855, 300}}, {u"Text4", u"", {1380, 2220, 5955, 360}},
+        {u"Label9", u"を除く", {7440, 2280, 855, 300}}, {u"Label4", u"添加物名", {60, 2760, 1275, 300}},
+        {u"Text5", u"", {1380, 2700, 5955, 360}}, {u"Label10", u"を含む", {7440, 2760, 855, 300}},
+        {u"Text6", u"", {1380, 3120, 5955, 360}}, {u"Label11", u"を除く", {7440, 3180, 855, 300}},
+        {u"Label6", u"薬効分類", {60, 3660, 1275, 300}}, {u"Combo1", u"", {1380, 3600, 6975, 360}},
+        {u"Label5", u"適応症、症状（効能・効果）", {60, 4080, 3015, 300}}, {u"Text7", u"", {1380, 4380, 6975, 360}},
+        {u"Label12", u"検索件数", {60, 4980, 1275, 300}}, {u"Combo2", u"", {1380, 4920, 1455, 360}},
+        {u"Command2", u"前", {5640, 4860, 555, 480}}, {u"Command1", u"検　索", {6240, 4860, 1395, 480}},
+        {u"Command3", u"次", {7680, 4860, 555, 480}}, {u"Line1", u"", {60, 5460, 8280, 15}},
+        {u"Label13", u"選択中の文書", {180, 5580, 1635, 255}}, {u"Label16", u"検索結果", {4440, 5580, 1035, 255}},
+        {u"Label15", u"1", {5520, 5640, 495, 195}}, {u"Label14", u"件目から表示", {6060, 5640, 1155, 195}},
+        {u"Text8", u"", {60, 5880, 8295, 360}}, {u"Command4", u"文書表示", {180, 6360, 1605, 495}},
+        {u"Command6", u"メ　モ", {1860, 6360, 1550, 495}}, {u"Command8", u"コ ピ ー", {3480, 6360, 1550, 495}},
+        {u"Command5", u"閉じる", {6720, 6360, 1550, 495}}, {u"List1", u"", {60, 6960, 8295, 3660}},
+        {u"List2", u"", {8760, 6900, 2415, 3480}},
+    });
 }
 
 void TestForm3::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
     Fixture f;
     Form3 window(f.context);
-    QCOMPARE(window.size(), QSize(8430 / 15, 10695 / 15));
-    QCOMPARE(window.windowTitle(), u"一般用医薬品情報"_s);
-    auto *widget = window.findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(),
-             QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, qMax(1, twips.height() / 15)));
-    QString text;
-    if (auto *button = qobject_cast<QPushButton *>(widget))
-        text = button->text();
-    else if (auto *label = qobject_cast<QLabel *>(widget))
-        text = label->text();
-    QCOMPARE(text, caption);
-    // Bordered captions lose a pixel on each side.
-    const int room = widget->width() - (widget->styleSheet().contains(u"border"_s) ? 2 : 0);
-    QVERIFY2(widget->fontMetrics().horizontalAdvance(text) <= room, "caption clipped");
+    CheckLayout(window, u"一般用医薬品情報"_s, {8430, 10695});
 }
 
 void TestForm3::startsEmptyWithItsLists()
@@ -257,10 +179,10 @@ void TestForm3::choiceLists()
     if (!bytes.isNull())
         QVERIFY(WriteBytes(f.state.AppPath + u'/' + file, bytes));
     Form3 window(f.context);
-    auto *list = window.findChild<QComboBox *>(combo);
+    auto *list = Child<QComboBox>(window, combo);
     QCOMPARE(list->count(), items);
     QCOMPARE(list->currentIndex(), items ? 0 : -1);
-    QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    Click(window, "Command1");
     QCOMPARE(f.server.Requests().size(), 1);
     QVERIFY2(f.Urls().first().contains(key), qPrintable(f.Urls().first()));
 }
@@ -274,7 +196,7 @@ void TestForm3::enterInTextBoxSearchesWithTypedText()
     Child<QComboBox>(window, "Combo1")->setCurrentIndex(1);
     QTest::keyClicks(Child<QLineEdit>(window, "Text3"), u"A&B"_s);
     auto *text1 = Child<QLineEdit>(window, "Text1");
-    Type(text1, u"ハルカゼ"_s);
+    TypeText(text1, u"ハルカゼ"_s);
     Child<QLineEdit>(window, "Text8")->setText(u"前の選択"_s);
     QTest::keyClick(text1, Qt::Key_Return);
 
@@ -285,8 +207,8 @@ void TestForm3::enterInTextBoxSearchesWithTypedText()
                          + u"/osearch/PackinsSearch?txtSaleName=%A5%CF%A5%EB%A5%AB%A5%BC&cboDosageForm=F002"
                            "&txtComName=&txtIngredient=%41%26%42&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex="
                            "&cboEffect=E0001&txtEffect=&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4&cboDisCnt=10&start=1"_s)});
-    QCOMPARE(Items(Child<QListWidget>(window, "List1")), HaruKaze);
-    const QStringList anchors = Items(Child<QListWidget>(window, "List2"));
+    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), HaruKaze);
+    const QStringList anchors = Texts(Child<QListWidget>(window, "List2"));
     QCOMPARE(anchors.size(), 3);
     QCOMPARE(anchors.first(), u"<a href=\"/downfiles/otc/PDF/o0001.pdf\">ハルカゼ顆粒</a>"_s);
     QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), QString());
@@ -306,7 +228,7 @@ void TestForm3::pagingFollowsTheService()
     auto *label15 = Child<QLabel>(window, "Label15");
     auto *text8 = Child<QLineEdit>(window, "Text8");
 
-    QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    Click(window, "Command1");
     // The decoration anchor after イグスリ胃腸錠 is no hit; a bold and a capital-tag
     // hit read like the others.
     QCOMPARE(list1->count(), 10);
@@ -330,7 +252,7 @@ void TestForm3::pagingFollowsTheService()
 
     // The step follows the page size chosen now; conditions are read anew.
     Child<QComboBox>(window, "Combo2")->setCurrentIndex(1);
-    Type(Child<QLineEdit>(window, "Text2"), u"青葉"_s);
+    TypeText(Child<QLineEdit>(window, "Text2"), u"青葉"_s);
     QTest::mouseClick(next, Qt::LeftButton);
     QVERIFY(f.Urls().last().contains(u"&txtComName=%C0%C4%CD%D5&"_s));
     QVERIFY(f.Urls().last().endsWith(u"&cboDisCnt=20&start=21"_s));
@@ -375,7 +297,7 @@ void TestForm3::refusalsKeepThePreviousResult()
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
     QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::None);
-    QCOMPARE(Items(Child<QListWidget>(window, "List1")), HaruKaze);
+    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), HaruKaze);
     QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), HaruKaze[1]);
     QVERIFY(!Child<QPushButton>(window, "Command3")->isEnabled());
 }
@@ -385,10 +307,10 @@ void TestForm3::failedTransferMovesOnlyTheCounter()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    Click(window, "Command1");
     QCOMPARE(Child<QListWidget>(window, "List1")->count(), 10);
     f.state.ServiceBase = u"http://127.0.0.1:1"_s; // nothing listens there
-    QTest::mouseClick(Child<QPushButton>(window, "Command3"), Qt::LeftButton);
+    Click(window, "Command3");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
     QCOMPARE(Child<QLabel>(window, "Label15")->text(), u"11"_s);
@@ -421,7 +343,7 @@ void TestForm3::documentSavedUnderText8()
     // The name is what Text8 holds, made safe for the file system.
     auto *text8 = Child<QLineEdit>(window, "Text8");
     text8->clear();
-    Type(text8, u"目薬/夜:用*?"_s);
+    TypeText(text8, u"目薬/夜:用*?"_s);
     QTest::mouseClick(show, Qt::LeftButton);
     QCOMPARE(f.desktop.opened.last(), f.OtcFile(u"目薬／夜：用＊？.pdf"_s));
     QCOMPARE(ReadBytes(f.desktop.opened.last()), shorter);
@@ -459,12 +381,12 @@ void TestForm3::documentFailures()
     const QString text = Child<QLineEdit>(window, "Text8")->text();
     QVERIFY(!text.isEmpty());
     if (pageChange)
-        QTest::mouseClick(Child<QPushButton>(window, "Command3"), Qt::LeftButton);
+        Click(window, "Command3");
     // A folder where the file should go makes the write fail.
     if (blockTarget)
         QVERIFY(QDir().mkpath(f.OtcFile(text + u".pdf"_s)));
     const qsizetype requests = f.server.Requests().size();
-    QTest::mouseClick(Child<QPushButton>(window, "Command4"), Qt::LeftButton);
+    Click(window, "Command4");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, title);
     QCOMPARE(f.desktop.messages.first().icon, icon);
@@ -482,18 +404,18 @@ void TestForm3::copyAndMemo()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    Type(Child<QLineEdit>(window, "Text2"), u"朝凪"_s);
-    Type(Child<QLineEdit>(window, "Text4"), u"カフェイン"_s);
-    Type(Child<QLineEdit>(window, "Text7"), u"頭痛"_s);
+    TypeText(Child<QLineEdit>(window, "Text2"), u"朝凪"_s);
+    TypeText(Child<QLineEdit>(window, "Text4"), u"カフェイン"_s);
+    TypeText(Child<QLineEdit>(window, "Text7"), u"頭痛"_s);
     Child<QComboBox>(window, "Combo3")->setCurrentIndex(1);
     Child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
     Search(window, u"ハルカゼ"_s);
-    QCOMPARE(Items(Child<QListWidget>(window, "List1")), QStringList{u"ハルカゼ液朝凪ファーマ"_s});
+    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), QStringList{u"ハルカゼ液朝凪ファーマ"_s});
 
-    QTest::mouseClick(Child<QPushButton>(window, "Command8"), Qt::LeftButton);
+    Click(window, "Command8");
     QCOMPARE(f.desktop.clipboard, u"ハルカゼ液朝凪ファーマ\r\n"_s);
 
-    QTest::mouseClick(Child<QPushButton>(window, "Command6"), Qt::LeftButton);
+    Click(window, "Command6");
     const QString memo = f.state.AppPath + u"/一般用医薬品情報.txt"_s;
     QCOMPARE(f.desktop.opened, QStringList{memo});
     QCOMPARE(ReadBytes(memo), Sjis(u"販売名：ハルカゼ\r\n"
@@ -516,10 +438,10 @@ void TestForm3::emptyListCopyAndMemo()
     Form3 window(f.context);
     window.show();
     f.desktop.clipboard = u"前の内容"_s;
-    QTest::mouseClick(Child<QPushButton>(window, "Command8"), Qt::LeftButton);
+    Click(window, "Command8");
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, QString());
-    QTest::mouseClick(Child<QPushButton>(window, "Command6"), Qt::LeftButton);
+    Click(window, "Command6");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
@@ -534,7 +456,7 @@ void TestForm3::closeBringsMenuBack()
         window.show();
         QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
         if (byButton)
-            QTest::mouseClick(Child<QPushButton>(window, "Command5"), Qt::LeftButton);
+            Click(window, "Command5");
         else
             window.close();
         QCOMPARE(unloaded.size(), 1);

@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,13 +8,12 @@
 #include <QSignalSpy>
 #include <QStringDecoder>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "PracticeServer.h"
 #include "prescription/Form1.h"
 #include "shell/Appearance.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/UserActions.h"
 #include "support/TestData.h"
 
@@ -50,78 +48,12 @@ private Q_SLOTS:
 
 namespace {
 
-// A window over the program's own parameter files, talking to the practice service.
-struct Fixture {
-    QTemporaryDir app, work, documents;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context{state, desktop};
-    PracticeServer server;
-
-    explicit Fixture(bool standardRoutes = true)
-    {
-        for (const char *name : {"effect.param", "item.param", "count.param"})
-            QFile::copy(QStringLiteral(HIBARI_SOURCE_DIR "/data/") + QLatin1StringView(name),
-                        app.filePath(QLatin1StringView(name)));
-        state.AppPath = app.path();
-        state.WorkPath = work.path();
-        state.DocumentsPath = documents.path() + u'/';
-        LoadEucTable(state.Tables, QStringLiteral(HIBARI_SOURCE_DIR "/data/E2S.param"));
-        if (standardRoutes)
-            AddPrescriptionRoutes(server);
-        server.Listen();
-        state.ServiceBase = server.BaseUrl();
-    }
-
-    QString lastQuery() const
-    {
-        const QList<PracticeRequest> requests = server.Requests();
-        return requests.isEmpty() ? QString() : QString::fromLatin1(requests.last().query);
-    }
-};
-
-template <typename T> T *child(QWidget &window, const QString &name)
-{
-    T *widget = window.findChild<T *>(name);
-    if (!widget)
-        qWarning("no control %s", qPrintable(name));
-    return widget;
-}
-
-QStringList listTexts(QWidget &window, const QString &name)
-{
-    QStringList texts;
-    const QListWidget *list = child<QListWidget>(window, name);
-    for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
-    return texts;
-}
-
-QStringList comboTexts(QWidget &window, const QString &name)
-{
-    QStringList texts;
-    const QComboBox *combo = child<QComboBox>(window, name);
-    for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
-}
-
-// A check box answers a click on its box or caption, not on the empty space after it.
-void tick(QWidget &window, const QString &box)
-{
-    QCheckBox *check = child<QCheckBox>(window, box);
-    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
-}
+using Fixture = ProgramFixture;
 
 // Keys compared as the service reads them: %31 and "1" are the same character.
 QString decoded(const QString &value)
 {
     return QString::fromLatin1(QByteArray::fromPercentEncoding(value.toLatin1()).toPercentEncoding());
-}
-
-void click(QWidget &window, const QString &button)
-{
-    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
 }
 
 QString param(const QString &query, const QString &key)
@@ -145,14 +77,7 @@ QString names(int from, int to)
 
 void TestForm1::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-
-    const struct {
-        const char16_t *name, *caption;
-        QRect twips;
-    } controls[] = {
+    LayoutRows({
         {u"Label11", u"一般名・販売名", {60, 180, 1935, 300}}, {u"Text1", u"", {2040, 120, 6075, 375}},
         {u"Label5", u"薬効分類", {60, 660, 1935, 300}},         {u"Combo1", u"", {2040, 600, 6315, 360}},
         {u"Label6", u"項目内検索1", {60, 1260, 1935, 300}},    {u"Combo2", u"", {2040, 1200, 6315, 360}},
@@ -177,57 +102,32 @@ void TestForm1::layout_data()
         {u"keyword2", u"", {8700, 1020, 3600, 255}},           {u"keyword3", u"", {8700, 1440, 3600, 255}},
         {u"TestLabel2", u"Label10", {8820, 2580, 735, 315}},   {u"TestLabel", u"Label10", {8820, 3000, 735, 315}},
         {u"Line1", u"", {120, 4860, 8220, 15}},
-    };
-    for (const auto &control : controls) {
-        const QString name = QString::fromUtf16(control.name);
-        QTest::newRow(qPrintable(name)) << name << QString::fromUtf16(control.caption) << control.twips;
-    }
+    });
 }
 
 void TestForm1::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
     Fixture f;
     Form1 window(f.context);
-    QCOMPARE(window.size(), QSize(8430 / 15, 10440 / 15));
-    QCOMPARE(window.windowTitle(), u"医療用医薬品情報"_s);
-    QWidget *widget = child<QWidget>(window, name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, qMax(1, twips.height() / 15)));
-
-    QString text;
-    int room = widget->width();
-    if (auto *label = qobject_cast<QLabel *>(widget))
-        text = label->text();
-    else if (auto *button = qobject_cast<QAbstractButton *>(widget))
-        text = button->text();
-    else if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        text = edit->text();
-    if (auto *box = qobject_cast<QCheckBox *>(widget))
-        room -= box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box)
-                + box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
-    QCOMPARE(text, caption);
-    QVERIFY2(widget->fontMetrics().horizontalAdvance(text) <= room, "caption clipped");
-    QVERIFY2(widget->fontMetrics().height() <= widget->height() || text.isEmpty(), "caption cut in height");
+    CheckLayout(window, u"医療用医薬品情報"_s, {8430, 10440});
     // What lies beyond the client area is never seen.
-    QCOMPARE(widget->isVisibleTo(&window), twips.x() < 8430);
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QCOMPARE(Child(window, name)->isVisibleTo(&window), twips.x() < 8430);
 }
 
 void TestForm1::tabOrder()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(Exposed(window));
     const QStringList order = {u"Text1"_s,  u"Combo1"_s,   u"Combo2"_s,   u"Text2"_s,    u"Combo5"_s,   u"Combo3"_s,
                                u"Text3"_s,  u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,
                                u"Check2"_s, u"Check3"_s,   u"Check4"_s,   u"Combo8"_s,   u"Command1"_s, u"Command3"_s,
                                u"Command4"_s, u"List1"_s,  u"Command2"_s, u"Command8"_s, u"Command7"_s, u"Command6"_s,
                                u"Command5"_s, u"Text5"_s,  u"Text6"_s};
     QStringList seen;
-    QWidget *widget = child<QWidget>(window, order.first());
+    QWidget *widget = Child<QWidget>(window, order.first());
     for (qsizetype i = 0; i < order.size(); ++i) {
         seen.append(widget->objectName());
         do
@@ -246,26 +146,26 @@ void TestForm1::openingState()
     Fixture f;
     Form1 window(f.context);
     QCOMPARE(window.y(), 0);
-    QCOMPARE(child<QComboBox>(window, u"Combo1"_s)->currentText(), u"指定なし"_s);
-    QCOMPARE(child<QComboBox>(window, u"Combo1"_s)->itemText(4), u"114 解熱鎮痛消炎剤"_s);
-    QCOMPARE(child<QComboBox>(window, u"Combo2"_s)->currentText(), u"全文"_s);
+    QCOMPARE(Child<QComboBox>(window, u"Combo1"_s)->currentText(), u"指定なし"_s);
+    QCOMPARE(Child<QComboBox>(window, u"Combo1"_s)->itemText(4), u"114 解熱鎮痛消炎剤"_s);
+    QCOMPARE(Child<QComboBox>(window, u"Combo2"_s)->currentText(), u"全文"_s);
     for (const QString &name : {u"Combo3"_s, u"Combo4"_s}) {
-        QCOMPARE(child<QComboBox>(window, name)->currentIndex(), 0);
-        QCOMPARE(child<QComboBox>(window, name)->currentText(), QString());
-        QCOMPARE(comboTexts(window, name).mid(1), comboTexts(window, u"Combo2"_s));
+        QCOMPARE(Child<QComboBox>(window, name)->currentIndex(), 0);
+        QCOMPARE(Child<QComboBox>(window, name)->currentText(), QString());
+        QCOMPARE(Texts(Child<QComboBox>(window, name)).mid(1), Texts(Child<QComboBox>(window, u"Combo2"_s)));
     }
     for (const QString &name : {u"Combo5"_s, u"Combo6"_s, u"Combo7"_s})
-        QCOMPARE(comboTexts(window, name), (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
-    QCOMPARE(comboTexts(window, u"Combo8"_s).first(), u"20件"_s);
+        QCOMPARE(Texts(Child<QComboBox>(window, name)), (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
+    QCOMPARE(Texts(Child<QComboBox>(window, u"Combo8"_s)).first(), u"20件"_s);
     for (const QString &name : {u"Combo1"_s, u"Combo2"_s, u"Combo5"_s, u"Combo8"_s})
-        QVERIFY(!child<QComboBox>(window, name)->isEditable());
+        QVERIFY(!Child<QComboBox>(window, name)->isEditable());
     for (const QString &name : {u"Check1"_s, u"Check2"_s, u"Check3"_s, u"Check4"_s})
-        QVERIFY(!child<QCheckBox>(window, name)->isChecked());
-    QVERIFY(!child<QPushButton>(window, u"Command3"_s)->isEnabled());
-    QVERIFY(!child<QPushButton>(window, u"Command4"_s)->isEnabled());
-    QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
-    QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), u"1"_s);
-    QVERIFY(listTexts(window, u"List1"_s).isEmpty());
+        QVERIFY(!Child<QCheckBox>(window, name)->isChecked());
+    QVERIFY(!Child<QPushButton>(window, u"Command3"_s)->isEnabled());
+    QVERIFY(!Child<QPushButton>(window, u"Command4"_s)->isEnabled());
+    QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
+    QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), u"1"_s);
+    QVERIFY(Texts(Child<QListWidget>(window, u"List1"_s)).isEmpty());
 }
 
 void TestForm1::parameterFiles_data()
@@ -303,13 +203,13 @@ void TestForm1::parameterFiles()
     QFETCH(QString, key);
     QFETCH(QString, sent);
     Fixture f;
-    QFile::remove(f.app.filePath(file));
+    QFile::remove(f.AppFile(file));
     if (!content.isEmpty())
-        QVERIFY(WriteBytes(f.app.filePath(file), content));
+        QVERIFY(WriteBytes(f.AppFile(file), content));
     Form1 window(f.context);
-    QCOMPARE(comboTexts(window, combo), lines);
+    QCOMPARE(Texts(Child<QComboBox>(window, combo)), lines);
     window.Command1_Click();
-    QCOMPARE(param(f.lastQuery(), key), sent);
+    QCOMPARE(param(f.LastQuery(), key), sent);
 }
 
 void TestForm1::searchByName_data()
@@ -329,16 +229,15 @@ void TestForm1::searchByName()
     QFETCH(QStringList, hits);
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TypeText(child<QLineEdit>(window, u"Text1"_s), typed);
-    click(window, u"Command1"_s);
-    QTRY_COMPARE(listTexts(window, u"List1"_s), hits);
-    QCOMPARE(listTexts(window, u"List2"_s).size(), hits.size());
-    QVERIFY(listTexts(window, u"List2"_s).first().startsWith(u"<TR><TD><A href=\"/sorano/hit/"_s));
-    QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
-    QCOMPARE(decoded(param(f.lastQuery(), u"dragname"_s)), decoded(dragname));
-    QCOMPARE(child<QLabel>(window, u"dragname"_s)->text(), dragname);
+    QVERIFY(Exposed(window));
+    TypeText(Child<QLineEdit>(window, u"Text1"_s), typed);
+    Click(window, u"Command1"_s);
+    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)), hits);
+    QCOMPARE(Texts(Child<QListWidget>(window, u"List2"_s)).size(), hits.size());
+    QVERIFY(Texts(Child<QListWidget>(window, u"List2"_s)).first().startsWith(u"<TR><TD><A href=\"/sorano/hit/"_s));
+    QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
+    QCOMPARE(decoded(param(f.LastQuery(), u"dragname"_s)), decoded(dragname));
+    QCOMPARE(Child<QLabel>(window, u"dragname"_s)->text(), dragname);
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -346,36 +245,34 @@ void TestForm1::conditionsReachTheService()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *combo2 = child<QComboBox>(window, u"Combo2"_s);
+    QVERIFY(Exposed(window));
+    auto *combo2 = Child<QComboBox>(window, u"Combo2"_s);
     combo2->setFocus();
     QTest::keyClick(combo2, Qt::Key_Down); // 警告
-    child<QComboBox>(window, u"Combo1"_s)->setCurrentIndex(4); // 114
-    child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
-    child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
-    child<QComboBox>(window, u"Combo8"_s)->setCurrentIndex(1);
-    TypeText(child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
-    TypeText(child<QLineEdit>(window, u"Text3"_s), u"a"_s);
-    tick(window, u"Check3"_s);
-    tick(window, u"Check1"_s);
-    click(window, u"Command1"_s);
+    Child<QComboBox>(window, u"Combo1"_s)->setCurrentIndex(4); // 114
+    Child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
+    Child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
+    Child<QComboBox>(window, u"Combo8"_s)->setCurrentIndex(1);
+    TypeText(Child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
+    TypeText(Child<QLineEdit>(window, u"Text3"_s), u"a"_s);
+    Tick(window, u"Check3"_s);
+    Tick(window, u"Check1"_s);
+    Click(window, u"Command1"_s);
     QTRY_COMPARE(f.server.Requests().size(), 1);
     QCOMPARE(f.server.Requests().first().path, QByteArray("/sorano/PackinsSearch"));
-    QCOMPARE(decoded(f.lastQuery()), decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
+    QCOMPARE(decoded(f.LastQuery()), decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
                             "&keyword2=%61&type2=not&item3=&keyword3=&type3=and&is_warn=1&is_interaction=1"
                             "&count=50&start=1"_s));
-    QCOMPARE(child<QLabel>(window, u"keyword1"_s)->text(), u"%C6%AC%C4%CB"_s);
+    QCOMPARE(Child<QLabel>(window, u"keyword1"_s)->text(), u"%C6%AC%C4%CB"_s);
 }
 
 void TestForm1::pagingThroughResults()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *previous = child<QPushButton>(window, u"Command3"_s);
-    auto *next = child<QPushButton>(window, u"Command4"_s);
+    QVERIFY(Exposed(window));
+    auto *previous = Child<QPushButton>(window, u"Command3"_s);
+    auto *next = Child<QPushButton>(window, u"Command4"_s);
 
     // The practice catalogue holds 55 drugs; pages after the first come in lower case.
     const struct {
@@ -391,19 +288,19 @@ void TestForm1::pagingThroughResults()
     };
     for (const auto &step : steps) {
         const QString start = QString::fromUtf16(step.start);
-        click(window, QString::fromUtf16(step.button));
-        QTRY_COMPARE(param(f.lastQuery(), u"start"_s), start);
-        QCOMPARE(param(f.lastQuery(), u"count"_s), u"20"_s);
-        QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), start);
-        QCOMPARE(child<QLabel>(window, u"TestLabel2"_s)->text(), start);
-        QCOMPARE(child<QLabel>(window, u"TestLabel"_s)->text(), QString::fromUtf16(step.nextStart));
-        const QStringList hits = listTexts(window, u"List1"_s);
+        Click(window, QString::fromUtf16(step.button));
+        QTRY_COMPARE(param(f.LastQuery(), u"start"_s), start);
+        QCOMPARE(param(f.LastQuery(), u"count"_s), u"20"_s);
+        QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), start);
+        QCOMPARE(Child<QLabel>(window, u"TestLabel2"_s)->text(), start);
+        QCOMPARE(Child<QLabel>(window, u"TestLabel"_s)->text(), QString::fromUtf16(step.nextStart));
+        const QStringList hits = Texts(Child<QListWidget>(window, u"List1"_s));
         QCOMPARE(hits.size(), step.lastId - step.firstId + 1);
         if (step.firstId > 10) {
             QCOMPARE(hits.first(), names(step.firstId, step.firstId));
             QCOMPARE(hits.last(), names(step.lastId, step.lastId));
         }
-        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
+        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
         QCOMPARE(previous->isEnabled(), step.previousOn);
         QCOMPARE(next->isEnabled(), step.nextOn);
     }
@@ -431,33 +328,30 @@ void TestForm1::pageRefusals()
     QFETCH(bool, listKept);
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TypeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
-    click(window, u"Command1"_s);
-    QTRY_COMPARE(listTexts(window, u"List1"_s).size(), 2);
-    child<QListWidget>(window, u"List1"_s)->setCurrentRow(1);
-    const QString selected = child<QLineEdit>(window, u"Text5"_s)->text();
+    QVERIFY(Exposed(window));
+    TypeText(Child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    Click(window, u"Command1"_s);
+    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
+    Child<QListWidget>(window, u"List1"_s)->setCurrentRow(1);
+    const QString selected = Child<QLineEdit>(window, u"Text5"_s)->text();
     QCOMPARE(selected, u"ハイバリン錠20mg"_s);
 
-    auto *edit = child<QLineEdit>(window, field);
-    edit->clear();
-    TypeText(edit, typed);
-    click(window, u"Command1"_s);
+    Retype(Child<QLineEdit>(window, field), typed);
+    Click(window, u"Command1"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
     QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::None);
     if (listKept) {
-        QCOMPARE(listTexts(window, u"List1"_s).size(), 2);
-        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" 2件"_s);
-        QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), selected);
+        QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
+        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" 2件"_s);
+        QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), selected);
     } else {
-        QVERIFY(listTexts(window, u"List1"_s).isEmpty());
-        QVERIFY(listTexts(window, u"List2"_s).isEmpty());
-        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
-        QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), QString());
-        QVERIFY(!child<QPushButton>(window, u"Command4"_s)->isEnabled());
+        QVERIFY(Texts(Child<QListWidget>(window, u"List1"_s)).isEmpty());
+        QVERIFY(Texts(Child<QListWidget>(window, u"List2"_s)).isEmpty());
+        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
+        QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), QString());
+        QVERIFY(!Child<QPushButton>(window, u"Command4"_s)->isEnabled());
     }
 }
 
@@ -465,26 +359,25 @@ void TestForm1::failedTransferKeepsMovedPosition()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    click(window, u"Command1"_s);
-    QTRY_COMPARE(listTexts(window, u"List1"_s).size(), 20);
+    QVERIFY(Exposed(window));
+    Click(window, u"Command1"_s);
+    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 20);
 
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const QString unreachable = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
     closed.close();
     f.state.ServiceBase = unreachable;
-    click(window, u"Command4"_s);
+    Click(window, u"Command4"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
-    QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), u"21"_s);
-    QCOMPARE(listTexts(window, u"List1"_s).first(), u"ハイバリン錠10mg"_s);
+    QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), u"21"_s);
+    QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).first(), u"ハイバリン錠10mg"_s);
 
     f.state.ServiceBase = f.server.BaseUrl();
-    click(window, u"Command4"_s);
-    QTRY_COMPARE(param(f.lastQuery(), u"start"_s), u"41"_s);
-    QCOMPARE(listTexts(window, u"List1"_s).size(), 15);
+    Click(window, u"Command4"_s);
+    QTRY_COMPARE(param(f.LastQuery(), u"start"_s), u"41"_s);
+    QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 15);
 }
 
 void TestForm1::selectingHitShowsDescription_data()
@@ -500,7 +393,7 @@ void TestForm1::selectingHitShowsDescription()
 {
     QFETCH(QString, secondRow);
     QFETCH(QString, description);
-    Fixture f(false);
+    Fixture f(ProgramFixture::Routes);
     const QString page = u"<TABLE><TR><TD><A href=\"/sorano/hit/1/\" target=\"_new\">甲錠</A></TD></TR>"
                          "<TR><TD><DD>一行目\r\n</TD></TR>"
                          "<TR><TD><A href=\"/sorano/hit/2/\" target=\"_new\">乙錠</A></TD></TR>"_s
@@ -511,18 +404,17 @@ void TestForm1::selectingHitShowsDescription()
         return response;
     });
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    click(window, u"Command1"_s);
-    auto *list = child<QListWidget>(window, u"List1"_s);
+    QVERIFY(Exposed(window));
+    Click(window, u"Command1"_s);
+    auto *list = Child<QListWidget>(window, u"List1"_s);
     QTRY_COMPARE(list->count(), 2);
     QCOMPARE(list->currentRow(), -1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), u"乙錠"_s);
-    QCOMPARE(child<QLineEdit>(window, u"Text6"_s)->text(), description);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), u"甲錠"_s);
-    QCOMPARE(child<QLineEdit>(window, u"Text6"_s)->text(), u"一行目"_s);
+    ClickRow(list, 1);
+    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), u"乙錠"_s);
+    QCOMPARE(Child<QLineEdit>(window, u"Text6"_s)->text(), description);
+    ClickRow(list, 0);
+    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), u"甲錠"_s);
+    QCOMPARE(Child<QLineEdit>(window, u"Text6"_s)->text(), u"一行目"_s);
 }
 
 // Paging can disable the button that had the focus and hand it to the list, which
@@ -531,15 +423,14 @@ void TestForm1::focusAloneChoosesNoHit()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    click(window, u"Command1"_s);
-    auto *list = child<QListWidget>(window, u"List1"_s);
+    QVERIFY(Exposed(window));
+    Click(window, u"Command1"_s);
+    auto *list = Child<QListWidget>(window, u"List1"_s);
     QTRY_VERIFY(list->count() > 0);
     list->setFocus(Qt::TabFocusReason);
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), QString());
-    click(window, u"Command2"_s);
+    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), QString());
+    Click(window, u"Command2"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
 }
@@ -548,19 +439,18 @@ void TestForm1::copyAndMemo()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    TypeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
-    tick(window, u"Check2"_s);
-    click(window, u"Command1"_s);
-    QTRY_COMPARE(listTexts(window, u"List1"_s).size(), 2);
+    QVERIFY(Exposed(window));
+    TypeText(Child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    Tick(window, u"Check2"_s);
+    Click(window, u"Command1"_s);
+    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
 
-    click(window, u"Command7"_s);
+    Click(window, u"Command7"_s);
     QCOMPARE(f.desktop.clipboard, u"ハイバリン錠10mg\tひばり製薬　血圧降下剤\r\n"
                                   "ハイバリン錠20mg\tひばり製薬　血圧降下剤\r\n"_s);
 
-    click(window, u"Command8"_s);
-    const QString memo = f.app.filePath(u"医療用医薬品情報.txt"_s);
+    Click(window, u"Command8"_s);
+    const QString memo = f.AppFile(u"医療用医薬品情報.txt"_s);
     QTRY_COMPARE(f.desktop.opened, QStringList{memo});
     QStringDecoder decoder("cp932");
     const QString written = decoder(ReadBytes(memo));
@@ -575,16 +465,15 @@ void TestForm1::memoOfEmptyList()
 {
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    click(window, u"Command7"_s);
+    QVERIFY(Exposed(window));
+    Click(window, u"Command7"_s);
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, QString());
-    click(window, u"Command8"_s);
+    Click(window, u"Command8"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
-    QVERIFY(!QFile::exists(f.app.filePath(u"医療用医薬品情報.txt"_s)));
+    QVERIFY(!QFile::exists(f.AppFile(u"医療用医薬品情報.txt"_s)));
 }
 
 void TestForm1::closingBringsMenuBack_data()
@@ -599,11 +488,10 @@ void TestForm1::closingBringsMenuBack()
     QFETCH(bool, byButton);
     Fixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(Exposed(window));
     QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
     if (byButton)
-        click(window, u"Command5"_s);
+        Click(window, u"Command5"_s);
     else
         window.close();
     QCOMPARE(unloaded.size(), 1);

@@ -1,14 +1,14 @@
-#include <QFile>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
-#include "DocumentsFixture.h"
 #include "prescription/Form1.h"
 #include "shell/Appearance.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 // The whole road of the prescription window: search, pick a hit, ask for its
 // documents or its revision history, and find the files in the library.
@@ -42,37 +42,23 @@ void TestForm1Documents::searchSelectAndDownload()
     QFETCH(int, row);
     QFETCH(QString, command);
     QFETCH(QStringList, files);
-    DocumentsFixture f;
-    AddPrescriptionRoutes(f.server);
-    QDir(f.root.path()).mkpath(u"app"_s);
-    f.state.AppPath = f.root.path() + u"/app"_s;
-    for (const char *name : {"effect.param", "item.param", "count.param"})
-        QFile::copy(QStringLiteral(HIBARI_SOURCE_DIR "/data/") + QLatin1StringView(name),
-                    f.state.AppPath + u'/' + QLatin1StringView(name));
-
+    ProgramFixture f;
     Form1 window(f.context);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    auto *text1 = window.findChild<QLineEdit *>(u"Text1"_s);
-    text1->setFocus();
-    QInputMethodEvent typing; // Japanese comes committed from the input method
-    typing.setCommitString(typed);
-    QCoreApplication::sendEvent(text1, &typing);
-    QTest::mouseClick(window.findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
-    auto *list = window.findChild<QListWidget *>(u"List1"_s);
+    QVERIFY(Exposed(window));
+    TypeText(Child<QLineEdit>(window, "Text1"), typed);
+    Click(window, "Command1");
+    auto *list = Child<QListWidget>(window, "List1");
     QTRY_VERIFY(list->count() > row);
     ClickRow(list, row);
 
     f.OnModal([&](QDialog *dialog) {
         if (command == u"Command6"_s) {
-            ClickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
-        } else {
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+            ClickRow(Child<QListWidget>(dialog, "List1"), 0);
+            Click(dialog, "Command2");
         }
+        Click(dialog, "Command1");
     });
-    QTest::mouseClick(window.findChild<QPushButton *>(command), Qt::LeftButton);
+    Click(window, command);
 
     QTRY_COMPARE(f.dialogsSeen, 1);
     QStringList opened;

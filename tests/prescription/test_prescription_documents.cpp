@@ -65,27 +65,24 @@ struct DialogSeen {
 
 void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
 {
-    auto *check1 = dialog->findChild<QCheckBox *>(u"Check1"_s);
-    auto *check2 = dialog->findChild<QCheckBox *>(u"Check2"_s);
-    auto *list = dialog->findChild<QListWidget *>(u"List1"_s);
-    if (seen) {
-        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), {}};
-        for (int i = 0; i < list->count(); ++i)
-            seen->titles.append(list->item(i)->text());
-    }
+    auto *check1 = Child<QCheckBox>(dialog, "Check1");
+    auto *check2 = Child<QCheckBox>(dialog, "Check2");
+    auto *list = Child<QListWidget>(dialog, "List1");
+    if (seen)
+        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), Texts(list)};
     if (choice.action == u"frame"_s) {
         dialog->close();
         return;
     }
     if (choice.action == u"close"_s) {
-        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+        Click(dialog, "Command2");
         return;
     }
     for (const QString &name : choice.untick)
-        QTest::mouseClick(dialog->findChild<QCheckBox *>(name), Qt::LeftButton);
+        Click(dialog, name);
     for (const int row : choice.select)
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        ClickRow(list, row);
+    Click(dialog, "Command1");
 }
 
 void Show(DocumentsFixture &f, int id, const QString &name, const Choice &choice, DialogSeen *seen = nullptr)
@@ -139,19 +136,9 @@ void TestPrescriptionDocuments::layout()
     QCOMPARE(dialog->windowTitle(), form == u"Form2"_s ? u"ファイルの選択"_s : u"改訂指示反映履歴"_s);
     QCOMPARE(dialog->size(), form == u"Form2"_s ? QSize(8310 / 15, 5100 / 15) : QSize(7050 / 15, 4200 / 15));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-    auto *widget = dialog->findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-    QString text;
-    if (auto *button = qobject_cast<QAbstractButton *>(widget))
-        text = button->text();
-    else if (auto *label = qobject_cast<QLabel *>(widget))
-        text = label->text();
-    QCOMPARE(text, caption);
-    const int box = qobject_cast<QCheckBox *>(widget) ? 24 : 0; // the tick box beside the text
-    QVERIFY2(widget->fontMetrics().horizontalAdvance(text) + box <= widget->width(), "caption clipped");
+    CheckControl(*dialog, name, caption, twips);
     dialog->show();
-    QCOMPARE(widget->isVisible(), name != u"List2"_s || form == u"Form2"_s);
+    QCOMPARE(Child(*dialog, name)->isVisible(), name != u"List2"_s || form == u"Form2"_s);
 }
 
 void TestPrescriptionDocuments::downloads_data()
@@ -304,10 +291,10 @@ void TestPrescriptionDocuments::replacedByShorterCopy()
     if (history) {
         file = f.InLibrary(u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s);
         f.OnModal([&](QDialog *window) {
-            auto *list = window->findChild<QListWidget *>(u"List1"_s);
+            auto *list = Child<QListWidget>(window, "List1");
             for (int i = 0; i < 2; ++i) {
                 list->setCurrentRow(0);
-                QTest::mouseClick(window->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+                Click(window, "Command2");
                 sizes.append(ReadBytes(file).size());
             }
             window->close();
@@ -414,19 +401,17 @@ void TestPrescriptionDocuments::history()
     QStringList shown, raw;
     QString label;
     f.OnModal([&](QDialog *window) {
-        auto *list = window->findChild<QListWidget *>(u"List1"_s);
-        auto *hidden = window->findChild<QListWidget *>(u"List2"_s);
-        label = window->findChild<QLabel *>(u"Label1"_s)->text();
-        for (int i = 0; i < list->count(); ++i) {
-            shown.append(list->item(i)->text());
-            raw.append(hidden->item(i)->text());
-        }
+        auto *list = Child<QListWidget>(window, "List1");
+        auto *hidden = Child<QListWidget>(window, "List2");
+        label = Child<QLabel>(window, "Label1")->text();
+        shown = Texts(list);
+        raw = Texts(hidden);
         for (const int row : chosen) {
             if (row >= 0)
-                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-            QTest::mouseClick(window->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+                ClickRow(list, row);
+            Click(window, "Command2");
         }
-        QTest::mouseClick(window->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        Click(window, "Command1");
     });
     ShowRevisionHistory(f.context, &f.owner, f.inet, 0, DocumentsFixture::Row(id, name), name);
 
@@ -458,7 +443,7 @@ void TestPrescriptionDocuments::historyWindowStaysOpenWhileDownloading()
     Form6 window(f.context, &f.owner);
     window.Fill(u"薬"_s, {u"href=\""_s + f.server.BaseUrl() + u"/revision/stall.pdf\">止まる</a>"_s});
     window.show();
-    auto *list = window.findChild<QListWidget *>(u"List1"_s);
+    auto *list = Child<QListWidget>(window, "List1");
     list->setCurrentRow(0);
 
     bool stayed = false;

@@ -3,15 +3,10 @@
 #include <QNetworkReply>
 #include <QStringEncoder>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
-#include "PracticeServer.h"
 #include "retrieval/Fetch.h"
-#include "retrieval/Inet1.h"
-#include "shell/AppContext.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -71,25 +66,16 @@ void addTableFor(EucTable &table, const QString &text)
 
 const QByteArray Previous = "an earlier page, longer than any page of the practice service's fixed routes ..........";
 
-struct Fixture {
-    QTemporaryDir work;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context{state, desktop};
-    PracticeServer server;
-    Inet1 inet;
-    QWidget owner;
-
-    Fixture()
+// The conversion table holds only what the practice pages need; an earlier page lies
+// in the scratch file.
+struct Fixture : ProgramFixture {
+    Fixture() : ProgramFixture(ParameterFiles)
     {
-        AddFixedRoutes(server);
-        server.Listen();
-        state.WorkPath = work.path();
-        state.ServiceBase = server.BaseUrl();
+        state.Tables.clear();
         addTableFor(state.Tables, PracticePageText() + u"サーバーエラー移動しました"_s);
         WriteBytes(scratch(), Previous);
     }
-    QString scratch() const { return work.path() + u"/Temp.txt"_s; }
+    QString scratch() const { return state.WorkPath + u"/Temp.txt"_s; }
     QString url(const QString &path) const { return state.ServiceBase + path; }
 };
 
@@ -301,7 +287,7 @@ void TestFetch::hourglassOnlyWhileTransferring()
 void TestFetch::unwritableScratchFileIsIgnored()
 {
     Fixture f;
-    f.state.WorkPath = f.work.path() + u"/missing/folder"_s;
+    f.state.WorkPath = f.state.WorkPath + u"/missing/folder"_s;
 
     const std::optional<QString> text = FetchPage(f.context, &f.owner, f.inet, f.url(u"/practice/page"_s));
 

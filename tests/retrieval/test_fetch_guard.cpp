@@ -1,16 +1,12 @@
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
-#include "PracticeServer.h"
 #include "retrieval/Fetch.h"
-#include "retrieval/Inet1.h"
-#include "shell/AppContext.h"
 #include "shell/Appearance.h"
 #include "shell/WorkingWindow.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -125,15 +121,8 @@ void TestFetchGuard::secondClickDuringFetch()
     QFETCH(Step, step);
     QFETCH(Input, input);
 
-    QTemporaryDir work;
-    RecordingDesktop desktop;
-    ProgramState state;
-    state.WorkPath = work.path();
-    AppContext context{state, desktop};
-    PracticeServer server;
-    QVERIFY(server.Listen());
-
-    FetchingWindow window(context, server.BaseUrl() + u"/search"_s, step);
+    ProgramFixture f(ProgramFixture::Routes | ProgramFixture::ParameterFiles);
+    FetchingWindow window(f.context, f.server.BaseUrl() + u"/search"_s, step);
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -142,7 +131,7 @@ void TestFetchGuard::secondClickDuringFetch()
     KeyCounter keys(handle);
 
     // The second press comes while the server is still thinking.
-    server.Route("/search", [&](const PracticeRequest &) {
+    f.server.Route("/search", [&](const PracticeRequest &) {
         if (input == Input::KeysDuringTransfer)
             queueSpace(handle);
         else if (input == Input::ClickDuringTransfer)
@@ -164,15 +153,15 @@ void TestFetchGuard::secondClickDuringFetch()
         QTRY_COMPARE(keys.released, 1); // the press did reach the window...
     QCoreApplication::processEvents();
     QCOMPARE(window.runs, 1);            // ...and was dropped, not run afterwards
-    QCOMPARE(server.Requests().size(), 1);
+    QCOMPARE(f.server.Requests().size(), 1);
     QVERIFY(!window.Guard().Busy());
 
     // Once the command is over, the same input runs a command again.
     window.afterFetch = nullptr;
-    server.Route("/search", [](const PracticeRequest &) { return PracticeResponse(); });
+    f.server.Route("/search", [](const PracticeRequest &) { return PracticeResponse(); });
     queueSpace(handle);
     QTRY_COMPARE(window.runs, 2);
-    QCOMPARE(server.Requests().size(), 2);
+    QCOMPARE(f.server.Requests().size(), 2);
 }
 
 QTEST_MAIN(TestFetchGuard)

@@ -9,6 +9,7 @@
 #include "retrieval/ESConv.h"
 #include "retrieval/frmE2SD.h"
 #include "shell/Appearance.h"
+#include "support/ProgramFixture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,35 +30,21 @@ void TestFrmE2SD::initTestCase() { ApplyAppearance(*qApp); }
 
 void TestFrmE2SD::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("Label1") << u"Label1"_s << QRect(0, 0, 345, 21) << u"Label1"_s;
-    QTest::newRow("Picture1") << u"Picture1"_s << QRect(0, 21, 345, 21) << QString();
-    QTest::newRow("Text1") << u"Text1"_s << QRect(240, 104, 77, 21) << u"Text1"_s;
-    QTest::newRow("Label2") << u"Label2"_s << QRect(44, 104, 77, 21) << u"0"_s;
-    QTest::newRow("Label4") << u"Label4"_s << QRect(144, 108, 77, 13) << u"0"_s;
+    LayoutRows({
+        {u"Label1", u"Label1", {0, 0, 5175, 315}}, {u"Picture1", u"", {0, 315, 5175, 315}},
+        {u"Text1", u"Text1", {3600, 1560, 1155, 315}}, {u"Label2", u"0", {660, 1560, 1155, 315}},
+        {u"Label4", u"0", {2160, 1620, 1155, 195}},
+    });
 }
 
 void TestFrmE2SD::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, text);
     frmE2SD window;
-    QCOMPARE(window.size(), QSize(345, 42));
-    QCOMPARE(window.windowTitle(), QString());
-    QWidget *control = window.findChild<QWidget *>(name);
-    QVERIFY(control);
-    QCOMPARE(control->geometry(), geometry);
-    if (auto *label = qobject_cast<QLabel *>(control))
-        QCOMPARE(label->text(), text);
-    if (auto *edit = qobject_cast<QLineEdit *>(control))
-        QCOMPARE(edit->text(), text);
+    CheckLayout(window, QString(), {5175, 630});
+    QFETCH(QString, name);
     if (name == u"Label1"_s) {
-        QCOMPARE(control->font().italic(), true);
-        QCOMPARE(control->font().pointSizeF(), 9.75);
+        QCOMPARE(Child(window, name)->font().italic(), true);
+        QCOMPARE(Child(window, name)->font().pointSizeF(), 9.75);
     }
 }
 
@@ -88,12 +75,12 @@ void TestFrmE2SD::statusText()
     window.Begin(lastIndex);
     if (position >= 0)
         window.ShowProgress(position, percent);
-    QCOMPARE(window.findChild<QLabel *>(u"Label1"_s)->text(), status);
-    QCOMPARE(window.findChild<QLabel *>(u"Label4"_s)->text(), QString::number(lastIndex));
+    QCOMPARE(Child<QLabel>(window, "Label1")->text(), status);
+    QCOMPARE(Child<QLabel>(window, "Label4")->text(), QString::number(lastIndex));
     QCOMPARE(window.BoxWidth(), boxWidth);
 
     // The box is drawn in cyan from the left, the rest of Picture1 is left alone.
-    const QImage picture = window.findChild<QWidget *>(u"Picture1"_s)->grab().toImage();
+    const QImage picture = Child<QWidget>(window, "Picture1")->grab().toImage();
     if (boxWidth > 0)
         QCOMPARE(picture.pixelColor(boxWidth - 1, 10), QColor(0, 255, 255));
     if (boxWidth < 345)
@@ -107,7 +94,7 @@ void TestFrmE2SD::boxNeverShrinks()
     window.ShowProgress(120, 60);
     window.ShowProgress(60, 30);
     QCOMPARE(window.BoxWidth(), 207);
-    QCOMPARE(window.findChild<QLabel *>(u"Label1"_s)->text(), u"      Convert Process    60 Bytes    (30 % )"_s);
+    QCOMPARE(Child<QLabel>(window, "Label1")->text(), u"      Convert Process    60 Bytes    (30 % )"_s);
     window.Begin(200);
     QCOMPARE(window.BoxWidth(), 0);
 }
@@ -130,7 +117,7 @@ void TestFrmE2SD::shownWhileConverting()
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmE2SD *>(widget); window && window->isVisible()) {
                 seen = true;
-                lastIndex = window->findChild<QLabel *>(u"Label4"_s)->text();
+                lastIndex = Child<QLabel>(window, "Label4")->text();
             }
         }
     });

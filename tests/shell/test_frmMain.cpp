@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "shell/Appearance.h"
@@ -9,7 +8,7 @@
 #include "shell/MainModule.h"
 #include "shell/WorkingWindow.h"
 #include "shell/frmMain.h"
-#include "support/RecordingDesktop.h"
+#include "support/ProgramFixture.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -28,11 +27,15 @@ private Q_SLOTS:
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir app, documents;
-    RecordingDesktop desktop;
-    ProgramState state;
-    AppContext context{state, desktop};
+// A program folder without parameter files; start-up settles the paths over an empty
+// documents folder of its own.
+struct Fixture : ProgramFixture {
+    Fixture() : ProgramFixture(ParameterFiles) { }
+    StartPaths Settled() const
+    {
+        QDir(root.path()).mkpath(u"empty"_s);
+        return SettlePaths(state.AppPath, state.AppPath, root.filePath(u"empty"_s));
+    }
 };
 
 frmMain::Windows oneWindow(int *created)
@@ -49,34 +52,19 @@ frmMain::Windows oneWindow(int *created)
 
 void TestFrmMain::layout_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-
-    QTest::newRow("Command1") << u"Command1"_s << u"一般用医薬品情報検索"_s << QRect(240, 240, 5055, 735);
-    QTest::newRow("Command2") << u"Command2"_s << u"医療用医薬品情報検索"_s << QRect(240, 1140, 5055, 735);
-    QTest::newRow("Command3") << u"Command3"_s << u"ディスク内検索"_s << QRect(240, 2040, 5055, 735);
-    QTest::newRow("Command5") << u"Command5"_s << u"？ 使用説明書"_s << QRect(720, 3360, 1755, 555);
-    QTest::newRow("Command4") << u"Command4"_s << u"終　　了"_s << QRect(3060, 3360, 1755, 555);
-    QTest::newRow("Label2") << u"Label2"_s << u"Hibari"_s << QRect(360, 4080, 4815, 255);
-    QTest::newRow("Label4") << u"Label4"_s << u"Ver.1.0.0"_s << QRect(360, 4320, 4815, 255);
+    LayoutRows({
+        {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}}, {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
+        {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}}, {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
+        {u"Command4", u"終　　了", {3060, 3360, 1755, 555}}, {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
+        {u"Label4", u"Ver.1.0.0", {360, 4320, 4815, 255}},
+    });
 }
 
 void TestFrmMain::layout()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QRect, twips);
     Fixture f;
     frmMain menu(f.context, {});
-    QCOMPARE(menu.size(), QSize(5565 / 15, 5175 / 15));
-    auto *widget = menu.findChild<QWidget *>(name);
-    QVERIFY(widget);
-    QCOMPARE(widget->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-    const QString text = qobject_cast<QPushButton *>(widget) ? qobject_cast<QPushButton *>(widget)->text()
-                                                             : qobject_cast<QLabel *>(widget)->text();
-    QCOMPARE(text, caption);
-    QVERIFY2(widget->fontMetrics().horizontalAdvance(text) <= widget->width(), "caption clipped");
+    CheckLayout(menu, u"Hibari"_s, {5565, 5175});
 }
 
 void TestFrmMain::startingAndReadyStates()
@@ -84,19 +72,19 @@ void TestFrmMain::startingAndReadyStates()
     Fixture f;
     int created = 0;
     frmMain menu(f.context, oneWindow(&created));
-    auto *label = menu.findChild<QLabel *>(u"Label1"_s);
+    auto *label = Child<QLabel>(menu, u"Label1"_s);
     menu.SetStarting(true);
     QCOMPARE(label->text(), u"起　動　中　．．．"_s);
-    QVERIFY(!menu.findChild<QPushButton *>(u"Command2"_s)->isEnabled());
-    QVERIFY(menu.findChild<QPushButton *>(u"Command4"_s)->isEnabled());
-    QVERIFY(menu.findChild<QPushButton *>(u"Command5"_s)->isEnabled());
+    QVERIFY(!Child<QPushButton>(menu, u"Command2"_s)->isEnabled());
+    QVERIFY(Child<QPushButton>(menu, u"Command4"_s)->isEnabled());
+    QVERIFY(Child<QPushButton>(menu, u"Command5"_s)->isEnabled());
 
-    Main(menu, f.state, SettlePaths(f.app.path(), f.app.path(), f.documents.path()));
+    Main(menu, f.state, f.Settled());
     QCOMPARE(label->text(), QString());
-    QVERIFY(menu.findChild<QPushButton *>(u"Command2"_s)->isEnabled());
+    QVERIFY(Child<QPushButton>(menu, u"Command2"_s)->isEnabled());
     // Windows not supplied stay disabled rather than opening a placeholder.
-    QVERIFY(!menu.findChild<QPushButton *>(u"Command1"_s)->isEnabled());
-    QVERIFY(QDir(f.documents.path() + u'/' + Library::Otc()).exists());
+    QVERIFY(!Child<QPushButton>(menu, u"Command1"_s)->isEnabled());
+    QVERIFY(QDir(f.root.filePath(u"empty/"_s + Library::Otc())).exists());
 }
 
 void TestFrmMain::workingWindowHidesAndBringsBackMenu()
@@ -104,8 +92,8 @@ void TestFrmMain::workingWindowHidesAndBringsBackMenu()
     Fixture f;
     int created = 0;
     frmMain menu(f.context, oneWindow(&created));
-    Main(menu, f.state, SettlePaths(f.app.path(), f.app.path(), f.documents.path()));
-    QTest::mouseClick(menu.findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+    Main(menu, f.state, f.Settled());
+    Click(menu, u"Command2"_s);
     QCOMPARE(created, 1);
     QVERIFY(!menu.isVisible());
     QPointer<WorkingWindow> window = menu.OpenWindow();
@@ -113,7 +101,7 @@ void TestFrmMain::workingWindowHidesAndBringsBackMenu()
     window->close();
     QVERIFY(menu.isVisible());
     QTRY_VERIFY(!window); // unloaded: the next opening starts afresh
-    QTest::mouseClick(menu.findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton);
+    Click(menu, u"Command2"_s);
     QCOMPARE(created, 2);
 }
 
@@ -121,9 +109,9 @@ void TestFrmMain::manualOpensThroughDesktop()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    Main(menu, f.state, SettlePaths(f.app.path(), f.app.path(), f.documents.path()));
-    QTest::mouseClick(menu.findChild<QPushButton *>(u"Command5"_s), Qt::LeftButton);
-    QCOMPARE(f.desktop.opened, QStringList{f.app.path() + u"/Hibari.pdf"_s});
+    Main(menu, f.state, f.Settled());
+    Click(menu, u"Command5"_s);
+    QCOMPARE(f.desktop.opened, QStringList{f.AppFile(u"Hibari.pdf"_s)});
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -131,8 +119,8 @@ void TestFrmMain::exitPaintsStatus()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    QTest::mouseClick(menu.findChild<QPushButton *>(u"Command4"_s), Qt::LeftButton);
-    QCOMPARE(menu.findChild<QLabel *>(u"Label1"_s)->text(), u"終　了　中　．．．"_s);
+    Click(menu, u"Command4"_s);
+    QCOMPARE(Child<QLabel>(menu, u"Label1"_s)->text(), u"終　了　中　．．．"_s);
 }
 
 QTEST_MAIN(TestFrmMain)

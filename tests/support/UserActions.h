@@ -3,14 +3,77 @@
 #include <functional>
 #include <memory>
 
+#include <QAbstractButton>
+#include <QAnyStringView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
 
 // What a user does to a window, for the window tests.
+
+// Shows the window and waits until it is on the screen.
+[[nodiscard]] inline bool Exposed(QWidget &window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
+// The named control; a missing one fails the test and stops it.
+template <typename T = QWidget> T *Child(const QWidget &window, QAnyStringView name)
+{
+    T *child = window.findChild<T *>(name.toString());
+    if (!child) {
+        const QByteArray what = "no control " + name.toString().toUtf8();
+        QTest::qFail(what.constData(), __FILE__, __LINE__);
+        qFatal("%s", what.constData());
+    }
+    return child;
+}
+
+template <typename T = QWidget> T *Child(const QWidget *window, QAnyStringView name)
+{
+    return Child<T>(*window, name);
+}
+
+inline void Click(const QWidget &window, QAnyStringView button)
+{
+    QTest::mouseClick(Child<QAbstractButton>(window, button), Qt::LeftButton);
+}
+
+inline void Click(const QWidget *window, QAnyStringView button)
+{
+    Click(*window, button);
+}
+
+// A check box answers a click on its box or caption, not on the empty space after it.
+inline void Tick(const QWidget &window, QAnyStringView box)
+{
+    QCheckBox *check = Child<QCheckBox>(window, box);
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
+}
+
+// The texts of a list's or a choice list's entries, in order.
+inline QStringList Texts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+inline QStringList Texts(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
 
 // ASCII is typed key by key; Japanese arrives as the input method's committed text.
 inline void TypeText(QWidget *widget, const QString &text)
@@ -26,9 +89,16 @@ inline void TypeText(QWidget *widget, const QString &text)
     }
 }
 
-inline void ClickRow(QListWidget *list, int row)
+// What the box held is replaced by the text typed.
+inline void Retype(QLineEdit *edit, const QString &text)
 {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    edit->clear();
+    TypeText(edit, text);
+}
+
+inline void ClickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
 }
 
 // Acts on the next modal dialog as soon as it is up, as a user would; the timer only
