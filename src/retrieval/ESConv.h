@@ -1,47 +1,11 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 
-// The EUC-JP <-> Shift-JIS conversion tables, loaded from "E2S.param".
-// E2STable: EUC-JP code (one to three bytes) -> Shift-JIS code -> character.
-// S2ETable: Shift-JIS code (0-65535) -> EUC-JP code value.
-// A lookup of a code that the file does not hold gives 0 (no mapping).
-class EucTable {
-public:
-    EucTable();
-    ~EucTable();
-    EucTable(const EucTable &) = delete;
-    EucTable &operator=(const EucTable &) = delete;
-
-    void clear();
-    // Stores one record; a later record for the same code overwrites an earlier one.
-    // The Shift-JIS code is decoded to its character here, once.
-    void add(quint32 eucCode, quint16 sjisCode);
-
-    quint16 sjisFor(quint32 eucCode) const;  // 0 when unmapped
-    quint32 eucFor(quint16 sjisCode) const;  // 0 when unmapped
-    qsizetype size() const;                  // number of E2STable entries
-
-    struct Data;
-
-private:
-    friend QString EucToSjis(const EucTable &, const QByteArray &, const std::function<void(qsizetype, int)> &);
-    friend bool ParseEucTable(EucTable &, QByteArrayView);
-    std::unique_ptr<Data> d;
-};
-
-// Reads the table file into `table` (which is cleared first). Loading stops at the
-// first malformed record, keeping what was read before it. Returns false when the
-// file is missing or a record was malformed.
-bool LoadEucTable(EucTable &table, const QString &path);
-
-// The same for the text of such a file, already read.
-bool ParseEucTable(EucTable &table, QByteArrayView content);
+#include "shell/EucTable.h"
 
 // Called with (byte position, percent) whenever the percentage changes. The percent
 // is position × 100 / last index, as the progress window shows it; an input of one

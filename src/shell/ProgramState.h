@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "retrieval/ESConv.h"
+#include "shell/EucTable.h"
 
 // What the whole program shares for one run: the paths settled at start-up, the
 // conversion tables, the service's address and the document-kind choice of the
