@@ -7,6 +7,8 @@
 #include "library/Form5.h"
 #include "library/MemoCommand.h"
 #include "shell/Library.h"
+#include "shell/ListHelpers.h"
+#include "shell/Messages.h"
 #include "ui_Form4.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -78,15 +80,12 @@ void Form4::RefreshList()
 
 QStringList Form4::ListLines() const
 {
-    QStringList lines;
-    for (int i = 0; i < m_ui->List1->count(); ++i)
-        lines.append(m_ui->List1->item(i)->text());
-    return lines;
+    return listTexts(*m_ui->List1);
 }
 
 void Form4::ShowSelectionError()
 {
-    m_context.desktop.Message(this, u"医薬品を選択してください"_s, u"選択エラー"_s);
+    m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
 }
 
 void Form4::Command1_Click()
@@ -111,9 +110,7 @@ void Form4::Command3_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    // Focus alone makes an entry current without selecting it; rename only a chosen one.
-    const QListWidgetItem *current = m_ui->List1->currentItem();
-    const int row = current && current->isSelected() ? m_ui->List1->row(current) : -1;
+    const int row = chosenRow(*m_ui->List1);
     if (row < 0 || row >= m_file1Names.size()) {
         ShowSelectionError();
         return;

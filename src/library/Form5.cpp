@@ -1,6 +1,7 @@
 #include "library/Form5.h"
 
 #include "library/DocumentLibrary.h"
+#include "shell/Messages.h"
 #include "ui_Form5.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,9 +25,9 @@ Form5::~Form5() = default;
 
 void Form5::Command1_Click()
 {
-    const RenameResult result = RenameDocument(m_folder, m_fileName, RenamedFileName(m_ui->Text1->text()));
-    if (!result.ok) {
-        m_context.desktop.Message(this, result.errorText, u"ファイル名変更エラー"_s, Desktop::Icon::Exclamation);
+    const QString errorText = RenameDocument(m_folder, m_fileName, RenamedFileName(m_ui->Text1->text()));
+    if (!errorText.isEmpty()) {
+        m_context.desktop.Message(this, errorText, Messages::RenameErrorTitle, Desktop::Icon::Exclamation);
         return; // the typed name stays for correcting
     }
     accept();

@@ -2,6 +2,7 @@
 
 #include "library/Memo.h"
 #include "shell/AppContext.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -9,13 +10,13 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
              bool listEmpty)
 {
     if (listEmpty) {
-        context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
     const QString path = context.state.AppPath + u'/' + fileBaseName + u".txt"_s;
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
-        context.desktop.Message(owner, failure, u"メモ保存エラー"_s, Desktop::Icon::Exclamation);
+        context.desktop.Message(owner, failure, Messages::MemoErrorTitle, Desktop::Icon::Exclamation);
         return;
     }
     context.desktop.OpenDocument(owner, path);

@@ -1,6 +1,5 @@
 #include "otc/Form3.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -9,40 +8,11 @@
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
 #include "retrieval/Fetch.h"
-#include "shell/ParamFile.h"
+#include "shell/ListHelpers.h"
+#include "shell/Messages.h"
 #include "ui_Form3.h"
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-constexpr qint64 RepaintIntervalMs = 40;
-
-// Fills a drop-down list from its parameter file and returns the query values at
-// the same indexes. A missing or empty file leaves the list empty (its key is then
-// sent with nothing after "="); records past the capacity are not read.
-QStringList LoadChoices(QComboBox *combo, const QString &path, qsizetype capacity)
-{
-    combo->clear();
-    QStringList values;
-    for (const ParamRecord &record : ReadParamFile(path, capacity)) {
-        values.append(record.value);
-        combo->addItem(record.text);
-    }
-    combo->setCurrentIndex(values.isEmpty() ? -1 : 0);
-    return values;
-}
-
-QStringList Items(const QListWidget *list)
-{
-    QStringList items;
-    items.reserve(list->count());
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
-    return items;
-}
-
-} // namespace
 
 Form3::Form3(AppContext &context, QWidget *parent)
     : WorkingWindow(parent), m_ui(std::make_unique<Ui::Form3>()), m_context(context),
@@ -78,9 +48,11 @@ void Form3::Form_Load()
         move(area.x() + qMax(0, (area.width() - frameGeometry().width()) / 2), 0);
     }
     const QString &app = m_context.state.AppPath;
-    DosageFormCodes = LoadChoices(m_ui->Combo3, app + u"/DosageForm.param"_s, 101);
-    OtcEffectCodes = LoadChoices(m_ui->Combo1, app + u"/txtEffect.param"_s, 1001);
-    CountValues = LoadChoices(m_ui->Combo2, app + u"/count.param"_s, 11);
+    // A missing or empty file leaves its list empty (its key is then sent with
+    // nothing after "="); records past the capacity are not read.
+    m_dosageFormCodes = fillChoices(*m_ui->Combo3, ReadParamFile(app + u"/DosageForm.param"_s, 101));
+    m_otcEffectCodes = fillChoices(*m_ui->Combo1, ReadParamFile(app + u"/txtEffect.param"_s, 1001));
+    m_countValues = fillChoices(*m_ui->Combo2, ReadParamFile(app + u"/count.param"_s, 11));
     m_ui->Label15->setText(u"1"_s);
 }
 
@@ -96,7 +68,7 @@ void Form3::keyPressEvent(QKeyEvent *event)
 
 QString Form3::CountValue() const
 {
-    return CountValues.value(m_ui->Combo2->currentIndex());
+    return m_countValues.value(m_ui->Combo2->currentIndex());
 }
 
 QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
@@ -109,8 +81,8 @@ QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
     conditions.additive = m_ui->Text5->text();
     conditions.additiveEx = m_ui->Text6->text();
     conditions.symptom = m_ui->Text7->text();
-    conditions.dosageFormCode = DosageFormCodes.value(m_ui->Combo3->currentIndex());
-    conditions.effectCode = OtcEffectCodes.value(m_ui->Combo1->currentIndex());
+    conditions.dosageFormCode = m_dosageFormCodes.value(m_ui->Combo3->currentIndex());
+    conditions.effectCode = m_otcEffectCodes.value(m_ui->Combo1->currentIndex());
     conditions.countValue = CountValue();
     return ::ComposeOtcQuery(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
 }
@@ -135,7 +107,7 @@ void Form3::LoadOtcResults(const QString &url, bool clearSelection)
     if (!page)
         return;
     if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
-        m_context.desktop.Message(this, *refusal, InputErrorTitle.toString());
+        m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
         return;
     }
     m_ui->List1->clear();
@@ -144,27 +116,23 @@ void Form3::LoadOtcResults(const QString &url, bool clearSelection)
         m_ui->Text8->clear();
     // The rows appear as they are read; painting at most every few tens of
     // milliseconds keeps a long page from costing more to paint than to read.
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
-    const OtcScan scan = ScanOtcResults(*page, [this, &sinceRepaint](const OtcHit &hit) {
+    RepaintThrottle throttle;
+    const OtcScan scan = ScanOtcResults(*page, [this, &throttle](const OtcHit &hit) {
         m_ui->List2->addItem(hit.anchor);
         m_ui->List1->addItem(hit.display);
-        if (sinceRepaint.elapsed() >= RepaintIntervalMs) {
+        if (throttle.due())
             m_ui->List1->repaint();
-            sinceRepaint.restart();
-        }
     });
     m_ui->List1->repaint();
     m_ui->Command3->setEnabled(scan.hasNext);
     m_ui->Command2->setEnabled(scan.hasPrevious);
     if (m_ui->List1->count() == 0)
-        m_context.desktop.Message(this, NoDataMessage.toString(), InputErrorTitle.toString());
+        m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
 }
 
 int Form3::SelectedHit() const
 {
-    const QListWidgetItem *item = m_ui->List1->currentItem();
-    return item && item->isSelected() ? m_ui->List1->row(item) : -1;
+    return chosenRow(*m_ui->List1);
 }
 
 void Form3::List1_Click()
@@ -181,7 +149,7 @@ void Form3::Command4_Click()
         return;
     const int row = SelectedHit();
     if (row < 0 || row >= m_ui->List2->count()) {
-        m_context.desktop.Message(this, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
     const QString link = OtcDocumentLink(m_ui->List2->item(row)->text());
@@ -210,7 +178,7 @@ void Form3::Command6_Click()
     fields.additiveEx = m_ui->Text6->text();
     fields.effectText = m_ui->Combo1->currentText();
     fields.symptom = m_ui->Text7->text();
-    RunMemo(m_context, this, windowTitle(), OtcMemoLines(fields, Items(m_ui->List1)), m_ui->List1->count() == 0);
+    RunMemo(m_context, this, windowTitle(), OtcMemoLines(fields, listTexts(*m_ui->List1)), m_ui->List1->count() == 0);
 }
 
 void Form3::Command8_Click()
@@ -218,5 +186,5 @@ void Form3::Command8_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RunCopy(m_context, Items(m_ui->List1));
+    RunCopy(m_context, listTexts(*m_ui->List1));
 }

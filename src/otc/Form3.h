@@ -50,8 +50,8 @@ private:
     std::unique_ptr<Ui::Form3> m_ui;
     AppContext &m_context;
     Inet1 m_inet;
-    QStringList DosageFormCodes;
-    QStringList OtcEffectCodes;
-    QStringList CountValues;
+    QStringList m_dosageFormCodes;
+    QStringList m_otcEffectCodes;
+    QStringList m_countValues;
     OtcPaging m_paging;
 };

@@ -1,12 +1,11 @@
 #include "prescription/Form1.h"
 
-#include <QElapsedTimer>
-
 #include "library/MemoCommand.h"
 #include "prescription/PrescriptionDocuments.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
-#include "shell/ParamFile.h"
+#include "shell/ListHelpers.h"
+#include "shell/Messages.h"
 #include "ui_Form1.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -16,37 +15,6 @@ namespace {
 constexpr qsizetype EffectCapacity = 301;
 constexpr qsizetype ItemCapacity = 101;
 constexpr qsizetype CountCapacity = 11;
-
-// While a long page is read, the list and the count are repainted this often, so the
-// user sees them grow without the painting costing more than the reading.
-constexpr qint64 RepaintIntervalMs = 40;
-
-const QString InputError = InputErrorTitle.toString();
-
-QStringList values(const QList<ParamRecord> &records)
-{
-    QStringList list;
-    for (const ParamRecord &record : records)
-        list.append(record.value);
-    return list;
-}
-
-QStringList texts(const QList<ParamRecord> &records)
-{
-    QStringList list;
-    for (const ParamRecord &record : records)
-        list.append(record.text);
-    return list;
-}
-
-QStringList itemsOf(const QListWidget &list)
-{
-    QStringList items;
-    items.reserve(list.count());
-    for (int i = 0; i < list.count(); ++i)
-        items.append(list.item(i)->text());
-    return items;
-}
 
 } // namespace
 
@@ -79,23 +47,12 @@ void Form1::Form_Load()
     move(x(), 0);
     const QString folder = m_context.state.AppPath + u'/';
 
-    const QList<ParamRecord> effects = ReadParamFile(folder + u"effect.param"_s, EffectCapacity);
-    m_effectCodes = values(effects);
-    m_ui->Combo1->clear();
-    m_ui->Combo1->addItems(texts(effects));
-    m_ui->Combo1->setCurrentIndex(0);
+    m_effectCodes = fillChoices(*m_ui->Combo1, ReadParamFile(folder + u"effect.param"_s, EffectCapacity));
 
     const QList<ParamRecord> items = ReadParamFile(folder + u"item.param"_s, ItemCapacity);
-    m_itemCodes = values(items);
-    m_ui->Combo2->clear();
-    m_ui->Combo2->addItems(texts(items));
-    for (QComboBox *combo : {m_ui->Combo3, m_ui->Combo4}) {
-        combo->clear();
-        combo->addItem(QString());
-        combo->addItems(texts(items));
-    }
-    for (QComboBox *combo : {m_ui->Combo2, m_ui->Combo3, m_ui->Combo4})
-        combo->setCurrentIndex(0);
+    m_itemCodes = fillChoices(*m_ui->Combo2, items);
+    fillChoices(*m_ui->Combo3, items, true);
+    fillChoices(*m_ui->Combo4, items, true);
 
     for (QComboBox *combo : {m_ui->Combo5, m_ui->Combo6, m_ui->Combo7}) {
         combo->clear();
@@ -103,11 +60,7 @@ void Form1::Form_Load()
         combo->setCurrentIndex(0);
     }
 
-    const QList<ParamRecord> counts = ReadParamFile(folder + u"count.param"_s, CountCapacity);
-    m_countValues = values(counts);
-    m_ui->Combo8->clear();
-    m_ui->Combo8->addItems(texts(counts));
-    m_ui->Combo8->setCurrentIndex(0);
+    m_countValues = fillChoices(*m_ui->Combo8, ReadParamFile(folder + u"count.param"_s, CountCapacity));
 }
 
 PrescriptionForm Form1::FormValues() const
@@ -191,7 +144,7 @@ void Form1::RequestPage(const PagingStep &step)
 void Form1::ReadPage(const QString &page)
 {
     if (const std::optional<QString> refusal = ServiceRefusal(page)) {
-        m_context.desktop.Message(this, *refusal, InputError);
+        m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
         return;
     }
 
@@ -220,29 +173,24 @@ void Form1::ReadPage(const QString &page)
     };
 
     ResultScanner scanner(page);
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
+    RepaintThrottle throttle;
     while (std::optional<ResultHit> hit = scanner.Next()) {
         pendingNames.append(std::move(hit->name));
         pendingRows.append(std::move(hit->row));
-        if (sinceRepaint.elapsed() >= RepaintIntervalMs) {
+        if (throttle.due())
             flush();
-            sinceRepaint.restart();
-        }
     }
     flush();
 
     m_ui->Command4->setEnabled(scanner.HasNextLink());
     m_ui->Command3->setEnabled(scanner.HasPreviousLink());
     if (names.count() == 0)
-        m_context.desktop.Message(this, NoDataMessage.toString(), InputError);
+        m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
 }
 
 int Form1::SelectedHit() const
 {
-    // Focus alone makes a row current without selecting it; only a chosen hit counts.
-    const QListWidgetItem *item = m_ui->List1->currentItem();
-    return item && item->isSelected() ? m_ui->List1->row(item) : -1;
+    return chosenRow(*m_ui->List1);
 }
 
 QString Form1::RowAt(int index) const
@@ -282,7 +230,7 @@ void Form1::Command5_Click() { close(); }
 
 void Form1::Command7_Click()
 {
-    RunCopy(m_context, HitCopyLines(itemsOf(*m_ui->List1), itemsOf(*m_ui->List2)));
+    RunCopy(m_context, HitCopyLines(listTexts(*m_ui->List1), listTexts(*m_ui->List2)));
 }
 
 void Form1::Command8_Click()
@@ -312,7 +260,7 @@ void Form1::Command8_Click()
         if (box->isChecked())
             conditions.tickedFilters.append(box->text());
     }
-    const QStringList names = itemsOf(*m_ui->List1);
-    RunMemo(m_context, this, windowTitle(), SearchMemoLines(conditions, names, itemsOf(*m_ui->List2)),
+    const QStringList names = listTexts(*m_ui->List1);
+    RunMemo(m_context, this, windowTitle(), SearchMemoLines(conditions, names, listTexts(*m_ui->List2)),
             names.isEmpty());
 }

@@ -9,6 +9,7 @@
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "ui_Form6.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,13 +46,13 @@ void Form6::Command2_Click()
         return;
     const QList<QListWidgetItem *> selected = m_ui->List1->selectedItems();
     if (selected.isEmpty()) {
-        m_context.desktop.Message(this, u"改訂指示反映履歴を選択してください"_s, u"選択エラー"_s);
+        m_context.desktop.Message(this, Messages::SelectHistory, Messages::SelectionErrorTitle);
         return;
     }
     const int index = m_ui->List1->row(selected.first());
     const auto address = HistoryDocumentAddress(m_ui->List2->item(index)->text());
     if (!address) {
-        m_context.desktop.Message(this, u"指定の医薬品には説明文書がありません"_s, u"文書情報無し"_s);
+        m_context.desktop.Message(this, Messages::NoDocument, Messages::NoDocumentTitle);
         return;
     }
     const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document);

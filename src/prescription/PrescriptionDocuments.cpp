@@ -8,6 +8,7 @@
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "shell/AppContext.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,7 +16,7 @@ namespace {
 
 void NoDocuments(AppContext &context, QWidget *owner)
 {
-    context.desktop.Message(owner, u"指定の医薬品には説明文書がありません"_s, u"文書情報無し"_s);
+    context.desktop.Message(owner, Messages::NoDocument, Messages::NoDocumentTitle);
 }
 
 // The selected hit's page, then its foot page. Nothing when the command ends here:
@@ -24,7 +25,7 @@ std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &
                                     const QString &hitRow)
 {
     if (selectedIndex < 0) {
-        context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
+        context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return std::nullopt;
     }
     const auto hitAddress = HitPageAddress(context.state.ServiceBase, hitRow);
@@ -94,7 +95,7 @@ void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int s
         return;
     const QStringList entries = HistoryEntries(*footPage);
     if (entries.isEmpty()) {
-        context.desktop.Message(owner, u"改訂指示反映履歴はありません"_s, u"データなし"_s, Desktop::Icon::Exclamation);
+        context.desktop.Message(owner, Messages::NoHistory, Messages::NoHistoryTitle, Desktop::Icon::Exclamation);
         return;
     }
     Form6 window(context, owner);

@@ -8,6 +8,7 @@
 #include "retrieval/Inet1.h"
 #include "retrieval/frmE2SD.h"
 #include "shell/AppContext.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,7 +57,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     else if (use == BodyUse::Document && reply.httpStatus >= 400)
         failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);
     if (!failure.isEmpty()) {
-        context.desktop.Message(owner, failure, u"通信エラー"_s, Desktop::Icon::Exclamation);
+        context.desktop.Message(owner, failure, Messages::TransferErrorTitle, Desktop::Icon::Exclamation);
         return std::nullopt;
     }
     return reply.body;

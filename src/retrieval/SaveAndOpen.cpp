@@ -2,6 +2,7 @@
 
 #include "retrieval/DocumentFile.h"
 #include "shell/AppContext.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -9,8 +10,8 @@ bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &pat
 {
     QString error;
     if (!SaveDocument(path, bytes, &error)) {
-        context.desktop.Message(owner, u"文書を保存できませんでした。\n"_s + path + u"\n("_s + error + u')',
-                                u"文書保存エラー"_s, Desktop::Icon::Exclamation);
+        context.desktop.Message(owner, Messages::DocumentNotSaved + u'\n' + path + u"\n("_s + error + u')',
+                                Messages::DocumentSaveErrorTitle, Desktop::Icon::Exclamation);
         return false;
     }
     context.desktop.OpenDocument(owner, path);

@@ -13,9 +13,6 @@
 // file's "&", "#", blank or control character) is escaped.
 QString QueryValue(const QString &value);
 
-inline constexpr QStringView InputErrorTitle = u"入力エラー";
-inline constexpr QStringView NoDataMessage = u"該当するデータはありません。";
-
 // The message with which the service refuses a search ("入力エラー"), or nothing
 // for a page to be read. The first refusal wins when a page holds both.
 std::optional<QString> ServiceRefusal(QStringView page);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The texts and titles of the program's messages, each written once. A message
+// that carries a value (a path, a cause) is composed where it is shown, from these.
+namespace Messages {
+
+inline const QString InputErrorTitle = QStringLiteral(u"入力エラー");
+inline const QString NoData = QStringLiteral(u"該当するデータはありません。");
+
+inline const QString SelectionErrorTitle = QStringLiteral(u"選択エラー");
+inline const QString SelectDrug = QStringLiteral(u"医薬品を選択してください");
+inline const QString SelectHistory = QStringLiteral(u"改訂指示反映履歴を選択してください");
+
+inline const QString NoDocumentTitle = QStringLiteral(u"文書情報無し");
+inline const QString NoDocument = QStringLiteral(u"指定の医薬品には説明文書がありません");
+
+inline const QString NoHistoryTitle = QStringLiteral(u"データなし");
+inline const QString NoHistory = QStringLiteral(u"改訂指示反映履歴はありません");
+
+inline const QString TransferErrorTitle = QStringLiteral(u"通信エラー");
+inline const QString RenameErrorTitle = QStringLiteral(u"ファイル名変更エラー");
+inline const QString MemoErrorTitle = QStringLiteral(u"メモ保存エラー");
+inline const QString DocumentSaveErrorTitle = QStringLiteral(u"文書保存エラー");
+inline const QString DocumentNotSaved = QStringLiteral(u"文書を保存できませんでした。");
+
+} // namespace Messages
