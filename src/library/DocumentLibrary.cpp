@@ -54,38 +54,35 @@ QString RenamedFileName(const QString &typed)
     return typed + u".pdf"_s;
 }
 
-RenameResult RenameDocument(const QString &folder, const QString &oldName, const QString &newName)
+QString RenameDocument(const QString &folder, const QString &oldName, const QString &newName)
 {
     if (newName.contains(u'/'))
-        return {
-            false,
-            u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s
-        };
+        return u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s;
     if (newName.contains(QChar(0)))
-        return { false, u"ファイル名に使えない文字が含まれています。"_s };
+        return u"ファイル名に使えない文字が含まれています。"_s;
     if (newName == oldName)
-        return { true, {} };
+        return {};
     if (QFile::encodeName(newName).size() > NameMaxBytes)
-        return { false, u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s };
+        return u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s;
 
     const QString oldPath = folder + u'/' + oldName;
     const QString newPath = folder + u'/' + newName;
     if (!Present(oldPath))
-        return { false, VanishedText(oldName) };
+        return VanishedText(oldName);
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0; // one file on a case-blind disk
     if (Present(newPath) && !caseOnly)
-        return { false, ExistsText(newName) };
+        return ExistsText(newName);
     QFile file(oldPath);
     if (file.rename(newPath))
-        return { true, {} };
+        return {};
 
     // QFile refuses an existing target instead of replacing it (another program may
     // have made one since the check); say why in the user's language.
     if (!Present(oldPath))
-        return { false, VanishedText(oldName) };
+        return VanishedText(oldName);
     if (Present(newPath))
-        return { false, ExistsText(newName) };
+        return ExistsText(newName);
     if (!QFileInfo(folder).isWritable())
-        return { false, u"このフォルダーのファイル名を変更する権限がありません。"_s };
-    return { false, u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')' };
+        return u"このフォルダーのファイル名を変更する権限がありません。"_s;
+    return u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')';
 }

@@ -18,12 +18,7 @@ QString DocumentTitle(const QString &fileName);
 // ".pdf", otherwise ".pdf" is appended. Nothing else is changed, not even spaces.
 QString RenamedFileName(const QString &typed);
 
-struct RenameResult {
-    bool ok = false;
-    QString errorText; // Japanese, for the user, when !ok
-};
-
 // Renames folder/oldName to folder/newName. Never replaces another file, never moves
 // the document out of its folder; the same name again is a success that changes
-// nothing.
-RenameResult RenameDocument(const QString &folder, const QString &oldName, const QString &newName);
+// nothing. Returns an empty text on success, else the Japanese text for the user.
+[[nodiscard]] QString RenameDocument(const QString &folder, const QString &oldName, const QString &newName);
