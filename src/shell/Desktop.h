@@ -8,19 +8,25 @@ class QWidget;
 // the clipboard. The program uses QtDesktop; tests put a recorder in its place.
 class Desktop {
 public:
-    enum class Icon { None, Exclamation };
+    enum class Icon { None, Exclamation, Information };
 
     virtual ~Desktop() = default;
     // A modal message with an OK button.
     virtual void Message(QWidget *owner, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
-    // Hands the file to the desktop's default handler; the outcome is not examined.
+    // Hands the file to the desktop's default handler and returns at once; when the
+    // desktop cannot open it, the user is told where the file lies.
     virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
     virtual void SetClipboardText(const QString &text) = 0;
 };
 
+// The message given when the desktop could not open the file at `path`.
+QString OpenFailureText(const QString &path);
+
 class QtDesktop final : public Desktop {
 public:
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    // Runs xdg-open without waiting for it; its exit status decides whether the file
+    // was opened.
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
 };
