@@ -12,6 +12,7 @@ struct ProgramState {
     QString AppPath;       // folder of the executable, no trailing "/"
     QString WorkPath;      // current directory at start-up, no trailing "/"
     QString DocumentsPath; // documents folder, always with a trailing "/"
+    QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
     EucTable Tables;       // E2STable and S2ETable
 
