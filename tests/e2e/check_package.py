@@ -25,6 +25,7 @@ import sys
 import time
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from drive_program import MEDICAL, Failure, Session, Window, page_is, wait_for  # noqa: E402
 
