@@ -12,7 +12,8 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
         context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
         return;
     }
-    const QString path = context.state.AppPath + u'/' + fileBaseName + u".txt"_s;
+    const QString &folder = context.state.MemoPath.isEmpty() ? context.state.AppPath : context.state.MemoPath;
+    const QString path = folder + u'/' + fileBaseName + u".txt"_s;
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, u"メモ保存エラー"_s, Desktop::Icon::Exclamation);

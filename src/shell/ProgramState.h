@@ -9,9 +9,10 @@
 // conversion tables, the service's address and the document-kind choice of the
 // prescription window. Nothing of it is saved between runs.
 struct ProgramState {
-    QString AppPath;       // folder of the executable, no trailing "/"
-    QString WorkPath;      // current directory at start-up, no trailing "/"
+    QString AppPath;       // parameter files and manual: the executable's folder (installed: ../share/hibari)
+    QString WorkPath;      // Temp.txt: current directory at start-up (installed: the per-user folder)
     QString DocumentsPath; // documents folder, always with a trailing "/"
+    QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
     EucTable Tables;       // E2STable and S2ETable
 
