@@ -1,6 +1,7 @@
 #include "library/MemoCommand.h"
 
 #include "library/Memo.h"
+#include "retrieval/Module1.h"
 #include "shell/AppContext.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,7 +13,7 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
         context.desktop.Message(owner, u"医薬品を選択してください"_s, u"選択エラー"_s);
         return;
     }
-    const QString path = context.state.AppPath + u'/' + fileBaseName + u".txt"_s;
+    const QString path = context.state.AppPath + u'/' + FitFileName({}, fileBaseName, u".txt");
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, u"メモ保存エラー"_s, Desktop::Icon::Exclamation);
