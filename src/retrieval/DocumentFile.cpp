@@ -61,7 +61,7 @@ QString DescribeFileError(int errorNumber)
         return u"ファイルの大きさが上限を超えました。"_s;
     case EACCES:
     case EPERM:
-        return u"このフォルダーに書き込む権限がありません。"_s;
+        return u"書き込む権限がありません。"_s;
     case EROFS:
         return u"読み取り専用のファイルシステムには書き込めません。"_s;
     case EISDIR:

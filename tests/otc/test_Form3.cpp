@@ -361,7 +361,7 @@ void TestForm3::refusalsKeepThePreviousResult_data()
                                    << true;
     QTest::newRow("both: the first refusal only") << u"不正上限"_s << bad << true;
     QTest::newRow("a character no search can use, never sent")
-        << u"ハルカゼ〜😀"_s << u"\"😀\" は検索に使えない文字です。（販売名）"_s << false;
+        << u"ハルカゼ〜丂"_s << u"\"丂\" は検索に使えない文字です。（販売名）"_s << false;
 }
 
 void TestForm3::refusalsKeepThePreviousResult()
