@@ -12,11 +12,11 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-using namespace Qt::Literals::StringLiterals;
-
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+using namespace Qt::Literals::StringLiterals;
 
 // The tables are stored sparsely: codes below 65536 (one and two bytes) in one dense
 // array indexed by the code, three-byte codes in one 65536-entry block per first
