@@ -1,6 +1,7 @@
 #include "library/MemoCommand.h"
 
 #include "library/Memo.h"
+#include "retrieval/Module1.h"
 #include "shell/AppContext.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -13,7 +14,7 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
         return;
     }
     const QString &folder = context.state.MemoPath.isEmpty() ? context.state.AppPath : context.state.MemoPath;
-    const QString path = folder + u'/' + fileBaseName + u".txt"_s;
+    const QString path = folder + u'/' + FitFileName({}, fileBaseName, u".txt");
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, u"メモ保存エラー"_s, Desktop::Icon::Exclamation);

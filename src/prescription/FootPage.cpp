@@ -16,7 +16,7 @@ std::optional<QString> UpToQuote(const QString &text, qsizetype from)
     return text.mid(from, quote - from);
 }
 
-QString PdfName(const QString &name) { return SafeFileName(name) + u".pdf"_s; }
+QString PdfName(const QString &name) { return FitFileName({}, SafeFileName(name), u".pdf"); }
 
 } // namespace
 
@@ -150,5 +150,7 @@ std::optional<QString> HistoryDocumentAddress(const QString &entry)
 
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText)
 {
-    return documentsPath + Library::Revision() + u'/' + SafeFileName(drugName) + u"："_s + PdfName(displayText);
+    // A long entry is cut, never the drug's name that the file is found by.
+    return documentsPath + Library::Revision() + u'/'
+           + FitFileName(QString(SafeFileName(drugName) + u"："_s), SafeFileName(displayText), u".pdf");
 }

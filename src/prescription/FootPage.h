@@ -49,7 +49,7 @@ struct DocumentDownload {
 // The documents to fetch, in the order they are fetched and opened: the patient
 // guide, the package insert, then the marked manuals in page order. Every name goes
 // through SafeFileName, the manuals' titles too (a title is the service's text, and a
-// "/" in it would write outside the library).
+// "/" in it would write outside the library) and FitFileName.
 QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
                                      const QString &drugName, bool fetchInsert, bool fetchGuide,
                                      const QList<bool> &manualMarks);
@@ -66,5 +66,6 @@ QString HistoryDisplayText(const QString &entry);
 std::optional<QString> HistoryDocumentAddress(const QString &entry);
 
 // Where a history document is saved: the drug's name and the entry's text, joined by
-// a full-width colon, in the revision folder.
+// a full-width colon, in the revision folder; a name past 255 bytes loses the end of
+// the entry's text.
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText);

@@ -74,7 +74,27 @@ QString japaneseFor(int errorNumber)
     case QNetworkReply::ProtocolFailure:
         return u"サーバーの応答を読み取れませんでした。"_s;
     default:
-        return u"通信に失敗しました。"_s;
+        return {};
+    }
+}
+
+// What an HTTP error status means to the user; empty for a status without one.
+QString japaneseForStatus(int status)
+{
+    switch (status) {
+    case 400: return u"要求の形式が正しくありません。"_s;
+    case 401: return u"認証が必要です。"_s;
+    case 403: return u"アクセスが拒否されました。"_s;
+    case 404: return u"ページが見つかりません。"_s;
+    case 407: return u"プロキシサーバーの認証が必要です。"_s;
+    case 408: return u"サーバーが要求を待ちきれませんでした。"_s;
+    case 410: return u"ページは削除されました。"_s;
+    case 429: return u"要求が多すぎます。しばらく待ってからやり直してください。"_s;
+    case 500: return u"サーバー内部でエラーが起きました。"_s;
+    case 502: return u"中継サーバーが正しい応答を受け取れませんでした。"_s;
+    case 503: return u"サービスは一時的に利用できません。しばらく待ってからやり直してください。"_s;
+    case 504: return u"中継サーバーから時間内に応答がありませんでした。"_s;
+    default: return {};
     }
 }
 
@@ -109,12 +129,19 @@ void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
 
 QString Inet1::Describe(int errorNumber, const QString &technical)
 {
+    // The system's text only where there is no description of our own (the
+    // time-out's "Operation canceled" would say the opposite of what happened).
     const QString text = japaneseFor(errorNumber);
-    return technical.isEmpty() ? text : text % u" ("_s % technical % u')';
+    if (!text.isEmpty())
+        return text;
+    return technical.isEmpty() ? u"通信に失敗しました。"_s : u"通信に失敗しました。 ("_s % technical % u')';
 }
 
 QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
 {
+    const QString text = japaneseForStatus(status);
+    if (!text.isEmpty())
+        return u"サーバーがエラーを返しました（HTTP "_s % QString::number(status) % u"）。"_s % text;
     QString technical = u"HTTP "_s + QString::number(status);
     if (!reason.isEmpty())
         technical += u' ' + QString::fromLatin1(reason);

@@ -15,7 +15,7 @@ public:
         int httpStatus = 0;          // 0 when no HTTP answer arrived
         QByteArray httpReason;
         int errorNumber = 0;         // 0 on success; else the network error code
-        QString description;         // Japanese, then the technical text in parentheses
+        QString description;         // Japanese; technical text in parentheses only without a description
     };
 
     explicit Inet1(int timeoutMs = 60000);
@@ -28,8 +28,8 @@ public:
     // returned with ok set, and httpStatus tells the caller what the server said.
     Reply OpenURL(const QString &url);
 
-    // The user-facing text for a failed transfer: what went wrong in Japanese, then
-    // the technical text in parentheses.
+    // The user-facing text for a failed transfer: what went wrong in Japanese; the
+    // technical text in parentheses only where there is no Japanese description.
     static QString Describe(int errorNumber, const QString &technical);
     // The same for an answer whose HTTP status the caller refuses (400 and above).
     static QString DescribeHttpStatus(int status, const QByteArray &reason);

@@ -7,9 +7,9 @@ using namespace Qt::Literals::StringLiterals;
 
 bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &path, const QByteArray &bytes)
 {
-    QString error;
-    if (!SaveDocument(path, bytes, &error)) {
-        context.desktop.Message(owner, u"文書を保存できませんでした。\n"_s + path + u"\n("_s + error + u')',
+    const QString error = WriteFileAtomically(path, bytes);
+    if (!error.isEmpty()) {
+        context.desktop.Message(owner, u"文書を保存できませんでした。\n"_s + path + u'\n' + error,
                                 u"文書保存エラー"_s, Desktop::Icon::Exclamation);
         return false;
     }

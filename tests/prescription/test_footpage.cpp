@@ -192,6 +192,10 @@ void TestFootPage::historyDocument_data()
     QTest::newRow("relative link has no address")
         << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
         << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+    // Past 255 bytes the entry is cut, never the drug's name and "：".
+    QTest::newRow("long entry cut after the drug's name")
+        << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << QString()
+        << docs + u"医薬品情報/［改訂指示］/"_s + QString(10, u'錠') + u"："_s + QString(72, u'改') + u".pdf"_s;
 }
 
 void TestFootPage::historyDocument()
