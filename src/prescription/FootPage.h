@@ -34,6 +34,8 @@ struct FootDocuments {
     bool hasGuide() const { return !guideAddress.isEmpty(); }
 };
 
+// A manual link is an absolute address on the service's host under "/juutoku/file",
+// with "http://" or "https://" whichever scheme ServiceBase has.
 FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage);
 
 // Nothing to fetch; one single document fetched at once; or the user chooses in the
@@ -62,7 +64,8 @@ QStringList HistoryEntries(const QString &footPage);
 // An entry's link text as the list shows it, "&nbsp;" as a full-width space.
 QString HistoryDisplayText(const QString &entry);
 
-// The entry's document address (from "http://" to the next double quote), or nothing.
+// The entry's document address (from the first "http://" or "https://" to the next
+// double quote), or nothing.
 std::optional<QString> HistoryDocumentAddress(const QString &entry);
 
 // Where a history document is saved: the drug's name and the entry's text, joined by

@@ -47,7 +47,15 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
 {
     WaitCursor wait;
     inet.setTimeout(context.state.TransferTimeoutMs);
+    inet.setProxyLogin(&context.state.ProxyLogin, [&context, owner](const QString &proxy, bool refused) {
+        // the dialog shows the ordinary pointer over the hourglass
+        QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+        const std::optional<ProxyCredentials> login = context.desktop.AskProxyCredentials(owner, proxy, refused);
+        QGuiApplication::restoreOverrideCursor();
+        return login;
+    });
     const Inet1::Reply reply = inet.OpenURL(url);
+    inet.setProxyLogin(nullptr, {});
     wait.restore();
 
     QString failure;

@@ -1,10 +1,15 @@
 #include "retrieval/Inet1.h"
 
+#include <QAuthenticator>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QTimer>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -112,6 +117,59 @@ QNetworkReply::NetworkError asProxyError(QNetworkReply::NetworkError error)
     }
 }
 
+// What a certificate problem means to the user; the first problem that the TLS
+// layer reports is the one described.
+QString japaneseForCertificate(QSslError::SslError error)
+{
+    switch (error) {
+    case QSslError::CertificateExpired:
+        return u"サーバーの証明書の有効期限が切れています。"_s;
+    case QSslError::CertificateNotYetValid:
+        return u"サーバーの証明書はまだ有効ではありません。"_s;
+    case QSslError::HostNameMismatch:
+        return u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    case QSslError::CertificateRevoked:
+        return u"サーバーの証明書は失効しています。"_s;
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+    case QSslError::CertificateRejected:
+        return u"サーバーの証明書を信頼できません。"_s;
+    default:
+        return u"サーバーの証明書に問題があります。"_s;
+    }
+}
+
+// OpenSSL programs also trust the certificates that SSL_CERT_FILE (one PEM file) and
+// SSL_CERT_DIR (folders, separated by ":") name; Qt's own list ignores both. Nothing
+// when neither is set, so that the system's list is used as Qt loads it. The list is
+// read again only when the variables change.
+std::optional<QSslConfiguration> trustFromEnvironment()
+{
+    const QString file = qEnvironmentVariable("SSL_CERT_FILE");
+    const QString folders = qEnvironmentVariable("SSL_CERT_DIR");
+    if (file.isEmpty() && folders.isEmpty())
+        return std::nullopt;
+    static QString readFor;
+    static QList<QSslCertificate> authorities;
+    const QString key = file + u'\n' + folders;
+    if (key != readFor) {
+        authorities = QSslConfiguration::systemCaCertificates();
+        if (!file.isEmpty())
+            authorities += QSslCertificate::fromPath(file);
+        for (const QString &folder : folders.split(u':', Qt::SkipEmptyParts))
+            authorities += QSslCertificate::fromPath(folder + u"/*"_s, QSsl::Pem,
+                                                     QSslCertificate::PatternSyntax::Wildcard);
+        readFor = key;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(authorities);
+    return configuration;
+}
+
 bool goesThroughProxy(const QUrl &target)
 {
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
@@ -126,6 +184,12 @@ Inet1::Inet1(int timeoutMs) : m_timeoutMs(timeoutMs) {}
 Inet1::~Inet1() = default;
 
 void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+
+void Inet1::setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker ask)
+{
+    m_rememberedLogin = remembered;
+    m_askLogin = std::move(ask);
+}
 
 QString Inet1::Describe(int errorNumber, const QString &technical)
 {
@@ -170,13 +234,54 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 
     QNetworkRequest request(target);
-    request.setTransferTimeout(m_timeoutMs);
+    if (const std::optional<QSslConfiguration> trust = trustFromEnvironment())
+        request.setSslConfiguration(*trust);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
 
+    // A transfer fails after m_timeoutMs without progress; the clock stops while the
+    // user is asked for the proxy's credentials.
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(m_timeoutMs);
+    const auto restartStall = [this, &stall] {
+        if (m_timeoutMs > 0)
+            stall.start();
+    };
+
+    // Qt asks only when the proxy wants credentials and the ones it already had (from
+    // http_proxy, or given here) were turned down; what was remembered goes first.
+    bool offered = false;
+    QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, &manager,
+                     [&](const QNetworkProxy &proxy, QAuthenticator *authenticator) {
+                         const bool refused = offered || !proxy.user().isEmpty() || !authenticator->user().isEmpty();
+                         std::optional<ProxyCredentials> login;
+                         if (!refused && m_rememberedLogin && !m_rememberedLogin->user.isEmpty()) {
+                             login = *m_rememberedLogin;
+                         } else if (m_askLogin) {
+                             stall.stop();
+                             login = m_askLogin(proxy.hostName() + u':' + QString::number(proxy.port()), refused);
+                             restartStall();
+                             if (login && m_rememberedLogin)
+                                 *m_rememberedLogin = *login;
+                         }
+                         if (!login)
+                             return; // the transfer fails with the proxy's 407
+                         offered = true;
+                         authenticator->setUser(login->user);
+                         authenticator->setPassword(login->password);
+                     });
+
     QNetworkReply *reply = manager.get(request);
+    QList<QSslError> certificateProblems;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                     [&certificateProblems](const QList<QSslError> &errors) { certificateProblems += errors; });
+    QObject::connect(&stall, &QTimer::timeout, reply, &QNetworkReply::abort);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &stall, restartStall);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &stall, restartStall);
+    restartStall();
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
@@ -192,7 +297,12 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         // No HTTP answer at all: the connection went to the proxy, if there was one.
         const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
-        result.description = Describe(result.errorNumber, reply->errorString());
+        if (error == QNetworkReply::SslHandshakeFailedError && !certificateProblems.isEmpty()) {
+            const QSslError &first = certificateProblems.first();
+            result.description = japaneseForCertificate(first.error()) % u" ("_s % first.errorString() % u')';
+        } else {
+            result.description = Describe(result.errorNumber, reply->errorString());
+        }
     }
     delete reply;
     return result;

@@ -1,11 +1,26 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
+
+// A proxy's user name and password as the user typed them.
+struct ProxyCredentials {
+    QString user;
+    QString password;
+};
+
+// Asks the user for the proxy's credentials; nothing when the user cancels. `proxy` is
+// "host:port"; `refused` tells that the proxy turned down the ones it was given.
+using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString &proxy, bool refused)>;
 
 // The transfer control: one GET of exactly the given URL, the whole body or an error
 // with a number and a description. Redirects are followed, the system's proxy
 // settings honoured, and nothing (cookies, connections) is kept between requests.
+// https uses the system's trusted certificates and those that SSL_CERT_FILE and
+// SSL_CERT_DIR name; a certificate problem fails the transfer.
 // Blocks the caller; the event loop keeps repainting but gets no user input.
 class Inet1 {
 public:
@@ -24,6 +39,12 @@ public:
     void setTimeout(int timeoutMs); // a transfer without progress for this long fails
     int timeout() const { return m_timeoutMs; }
 
+    // When a proxy wants credentials: `remembered` (if any) is offered first, without
+    // asking; when there is none or the proxy refuses it, `ask` is called, and its
+    // answer is kept in `remembered`. Without an answer the transfer fails (407).
+    // The time the user takes to answer does not count against the time-out.
+    void setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker ask);
+
     // An answer with an HTTP error status still counts as an answer here: its body is
     // returned with ok set, and httpStatus tells the caller what the server said.
     Reply OpenURL(const QString &url);
@@ -36,4 +57,6 @@ public:
 
 private:
     int m_timeoutMs;
+    ProxyCredentials *m_rememberedLogin = nullptr;
+    ProxyCredentialsAsker m_askLogin;
 };

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QWidget>
 
+#include "retrieval/ProxyLoginDialog.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 QString OpenFailureText(const QString &path)
@@ -27,6 +29,14 @@ void QtDesktop::Message(QWidget *owner, const QString &text, const QString &titl
         shown = QMessageBox::Information;
     QMessageBox box(shown, title, text, QMessageBox::Ok, owner);
     box.exec();
+}
+
+std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
+{
+    ProxyLoginDialog dialog(proxy, refused, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.credentials();
 }
 
 void QtDesktop::OpenDocument(QWidget *owner, const QString &path)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "retrieval/ESConv.h"
+#include "retrieval/Inet1.h"
 
 // What the whole program shares for one run: the paths settled at start-up, the
 // conversion tables, the service's address and the document-kind choice of the
@@ -21,4 +22,6 @@ struct ProgramState {
     QList<bool> ManualMarks;
 
     int TransferTimeoutMs = 60000; // without progress
+
+    ProxyCredentials ProxyLogin; // as the user last gave them; memory only, never saved
 };
