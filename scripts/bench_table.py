@@ -37,12 +37,14 @@ def ratio(a, b, key="ms"):
 def main():
     folder = sys.argv[1]
     conv = medians(os.path.join(folder, "conversion.json"))
+    x11 = medians(os.path.join(folder, "conversion-x11.json"))
     pres = medians(os.path.join(folder, "prescription.json"))
     start = medians(os.path.join(folder, "startup.json"))
     sess = medians(os.path.join(folder, "session.json"))
 
     table = conv.get("BM_EucToSjis")
     window = conv.get("BM_EucToSjisWithWindow")
+    window_x11 = x11.get("BM_EucToSjisWithWindow")
     iconv = conv.get("BM_IconvEucJpMsToUtf8")
     conversion = pres.get("Conversion")
     scan = pres.get("Scan")
@@ -57,8 +59,10 @@ def main():
     rows = [
         ("Page conversion, 5 MB result page", ms(table), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
          ratio(table, iconv)),
-        ("  the same with the progress window", ms(window), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
-         ratio(window, iconv)),
+        ("  the same with the progress window, X11 (Xvfb)", ms(window_x11), "glibc iconv EUC-JP-MS, same bytes",
+         ms(iconv), ratio(window_x11, iconv)),
+        ("  the same with the progress window, offscreen", ms(window), "glibc iconv EUC-JP-MS, same bytes",
+         ms(iconv), ratio(window, iconv)),
         ("Scan of a 1000-hit page", ms(scan), "its conversion alone", ms(conversion), ratio(scan, conversion)),
         ("Conversion, scan and list filling, 1000 hits", ms(lists), "its conversion alone", ms(conversion),
          ratio(lists, conversion)),

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -7,17 +9,42 @@
 #include "prescription/Form1.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
+#include "shell/CommandLine.h"
+#include "shell/Messages.h"
 #include "shell/MainModule.h"
 #include "shell/frmMain.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Hibari"));
-    ApplyAppearance(app);
+    // The name also names the per-user folder (~/.local/share/hibari) and the desktop entry.
+    QCoreApplication::setApplicationName(u"hibari"_s);
 
+    // Read before any window system is needed, so --help and --version work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = ParseCommandLine(arguments, qEnvironmentVariable("HIBARI_SERVICE_BASE"),
+                                              QStringLiteral(HIBARI_SERVICE_BASE));
+    if (line.action == CommandLine::Action::Help || line.action == CommandLine::Action::Version) {
+        std::fputs(line.text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (line.action == CommandLine::Action::Fail)
+        std::fputs((u"hibari: "_s + line.text + u'\n').toLocal8Bit().constData(), stderr);
+
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(u"hibari"_s);
+    ApplyAppearance(app);
     QtDesktop desktop;
+    if (line.action == CommandLine::Action::Fail) {
+        desktop.Message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);
+        return 2;
+    }
+
     ProgramState state;
+    state.ServiceBase = line.ServiceBase;
     AppContext context{state, desktop};
 
     frmMain::Windows windows;
@@ -27,6 +54,7 @@ int main(int argc, char *argv[])
     frmMain menu(context, windows);
     Main(menu, state,
          SettlePaths(QCoreApplication::applicationDirPath(), QDir::currentPath(),
-                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)));
+                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                     QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
     return app.exec();
 }

@@ -1,7 +1,9 @@
 #include "library/Memo.h"
 
-#include <QSaveFile>
 #include <QStringEncoder>
+
+#include "retrieval/DocumentFile.h"
+#include "retrieval/ESConv.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -41,19 +43,14 @@ void AppendShiftJis(QStringView text, QByteArray &bytes)
 QByteArray ToShiftJis(QStringView text)
 {
     QByteArray bytes;
-    AppendShiftJis(text, bytes);
+    AppendShiftJis(FoldToCp932(text), bytes);
     return bytes;
 }
 
 QString WriteMemoFile(const QString &path, const QStringList &lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return u"メモファイルを作成できません: "_s + path + u"\n("_s + file.errorString() + u')';
-    const QByteArray bytes = ToShiftJis(CopyText(lines));
-    // QSaveFile keeps a short text in its buffer and commits it even when the flush
-    // fails (a full disk), so flush first: a cut memo must not replace the earlier one.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
-        return u"メモファイルに書き込めません: "_s + path + u"\n("_s + file.errorString() + u')';
+    const QString error = WriteFileAtomically(path, ToShiftJis(CopyText(lines)));
+    if (!error.isEmpty())
+        return u"メモファイルに書き込めません: "_s + path + u'\n' + error;
     return {};
 }

@@ -1,6 +1,7 @@
 #include "library/MemoCommand.h"
 
 #include "library/Memo.h"
+#include "retrieval/Module1.h"
 #include "shell/AppContext.h"
 #include "shell/Messages.h"
 
@@ -13,7 +14,8 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
         context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
-    const QString path = context.state.AppPath + u'/' + fileBaseName + u".txt"_s;
+    const QString &folder = context.state.MemoPath.isEmpty() ? context.state.AppPath : context.state.MemoPath;
+    const QString path = folder + u'/' + FitFileName({}, fileBaseName, u".txt");
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, Messages::MemoErrorTitle, Desktop::Icon::Exclamation);

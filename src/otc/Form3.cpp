@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "library/MemoCommand.h"
+#include "retrieval/ESConv.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
 #include "retrieval/Fetch.h"
@@ -96,6 +97,19 @@ void Form3::Page(OtcButton button)
     const auto running = Guard().Enter();
     if (!running)
         return;
+    const QString unusable = UnusableQueryMessage(
+        m_context.state.Tables,
+        {{m_ui->Text1->text(), m_ui->Label1->text()},
+         {m_ui->Text2->text(), m_ui->Label2->text()},
+         {m_ui->Text3->text(), m_ui->Label3->text() + m_ui->Label8->text()},
+         {m_ui->Text4->text(), m_ui->Label3->text() + m_ui->Label9->text()},
+         {m_ui->Text5->text(), m_ui->Label4->text() + m_ui->Label10->text()},
+         {m_ui->Text6->text(), m_ui->Label4->text() + m_ui->Label11->text()},
+         {m_ui->Text7->text(), m_ui->Label5->text()}});
+    if (!unusable.isEmpty()) {
+        m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
+        return;
+    }
     const OtcRequest request = MoveOtcCounters(m_paging, button, LeadingNumber(CountValue()));
     m_ui->Label15->setText(QString::number(m_paging.CurrentStart));
     LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search);

@@ -67,7 +67,7 @@ OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &
 QString OtcDocumentLink(QStringView anchor);
 
 // Where the document of a hit is saved: the "［一般用］" folder under the name shown
-// in Text8, made safe for the file system.
+// in Text8, made safe for the file system and cut to its 255-byte limit.
 QString OtcDocumentPath(const QString &documentsPath, const QString &selectedText);
 
 // What the memo of the window shows of the conditions: the texts as shown, the

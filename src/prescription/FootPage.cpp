@@ -16,7 +16,31 @@ std::optional<QString> UpToQuote(const QString &text, qsizetype from)
     return text.mid(from, quote - from);
 }
 
-QString PdfName(const QString &name) { return SafeFileName(name) + u".pdf"_s; }
+QString PdfName(const QString &name) { return FitFileName({}, SafeFileName(name), u".pdf"); }
+
+// The first absolute web address in `text` at or after `from`, "http://" or "https://".
+qsizetype FindWebAddress(const QString &text, qsizetype from = 0)
+{
+    const qsizetype plain = Find(text, u"http://", from);
+    const qsizetype secure = Find(text, u"https://", from);
+    if (plain < 0 || secure < 0)
+        return qMax(plain, secure);
+    return qMin(plain, secure);
+}
+
+// The service's manual links are absolute, with either scheme whatever ours is: the
+// next "http://" or "https://" followed by the service's host and "/juutoku/file".
+qsizetype FindManualLink(const QString &page, const QString &serviceBase, qsizetype from = 0)
+{
+    const qsizetype slashes = serviceBase.indexOf(u"//");
+    const QString rest = (slashes < 0 ? serviceBase : serviceBase.mid(slashes + 2)) + u"/juutoku/file"_s;
+    for (qsizetype at = FindWebAddress(page, from); at >= 0; at = FindWebAddress(page, at + 1)) {
+        const qsizetype host = page.indexOf(u"//", at) + 2;
+        if (QStringView(page).mid(host).startsWith(rest, Qt::CaseInsensitive))
+            return at;
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -59,8 +83,7 @@ FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage)
     documents.insertAddress = single(u"/downfiles/ph/PDF/");
     documents.guideAddress = single(u"/downfiles/ph/GUI/");
 
-    const QString marker = serviceBase + u"/juutoku/file"_s;
-    qsizetype at = Find(footPage, marker);
+    qsizetype at = FindManualLink(footPage, serviceBase);
     while (at >= 0) {
         const qsizetype quote = footPage.indexOf(u'"', at);
         if (quote < 0)
@@ -71,7 +94,7 @@ FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage)
         // The title starts past the quote and the ">" that ends the start tag.
         const qsizetype titleStart = qMin(quote + 2, close);
         documents.manuals.append({footPage.mid(titleStart, close - titleStart), footPage.mid(at, quote - at)});
-        at = Find(footPage, marker, quote);
+        at = FindManualLink(footPage, serviceBase, quote);
     }
     return documents;
 }
@@ -142,7 +165,7 @@ QString HistoryDisplayText(const QString &entry)
 
 std::optional<QString> HistoryDocumentAddress(const QString &entry)
 {
-    const qsizetype at = Find(entry, u"http://");
+    const qsizetype at = FindWebAddress(entry);
     if (at < 0)
         return std::nullopt;
     return UpToQuote(entry, at);
@@ -150,5 +173,7 @@ std::optional<QString> HistoryDocumentAddress(const QString &entry)
 
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText)
 {
-    return documentsPath + Library::Revision() + u'/' + SafeFileName(drugName) + u"："_s + PdfName(displayText);
+    // A long entry is cut, never the drug's name that the file is found by.
+    return documentsPath + Library::Revision() + u'/'
+           + FitFileName(QString(SafeFileName(drugName) + u"："_s), SafeFileName(displayText), u".pdf");
 }

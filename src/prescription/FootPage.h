@@ -34,6 +34,8 @@ struct FootDocuments {
     bool hasGuide() const { return !guideAddress.isEmpty(); }
 };
 
+// A manual link is an absolute address on the service's host under "/juutoku/file",
+// with "http://" or "https://" whichever scheme ServiceBase has.
 FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage);
 
 // Nothing to fetch; one single document fetched at once; or the user chooses in the
@@ -49,7 +51,7 @@ struct DocumentDownload {
 // The documents to fetch, in the order they are fetched and opened: the patient
 // guide, the package insert, then the marked manuals in page order. Every name goes
 // through SafeFileName, the manuals' titles too (a title is the service's text, and a
-// "/" in it would write outside the library).
+// "/" in it would write outside the library) and FitFileName.
 QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
                                      const QString &drugName, bool fetchInsert, bool fetchGuide,
                                      const QList<bool> &manualMarks);
@@ -62,9 +64,11 @@ QStringList HistoryEntries(const QString &footPage);
 // An entry's link text as the list shows it, "&nbsp;" as a full-width space.
 QString HistoryDisplayText(const QString &entry);
 
-// The entry's document address (from "http://" to the next double quote), or nothing.
+// The entry's document address (from the first "http://" or "https://" to the next
+// double quote), or nothing.
 std::optional<QString> HistoryDocumentAddress(const QString &entry);
 
 // Where a history document is saved: the drug's name and the entry's text, joined by
-// a full-width colon, in the revision folder.
+// a full-width colon, in the revision folder; a name past 255 bytes loses the end of
+// the entry's text.
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText);

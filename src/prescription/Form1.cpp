@@ -2,6 +2,7 @@
 
 #include "library/MemoCommand.h"
 #include "prescription/PrescriptionDocuments.h"
+#include "retrieval/ESConv.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
 #include "shell/ListHelpers.h"
@@ -123,6 +124,14 @@ void Form1::Command4_Click()
 void Form1::RequestPage(const PagingStep &step)
 {
     const PrescriptionForm form = FormValues();
+    const QString unusable = UnusableQueryMessage(m_context.state.Tables, {{form.name, m_ui->Label11->text()},
+                                                                           {form.keyword1, m_ui->Label6->text()},
+                                                                           {form.keyword2, m_ui->Label4->text()},
+                                                                           {form.keyword3, m_ui->Label7->text()}});
+    if (!unusable.isEmpty()) {
+        m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
+        return;
+    }
     const EncodedTerms terms = EncodeTerms(m_context.state.Tables, form);
     m_ui->dragname->setText(terms.dragname);
     m_ui->keyword1->setText(terms.keyword1);

@@ -1,6 +1,7 @@
 #include "prescription/Form2.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -25,6 +26,17 @@ void Form2::Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitl
     m_ui->Check1->setChecked(hasInsert);
     m_ui->Check2->setEnabled(hasGuide);
     m_ui->Check2->setChecked(hasGuide);
+}
+
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    // A user backing out with Esc wants nothing fetched; only the frame's close keeps
+    // the earlier choice.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_ui->Command2->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Form2::Command1_Click()

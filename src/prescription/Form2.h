@@ -13,7 +13,7 @@ class Form2;
 
 // "ファイルの選択": the modal choice of which documents of a prescription drug to
 // fetch. The choice is handed back in FetchInsert, FetchGuide and ManualMarks; closing
-// the window by its frame leaves all three as they were.
+// the window by its frame leaves all three as they were, while Esc answers "閉じる".
 class Form2 : public QDialog {
     Q_OBJECT
 
@@ -26,6 +26,9 @@ public:
 
     void Command1_Click(); // "文書表示"
     void Command2_Click(); // "閉じる"
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::unique_ptr<Ui::Form2> m_ui;

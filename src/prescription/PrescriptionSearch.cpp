@@ -156,11 +156,11 @@ std::optional<ResultHit> ResultScanner::Next()
         }
     }
     if (secondEnd < 0) {
-        // An unfinished block: kept (so both lists stay aligned) with no name, and
-        // the scan ends here; its text is also what the paging links are read from.
+        // An unfinished block (a notice in a row that is never closed) is no hit; the
+        // scan ends here, and its text is what the paging links are read from.
         m_rest = pos;
         m_done = true;
-        return ResultHit{QString(), m_page.mid(pos).toString()};
+        return std::nullopt;
     }
     const QStringView row = m_page.mid(pos, secondEnd - pos + RowEnd.size());
     // The next search starts at the row's closing "</TR>", which holds no "<TR>".

@@ -70,8 +70,8 @@ struct ResultHit {
 
 // Cuts a result page into hit blocks, front to back, each search starting where
 // the previous block ended, so the whole page is read in one pass. A "<TR>" that
-// is not followed by two "</TR>" takes the rest of the page as its block (with an
-// empty name) and ends the scan.
+// is not followed by two "</TR>" is no hit: it ends the scan, and the rest of the
+// page from it is the tail.
 class ResultScanner {
 public:
     explicit ResultScanner(QStringView page);

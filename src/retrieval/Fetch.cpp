@@ -48,12 +48,20 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
 {
     WaitCursor wait;
     inet.setTimeout(context.state.TransferTimeoutMs);
+    inet.setProxyLogin(&context.state.ProxyLogin, [&context, owner](const QString &proxy, bool refused) {
+        // the dialog shows the ordinary pointer over the hourglass
+        QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+        const std::optional<ProxyCredentials> login = context.desktop.AskProxyCredentials(owner, proxy, refused);
+        QGuiApplication::restoreOverrideCursor();
+        return login;
+    });
     const Inet1::Reply reply = inet.OpenURL(url);
+    inet.setProxyLogin(nullptr, {});
     wait.restore();
 
     QString failure;
     if (!reply.ok)
-        failure = reply.description;
+        failure = reply.errorText;
     else if (use == BodyUse::Document && reply.httpStatus >= 400)
         failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);
     if (!failure.isEmpty()) {

@@ -16,7 +16,9 @@ enum class BodyUse { Page, Document };
 
 // The transfer with its hourglass and its one failure report: on failure the
 // "通信エラー" message (exclamation icon, the error's description) has been shown
-// and the caller ends its command without any further step.
+// and the caller ends its command without any further step. A proxy that wants
+// credentials gets those of ProgramState::ProxyLogin, or asks the user through the
+// desktop ("プロキシ認証"); a cancelled question is a failure like any other.
 std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
                                      BodyUse use = BodyUse::Document);
 

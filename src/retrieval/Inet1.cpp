@@ -1,10 +1,15 @@
 #include "retrieval/Inet1.h"
 
+#include <QAuthenticator>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QTimer>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -74,7 +79,27 @@ QString japaneseFor(int errorNumber)
     case QNetworkReply::ProtocolFailure:
         return u"サーバーの応答を読み取れませんでした。"_s;
     default:
-        return u"通信に失敗しました。"_s;
+        return {};
+    }
+}
+
+// What an HTTP error status means to the user; empty for a status without one.
+QString japaneseForStatus(int status)
+{
+    switch (status) {
+    case 400: return u"要求の形式が正しくありません。"_s;
+    case 401: return u"認証が必要です。"_s;
+    case 403: return u"アクセスが拒否されました。"_s;
+    case 404: return u"ページが見つかりません。"_s;
+    case 407: return u"プロキシサーバーの認証が必要です。"_s;
+    case 408: return u"サーバーが要求を待ちきれませんでした。"_s;
+    case 410: return u"ページは削除されました。"_s;
+    case 429: return u"要求が多すぎます。しばらく待ってからやり直してください。"_s;
+    case 500: return u"サーバー内部でエラーが起きました。"_s;
+    case 502: return u"中継サーバーが正しい応答を受け取れませんでした。"_s;
+    case 503: return u"サービスは一時的に利用できません。しばらく待ってからやり直してください。"_s;
+    case 504: return u"中継サーバーから時間内に応答がありませんでした。"_s;
+    default: return {};
     }
 }
 
@@ -92,6 +117,59 @@ QNetworkReply::NetworkError asProxyError(QNetworkReply::NetworkError error)
     }
 }
 
+// What a certificate problem means to the user; the first problem that the TLS
+// layer reports is the one described.
+QString japaneseForCertificate(QSslError::SslError error)
+{
+    switch (error) {
+    case QSslError::CertificateExpired:
+        return u"サーバーの証明書の有効期限が切れています。"_s;
+    case QSslError::CertificateNotYetValid:
+        return u"サーバーの証明書はまだ有効ではありません。"_s;
+    case QSslError::HostNameMismatch:
+        return u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    case QSslError::CertificateRevoked:
+        return u"サーバーの証明書は失効しています。"_s;
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+    case QSslError::CertificateRejected:
+        return u"サーバーの証明書を信頼できません。"_s;
+    default:
+        return u"サーバーの証明書に問題があります。"_s;
+    }
+}
+
+// OpenSSL programs also trust the certificates that SSL_CERT_FILE (one PEM file) and
+// SSL_CERT_DIR (folders, separated by ":") name; Qt's own list ignores both. Nothing
+// when neither is set, so that the system's list is used as Qt loads it. The list is
+// read again only when the variables change.
+std::optional<QSslConfiguration> trustFromEnvironment()
+{
+    const QString file = qEnvironmentVariable("SSL_CERT_FILE");
+    const QString folders = qEnvironmentVariable("SSL_CERT_DIR");
+    if (file.isEmpty() && folders.isEmpty())
+        return std::nullopt;
+    static QString readFor;
+    static QList<QSslCertificate> authorities;
+    const QString key = file + u'\n' + folders;
+    if (key != readFor) {
+        authorities = QSslConfiguration::systemCaCertificates();
+        if (!file.isEmpty())
+            authorities += QSslCertificate::fromPath(file);
+        for (const QString &folder : folders.split(u':', Qt::SkipEmptyParts))
+            authorities += QSslCertificate::fromPath(folder + u"/*"_s, QSsl::Pem,
+                                                     QSslCertificate::PatternSyntax::Wildcard);
+        readFor = key;
+    }
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setCaCertificates(authorities);
+    return configuration;
+}
+
 bool goesThroughProxy(const QUrl &target)
 {
     const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(target));
@@ -107,14 +185,27 @@ Inet1::~Inet1() = default;
 
 void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
 
+void Inet1::setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker ask)
+{
+    m_rememberedLogin = remembered;
+    m_askLogin = std::move(ask);
+}
+
 QString Inet1::Describe(int errorNumber, const QString &technical)
 {
+    // The system's text only where there is no description of our own (the
+    // time-out's "Operation canceled" would say the opposite of what happened).
     const QString text = japaneseFor(errorNumber);
-    return technical.isEmpty() ? text : text % u" ("_s % technical % u')';
+    if (!text.isEmpty())
+        return text;
+    return technical.isEmpty() ? u"通信に失敗しました。"_s : u"通信に失敗しました。 ("_s % technical % u')';
 }
 
 QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
 {
+    const QString text = japaneseForStatus(status);
+    if (!text.isEmpty())
+        return u"サーバーがエラーを返しました（HTTP "_s % QString::number(status) % u"）。"_s % text;
     QString technical = u"HTTP "_s + QString::number(status);
     if (!reason.isEmpty())
         technical += u' ' + QString::fromLatin1(reason);
@@ -131,7 +222,7 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     const QUrl target = QUrl::fromEncoded(url.toUtf8(), QUrl::TolerantMode);
     if (!target.isValid() || target.scheme().isEmpty() || target.host().isEmpty()) {
         result.errorNumber = QNetworkReply::ProtocolUnknownError;
-        result.description = u"アドレスが正しくありません。 ("_s % url % u')';
+        result.errorText = u"アドレスが正しくありません。 ("_s % url % u')';
         return result;
     }
 
@@ -143,13 +234,54 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 
     QNetworkRequest request(target);
-    request.setTransferTimeout(m_timeoutMs);
+    if (const std::optional<QSslConfiguration> trust = trustFromEnvironment())
+        request.setSslConfiguration(*trust);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
 
+    // A transfer fails after m_timeoutMs without progress; the clock stops while the
+    // user is asked for the proxy's credentials.
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(m_timeoutMs);
+    const auto restartStall = [this, &stall] {
+        if (m_timeoutMs > 0)
+            stall.start();
+    };
+
+    // Qt asks only when the proxy wants credentials and the ones it already had (from
+    // http_proxy, or given here) were turned down; what was remembered goes first.
+    bool offered = false;
+    QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, &manager,
+                     [&](const QNetworkProxy &proxy, QAuthenticator *authenticator) {
+                         const bool refused = offered || !proxy.user().isEmpty() || !authenticator->user().isEmpty();
+                         std::optional<ProxyCredentials> login;
+                         if (!refused && m_rememberedLogin && !m_rememberedLogin->user.isEmpty()) {
+                             login = *m_rememberedLogin;
+                         } else if (m_askLogin) {
+                             stall.stop();
+                             login = m_askLogin(proxy.hostName() + u':' + QString::number(proxy.port()), refused);
+                             restartStall();
+                             if (login && m_rememberedLogin)
+                                 *m_rememberedLogin = *login;
+                         }
+                         if (!login)
+                             return; // the transfer fails with the proxy's 407
+                         offered = true;
+                         authenticator->setUser(login->user);
+                         authenticator->setPassword(login->password);
+                     });
+
     QNetworkReply *reply = manager.get(request);
+    QList<QSslError> certificateProblems;
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                     [&certificateProblems](const QList<QSslError> &errors) { certificateProblems += errors; });
+    QObject::connect(&stall, &QTimer::timeout, reply, &QNetworkReply::abort);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, &stall, restartStall);
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &stall, restartStall);
+    restartStall();
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
@@ -165,7 +297,12 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         // No HTTP answer at all: the connection went to the proxy, if there was one.
         const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
-        result.description = Describe(result.errorNumber, reply->errorString());
+        if (error == QNetworkReply::SslHandshakeFailedError && !certificateProblems.isEmpty()) {
+            const QSslError &first = certificateProblems.first();
+            result.errorText = japaneseForCertificate(first.error()) % u" ("_s % first.errorString() % u')';
+        } else {
+            result.errorText = Describe(result.errorNumber, reply->errorString());
+        }
     }
     delete reply;
     return result;

@@ -16,6 +16,39 @@ QString SafeFileName(const QString &name)
     return safe;
 }
 
+namespace {
+
+// The longest start of `text` that takes at most `bytes` bytes in UTF-8.
+QStringView utf8Prefix(QStringView text, qsizetype bytes)
+{
+    qsizetype used = 0, i = 0;
+    while (i < text.size()) {
+        const char32_t u = text[i].unicode();
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype size = pair ? 4 : u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+        if (used + size > bytes)
+            break;
+        used += size;
+        i += pair ? 2 : 1;
+    }
+    return text.first(i);
+}
+
+qsizetype utf8Size(QStringView text) { return text.toUtf8().size(); }
+
+} // namespace
+
+QString FitFileName(QStringView keep, QStringView cut, QStringView suffix)
+{
+    const qsizetype room = FileNameMaxBytes - utf8Size(suffix);
+    const qsizetype keepSize = utf8Size(keep);
+    QString name = keepSize > room ? utf8Prefix(keep, room).toString() : keep.toString();
+    if (keepSize <= room)
+        name += utf8Prefix(cut, room - keepSize);
+    name += suffix;
+    return name;
+}
+
 qsizetype Find(QStringView text, QStringView what, qsizetype from)
 {
     from = qMax<qsizetype>(from, 0);

@@ -6,6 +6,14 @@
 // full-width look-alikes; every other character stays. Same length as the name.
 QString SafeFileName(const QString &name);
 
+// The longest file name that Linux file systems take, in bytes of UTF-8.
+inline constexpr qsizetype FileNameMaxBytes = 255;
+
+// A file name `keep` + `cut` + `suffix` within FileNameMaxBytes: `cut` is shortened
+// at a character boundary (never inside a surrogate pair) as far as needed, then
+// `keep` if even that is not enough; the suffix always stays.
+QString FitFileName(QStringView keep, QStringView cut, QStringView suffix);
+
 // Removes every run from "<" through the next ">"; an unclosed "<" removes the rest.
 QString StripTags(const QString &html);
 

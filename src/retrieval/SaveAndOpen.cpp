@@ -8,9 +8,9 @@ using namespace Qt::Literals::StringLiterals;
 
 bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &path, const QByteArray &bytes)
 {
-    QString error;
-    if (!SaveDocument(path, bytes, &error)) {
-        context.desktop.Message(owner, Messages::DocumentNotSaved + u'\n' + path + u"\n("_s + error + u')',
+    const QString error = WriteFileAtomically(path, bytes);
+    if (!error.isEmpty()) {
+        context.desktop.Message(owner, Messages::DocumentNotSaved + u'\n' + path + u'\n' + error,
                                 Messages::DocumentSaveErrorTitle, Desktop::Icon::Exclamation);
         return false;
     }

@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "retrieval/ESConv.h"
+#include "shell/ShowPainted.h"
 #include "ui_frmE2SD.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -93,7 +94,6 @@ QString EucToSjisShown(const EucTable &table, const QByteArray &bytes)
 {
     frmE2SD window;
     window.Begin(bytes.size() - 1);
-    window.show();
-    QCoreApplication::processEvents();
+    ShowPainted(window);
     return EucToSjis(table, bytes, [&window](qsizetype position, int percent) { window.ShowProgress(position, percent); });
 }

@@ -1,21 +1,67 @@
 #include "shell/Desktop.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QUrl>
+#include <QPointer>
+#include <QProcess>
+#include <QWidget>
+
+#include "shell/Messages.h"
+#include "shell/ProxyLoginDialog.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QString OpenFailureText(const QString &path)
+{
+    return u"文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。\n"
+           u"ファイルは保存されています：\n"_s
+           + QDir::toNativeSeparators(path);
+}
 
 void QtDesktop::Message(QWidget *owner, const QString &text, const QString &title, Icon icon)
 {
-    QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
-                    QMessageBox::Ok, owner);
+    QMessageBox::Icon shown = QMessageBox::NoIcon;
+    if (icon == Icon::Exclamation)
+        shown = QMessageBox::Warning;
+    else if (icon == Icon::Information)
+        shown = QMessageBox::Information;
+    QMessageBox box(shown, title, text, QMessageBox::Ok, owner);
     box.exec();
 }
 
-void QtDesktop::OpenDocument(QWidget *, const QString &path)
+std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    ProxyLoginDialog dialog(proxy, refused, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.credentials();
+}
+
+void QtDesktop::OpenDocument(QWidget *owner, const QString &path)
+{
+    // The opener lives with the application, not with the window, which may close first.
+    auto *opener = new QProcess(QCoreApplication::instance());
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    opener->setStandardInputFile(QProcess::nullDevice());
+    const QPointer<QWidget> window(owner);
+    const auto failed = [this, window, path, opener] {
+        opener->deleteLater();
+        Message(window.data(), OpenFailureText(path), Messages::DocumentNotOpenedTitle, Icon::Information);
+    };
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [failed](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            failed();
+    });
+    QObject::connect(opener, &QProcess::finished, opener, [opener, failed](int code, QProcess::ExitStatus status) {
+        if (code != 0 || status != QProcess::NormalExit)
+            failed();
+        else
+            opener->deleteLater();
+    });
+    opener->start(u"xdg-open"_s, {path});
 }
 
 void QtDesktop::SetClipboardText(const QString &text)

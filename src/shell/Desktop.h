@@ -1,26 +1,45 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
+
+#include "shell/ProgramState.h"
 
 class QWidget;
 
-// The platform's user-facing services: message boxes, opening a file in its viewer,
-// the clipboard. The program uses QtDesktop; tests put a recorder in its place.
+// The platform's user-facing services: message boxes, the proxy's login question,
+// opening a file in its viewer, the clipboard. The program uses QtDesktop; tests put
+// a recorder in its place.
 class Desktop {
 public:
-    enum class Icon { None, Exclamation };
+    enum class Icon { None, Exclamation, Information };
 
     virtual ~Desktop() = default;
     // A modal message with an OK button.
     virtual void Message(QWidget *owner, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
-    // Hands the file to the desktop's default handler; the outcome is not examined.
+    // The modal "プロキシ認証" dialog for the proxy "host:port" (refused: it turned
+    // down what it was given); nothing when the user cancels. A desktop that cannot
+    // ask cancels.
+    virtual std::optional<ProxyCredentials> AskProxyCredentials(QWidget *, const QString &, bool)
+    {
+        return std::nullopt;
+    }
+    // Hands the file to the desktop's default handler and returns at once; when the
+    // desktop cannot open it, the user is told where the file lies.
     virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
     virtual void SetClipboardText(const QString &text) = 0;
 };
 
+// The message given when the desktop could not open the file at `path`.
+QString OpenFailureText(const QString &path);
+
 class QtDesktop final : public Desktop {
 public:
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
+    // Runs xdg-open without waiting for it; its exit status decides whether the file
+    // was opened.
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
 };

@@ -24,5 +24,7 @@ inline const QString RenameErrorTitle = QStringLiteral(u"ファイル名変更�
 inline const QString MemoErrorTitle = QStringLiteral(u"メモ保存エラー");
 inline const QString DocumentSaveErrorTitle = QStringLiteral(u"文書保存エラー");
 inline const QString DocumentNotSaved = QStringLiteral(u"文書を保存できませんでした。");
+inline const QString DocumentNotOpenedTitle = QStringLiteral(u"文書を開けません");
+inline const QString StartErrorTitle = QStringLiteral(u"起動エラー");
 
 } // namespace Messages

@@ -5,13 +5,20 @@
 
 #include "shell/EucTable.h"
 
+// A proxy's user name and password as the user typed them.
+struct ProxyCredentials {
+    QString user;
+    QString password;
+};
+
 // What the whole program shares for one run: the paths settled at start-up, the
 // conversion tables, the service's address and the document-kind choice of the
 // prescription window. Nothing of it is saved between runs.
 struct ProgramState {
-    QString AppPath;       // folder of the executable, no trailing "/"
-    QString WorkPath;      // current directory at start-up, no trailing "/"
+    QString AppPath;       // parameter files and manual: the executable's folder (installed: ../share/hibari)
+    QString WorkPath;      // Temp.txt: current directory at start-up (installed: the per-user folder)
     QString DocumentsPath; // documents folder, always with a trailing "/"
+    QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
     EucTable Tables;       // E2STable and S2ETable
 
@@ -20,4 +27,6 @@ struct ProgramState {
     QList<bool> ManualMarks;
 
     int TransferTimeoutMs = 60000; // without progress
+
+    ProxyCredentials ProxyLogin; // as the user last gave them; memory only, never saved
 };

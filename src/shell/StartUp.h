@@ -4,16 +4,25 @@
 
 struct ProgramState;
 
-// The three paths of a run, as start-up settles them.
+// The paths of a run, as start-up settles them.
 struct StartPaths {
-    QString AppPath;
-    QString WorkPath;
+    QString AppPath;  // the parameter files and the manual
+    QString WorkPath; // Temp.txt
     QString DocumentsPath;
+    QString MemoPath; // the memo files
+    bool Installed = false;
 };
 
 // applicationDir: the executable's folder (may be empty); currentDir: the current
-// directory; documentsDir: the desktop's documents folder (empty when unknown).
-StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir, const QString &documentsDir);
+// directory; documentsDir: the desktop's documents folder (empty when unknown);
+// userDataDir: the per-user data folder (empty when unknown).
+// Run in place (the parameter files beside the executable, or no installed data
+// folder beside its bin folder) everything is read and written as always: AppPath
+// is the executable's folder, WorkPath the current directory. Installed, the data
+// comes from HIBARI_DATA_FROM_BIN relative to the executable ("../share/hibari") and
+// the memo files and Temp.txt go to userDataDir, never into the install tree.
+StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir, const QString &documentsDir,
+                       const QString &userDataDir = QString());
 
 // Everything of start-up that needs no window: paths into state, the library
 // folders, the conversion table, the document-kind choice.

@@ -98,6 +98,7 @@ class Session:
         self.documents = self.home / "Documents"
         self.app = self.temp / "app"
         self.opened_log = self.temp / "opened.log"
+        self.fail_once = self.temp / "fail-once"  # while it exists, the next open fails
         self.processes = []  # (name, Popen, log path), stopped in reverse order
         self.shots = []
         self.display = None
@@ -144,7 +145,8 @@ class Session:
 
     def _prepare_recorder(self):
         recorder = self.temp / "recorder.sh"
-        recorder.write_text(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n', encoding="utf-8")
+        recorder.write_text(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.opened_log}"\n'
+                            f'rm "{self.fail_once}" 2>/dev/null && exit 1\nexit 0\n', encoding="utf-8")
         recorder.chmod(0o755)
         applications = self.temp / "data" / "applications"
         applications.mkdir(parents=True)
@@ -253,6 +255,10 @@ class Session:
             return None
         return result.stdout.decode("utf-8", errors="replace") if result.returncode == 0 else None
 
+    def set_clipboard(self, text):
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode("utf-8"), env=self.x_env(),
+                       check=True, timeout=5)
+
     def screenshot_root(self, name):
         path = self.artifacts / f"{name}.png"
         subprocess.run(["import", "-window", "root", str(path)], env=self.x_env(), check=True, timeout=30)
@@ -317,6 +323,13 @@ class Window:
     def click(self, control, dx=None, dy=None):
         x, y = self.point(control, dx, dy)
         self.session.xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
+
+    def focus_button(self, control):
+        """Gives a button the focus without pressing it: pressed, then released off it."""
+        x, y = self.point(control)
+        below = self.y + self.layout[control][1] + self.layout[control][3] + 20
+        self.session.xdotool("mousemove", "--sync", str(x), str(y), "mousedown", "1")
+        self.session.xdotool("mousemove", "--sync", str(x), str(below), "mouseup", "1")
 
     def click_first_row(self, control):
         self.click(control, dx=60, dy=9)
@@ -458,12 +471,26 @@ def prescription_window(s, menu):
     s.expect_document(f"{MEDICAL}/ハイバリン錠20mg.pdf")
     s.expect_document(f"{PATIENT}/ハイバリン錠20mg.pdf")
 
-    # Four manuals: the insert without the guide, the first manual and the fourth,
-    # whose title carries "../" that must stay inside the library.
+    # Four manuals. Esc backs out of the choice with nothing fetched (the frame's
+    # close would fetch the insert and the guide).
     form.type_into("Text1", "ヒバリゾン")
     form.click("Command1")
     form.copied("Command7", "the ヒバリゾン hit", equals(["ヒバリゾン錠5mg\tひばり製薬　糖尿病用剤"]))
     form.click_first_row("List1")
+    opened_before = s.opened()
+    form.click("Command2")
+    choice = Window(s, "ファイルの選択", "src/prescription/Form2.ui")
+    choice.focus()
+    s.key("Escape")
+    choice.closed()
+    s.set_clipboard("")
+    # A copy is taken only once the document command has ended.
+    form.copied("Command7", "the ヒバリゾン hit again", equals(["ヒバリゾン錠5mg\tひばり製薬　糖尿病用剤"]))
+    if s.opened() != opened_before or (s.documents / MEDICAL / "ヒバリゾン錠5mg.pdf").exists():
+        raise Failure(f"Esc in the document choice fetched {s.opened()[len(opened_before):]}")
+
+    # The insert without the guide, the first manual and the fourth, whose title
+    # carries "../" that must stay inside the library.
     form.click("Command2")
     choice = Window(s, "ファイルの選択", "src/prescription/Form2.ui")
     choice.click("Check2")
@@ -497,7 +524,8 @@ def prescription_window(s, menu):
     if memo[0] != "一般名・販売名：ヒバリゾン" or memo[-1] != "ヒバリゾン錠5mg\tひばり製薬　糖尿病用剤":
         raise Failure(f"unexpected prescription memo: {memo}")
 
-    form.click("Command5")
+    form.focus_button("Command5")  # "閉じる" by Enter
+    s.key("Return")
     form.closed()
 
 
@@ -553,8 +581,10 @@ def disk_window(s):
     form.click_first_row("List1")
     s.key("Down")
     form.shot("14-disk-search")
+    s.fail_once.touch()  # no application for the document this time: told where it lies
     form.click("Command1")
     s.expect_opened(s.documents / MEDICAL / "ハイバリン錠20mg.pdf", times=2)
+    form.message("文書を開けません", "14b-cannot-open")  # the text with the path: test_desktop
 
     form.click("Command3")
     rename = Window(s, "ファイル名の変更", "src/library/Form5.ui")
@@ -592,7 +622,8 @@ def finish(s):
     menu.click("Command5")
     s.expect_opened(s.app / "Hibari.pdf")
     menu.shot("17-main-menu-again")
-    menu.click("Command4")
+    menu.focus_button("Command4")  # "終　　了" by Enter
+    s.key("Return")
     try:
         code = s.program.wait(timeout=WAIT)
     except subprocess.TimeoutExpired:

@@ -1,4 +1,5 @@
-// A typed search text percent-encoded as EUC-JP: the output holds nothing but "%XX".
+// A typed search text percent-encoded as EUC-JP: the output holds nothing but "%XX",
+// and never a NUL byte.
 #include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -7,6 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString encoded = EncodeQuery(ShippedTable(), text);
     FUZZ_EXPECT(encoded.size() % 3 == 0);
     FUZZ_EXPECT(encoded.size() <= text.size() * 9);
+    for (qsizetype i = 0; i + 3 <= encoded.size(); i += 3)
+        FUZZ_EXPECT(QStringView(encoded).sliced(i, 3) != u"%00");
     for (qsizetype i = 0; i < encoded.size(); ++i) {
         const char16_t c = encoded[i].unicode();
         if (i % 3 == 0)

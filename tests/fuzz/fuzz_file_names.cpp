@@ -16,6 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const char16_t forbidden : {u'*', u'?', u'\\', u':', u'/'})
         FUZZ_EXPECT(!safe.contains(QChar(forbidden)));
 
+    const QString fitted = FitFileName(text.left(text.size() / 2), text.mid(text.size() / 2), u".pdf");
+    FUZZ_EXPECT(fitted.endsWith(u".pdf"_s) && fitted.toUtf8().size() <= FileNameMaxBytes);
+    FUZZ_EXPECT(fitted.size() == 4 || text.startsWith(fitted.chopped(4)));
+
     const QString stripped = StripTags(text);
     FUZZ_EXPECT(stripped.size() <= text.size());
     FUZZ_EXPECT(!stripped.contains(u'<'));

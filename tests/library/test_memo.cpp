@@ -31,6 +31,9 @@ void TestMemo::toShiftJis_data()
     QTest::newRow("half-width kana") << u"ｱ"_s << QByteArray("\xb1");
     QTest::newRow("vendor circled digit") << u"①"_s << QByteArray("\x87\x40");
     QTest::newRow("full-width tilde") << u"～"_s << QByteArray("\x81\x60");
+    QTest::newRow("look-alikes from Linux input methods") << u"〜−‖—¢£¬"_s
+                                                          << QByteArray("\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca");
+    QTest::newRow("JIS X 0212 kanji outside cp932") << u"丂"_s << QByteArray("?");
     QTest::newRow("hangul between ascii") << u"a한b"_s << QByteArray("a?b");
     QTest::newRow("emoji is one question mark") << u"x😀y"_s << QByteArray("x?y");
     QTest::newRow("emoji across the halving point") << u"a😀한"_s << QByteArray("a??");
@@ -78,15 +81,19 @@ void TestMemo::writeReplacesWholeFile()
 void TestMemo::writeFailure_data()
 {
     QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<QString>("said"); // in Japanese, with no system text beside it
 
-    QTest::newRow("missing folder") << u"missing/memo.txt"_s;
-    QTest::newRow("folder is a regular file") << u"plain/memo.txt"_s;
-    QTest::newRow("path is a folder") << u"folder"_s;
+    QTest::newRow("missing folder") << u"missing/memo.txt"_s << u"保存先のフォルダーがありません。"_s;
+    QTest::newRow("folder is a regular file") << u"plain/memo.txt"_s
+                                              << u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
+    QTest::newRow("path is a folder") << u"folder"_s << u"同じ名前のフォルダーがあるため、ファイルを保存できません。"_s;
+    QTest::newRow("name too long") << QString(86, u'メ') << u"ファイル名が長すぎます。"_s;
 }
 
 void TestMemo::writeFailure()
 {
     QFETCH(QString, relativePath);
+    QFETCH(QString, said);
     QTemporaryDir dir;
     QFile plain(dir.filePath(u"plain"_s));
     QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -95,8 +102,9 @@ void TestMemo::writeFailure()
 
     const QString failure = WriteMemoFile(dir.filePath(relativePath), { u"A"_s });
     QVERIFY(!failure.isEmpty());
-    QVERIFY2(failure.contains(relativePath), qPrintable(failure));
+    QCOMPARE(failure, u"メモファイルに書き込めません: "_s + dir.filePath(relativePath) + u'\n' + said);
     QCOMPARE(QFileInfo(dir.filePath(u"plain"_s)).size(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestMemo)

@@ -275,28 +275,33 @@ void TestForm3::refusalsKeepThePreviousResult_data()
 {
     QTest::addColumn<QString>("saleName");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("sent");
     const QString bad = u"入力された条件が正しくありません。"_s;
-    QTest::newRow("bad conditions") << u"不正"_s << bad;
+    QTest::newRow("bad conditions") << u"不正"_s << bad << true;
     QTest::newRow("too many hits") << u"上限"_s
-                                   << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s;
-    QTest::newRow("both: the first refusal only") << u"不正上限"_s << bad;
+                                   << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s
+                                   << true;
+    QTest::newRow("both: the first refusal only") << u"不正上限"_s << bad << true;
+    QTest::newRow("a character no search can use, never sent")
+        << u"ハルカゼ〜丂"_s << u"\"丂\" は検索に使えない文字です。（販売名）"_s << false;
 }
 
 void TestForm3::refusalsKeepThePreviousResult()
 {
     QFETCH(QString, saleName);
     QFETCH(QString, message);
+    QFETCH(bool, sent);
     Fixture f;
     Form3 window(f.context);
     window.show();
     Search(window, u"ハルカゼ"_s);
     ClickRow(Child<QListWidget>(window, "List1"), 1);
     Search(window, saleName);
-    QCOMPARE(f.server.Requests().size(), 2);
+    QCOMPARE(f.server.Requests().size(), sent ? 2 : 1);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
-    QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::None);
+    QCOMPARE(f.desktop.messages.first().icon, sent ? Desktop::Icon::None : Desktop::Icon::Exclamation);
     QCOMPARE(Texts(Child<QListWidget>(window, "List1")), HaruKaze);
     QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), HaruKaze[1]);
     QVERIFY(!Child<QPushButton>(window, "Command3")->isEnabled());
@@ -347,6 +352,19 @@ void TestForm3::documentSavedUnderText8()
     QTest::mouseClick(show, Qt::LeftButton);
     QCOMPARE(f.desktop.opened.last(), f.OtcFile(u"目薬／夜：用＊？.pdf"_s));
     QCOMPARE(ReadBytes(f.desktop.opened.last()), shorter);
+
+    // Names at the file system's limit of 255 bytes: 83 kanji with ".pdf" save every
+    // time, 95 are cut to 83 at a character boundary.
+    const QString longest(83, u'薬');
+    for (const QString &typed : {longest, longest, QString(95, u'錠')}) {
+        text8->clear();
+        TypeText(text8, typed);
+        QTest::mouseClick(show, Qt::LeftButton);
+        QCOMPARE(f.desktop.opened.last(), f.OtcFile(typed.left(83) + u".pdf"_s));
+        QCOMPARE(ReadBytes(f.desktop.opened.last()), shorter);
+    }
+    const QStringList saved = QDir(f.OtcFile(QString())).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(saved.size(), 4); // no temporary file left behind
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

@@ -229,6 +229,12 @@ void TestOtcSearch::documentPath_data()
     QTest::newRow("emptied") << QString() << folder + u".pdf"_s;
     QTest::newRow("separators stay inside the folder") << u"a/b:c*d?e\\f"_s << folder + u"a／b：c＊d？e￥f.pdf"_s;
     QTest::newRow("climbing out") << u"../../x"_s << folder + u"..／..／x.pdf"_s;
+    // At most 255 bytes of UTF-8 with ".pdf", cut between characters.
+    QTest::newRow("83 kanji fit") << QString(83, u'錠') << folder + QString(83, u'錠') + u".pdf"_s;
+    QTest::newRow("95 kanji cut to 83") << QString(95, u'錠') << folder + QString(83, u'錠') + u".pdf"_s;
+    QTest::newRow("251 ASCII fit, 252 do not") << QString(252, u'a') << folder + QString(251, u'a') + u".pdf"_s;
+    QTest::newRow("never half a surrogate pair")
+        << u"a"_s + u"𠀋"_s.repeated(63) << folder + u"a"_s + u"𠀋"_s.repeated(62) + u".pdf"_s;
 }
 
 void TestOtcSearch::documentPath()

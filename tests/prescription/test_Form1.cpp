@@ -313,11 +313,18 @@ void TestForm1::pageRefusals_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("listKept");
-    QTest::newRow("conditions refused") << u"Text3"_s << u"x"_s << u"入力された条件が正しくありません。"_s << true;
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("conditions refused") << u"Text3"_s << u"x"_s << u"入力された条件が正しくありません。"_s << true
+                                        << true;
     QTest::newRow("more than 1000") << u"Text1"_s << u"*"_s
                                     << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s
-                                    << true;
-    QTest::newRow("nothing found") << u"Text1"_s << u"該当なし"_s << u"該当するデータはありません。"_s << false;
+                                    << true << true;
+    QTest::newRow("nothing found") << u"Text1"_s << u"該当なし"_s << u"該当するデータはありません。"_s << false
+                                   << true;
+    QTest::newRow("only a row never closed") << u"Text1"_s << u"メンテナンス"_s << u"該当するデータはありません。"_s
+                                             << false << true;
+    QTest::newRow("a character no search can use")
+        << u"Text3"_s << u"〜丂"_s << u"\"丂\" は検索に使えない文字です。（項目内検索2）"_s << true << false;
 }
 
 void TestForm1::pageRefusals()
@@ -326,6 +333,7 @@ void TestForm1::pageRefusals()
     QFETCH(QString, typed);
     QFETCH(QString, message);
     QFETCH(bool, listKept);
+    QFETCH(bool, sent);
     Fixture f;
     Form1 window(f.context);
     QVERIFY(Exposed(window));
@@ -341,8 +349,11 @@ void TestForm1::pageRefusals()
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
-    QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::None);
+    QCOMPARE(f.desktop.messages.first().icon, sent ? Desktop::Icon::None : Desktop::Icon::Exclamation);
+    QCOMPARE(f.server.Requests().size(), sent ? 2 : 1);
     if (listKept) {
+        if (!sent) // the encoded terms stay as the last search sent them
+            QCOMPARE(Child<QLabel>(window, u"keyword2"_s)->text(), QString());
         QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
         QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" 2件"_s);
         QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), selected);

@@ -105,6 +105,9 @@ void TestFootPage::scanFootPage_data()
                    {u"間質性肺炎"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
     QTest::newRow("title kept as sent") << manual(u"3"_s, u"../../a/b"_s) << QString() << QString()
                                         << Manuals{{u"../../a/b"_s, u"http://svc.test/juutoku/file/3.pdf"_s}};
+    QTest::newRow("https manual link counts too")
+        << u"<a href=\"HTTPS://svc.test/juutoku/file/4.pdf\">四</a>"_s + manual(u"5"_s, u"五"_s) << QString() << QString()
+        << Manuals{{u"四"_s, u"HTTPS://svc.test/juutoku/file/4.pdf"_s}, {u"五"_s, u"http://svc.test/juutoku/file/5.pdf"_s}};
     QTest::newRow("manual of another host ignored")
         << u"<a href=\"http://other.test/juutoku/file/1.pdf\">x</a>"_s << QString() << QString() << Manuals{};
     QTest::newRow("unclosed manual link ends the scan")
@@ -189,9 +192,16 @@ void TestFootPage::historyDocument_data()
     QTest::newRow("slash and colon in both names")
         << u"href=\"http://svc.test/r.pdf\">第2版/追補:1</a>"_s << u"A/B配合錠:試験用"_s << u"http://svc.test/r.pdf"_s
         << docs + u"医薬品情報/［改訂指示］/A／B配合錠：試験用：第2版／追補：1.pdf"_s;
+    QTest::newRow("https link before an http one")
+        << u"href=\"https://svc.test/r.pdf\" title=\"http://old.test/r.pdf\">版</a>"_s << u"錠"_s
+        << u"https://svc.test/r.pdf"_s << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
     QTest::newRow("relative link has no address")
         << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
         << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+    // Past 255 bytes the entry is cut, never the drug's name and "：".
+    QTest::newRow("long entry cut after the drug's name")
+        << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << QString()
+        << docs + u"医薬品情報/［改訂指示］/"_s + QString(10, u'錠') + u"："_s + QString(72, u'改') + u".pdf"_s;
 }
 
 void TestFootPage::historyDocument()

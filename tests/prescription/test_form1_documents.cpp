@@ -27,13 +27,18 @@ void TestForm1Documents::searchSelectAndDownload_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("command");
     QTest::addColumn<QStringList>("files"); // opened, in order
+    QTest::addColumn<bool>("tls");          // the service over https
 
-    QTest::newRow("文書表示: guide, then insert")
-        << u"ハイバリン"_s << 1 << u"Command2"_s
-        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s};
-    QTest::newRow("改訂指示履歴: first entry")
-        << u"トリノキサン"_s << 0 << u"Command6"_s
-        << QStringList{u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s};
+    for (const bool tls : {false, true}) {
+        const char *over = tls ? " over https" : "";
+        QTest::addRow("文書表示: guide, then insert%s", over)
+            << u"ハイバリン"_s << 1 << u"Command2"_s
+            << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s}
+            << tls;
+        QTest::addRow("改訂指示履歴: first entry%s", over)
+            << u"トリノキサン"_s << 0 << u"Command6"_s
+            << QStringList{u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s} << tls;
+    }
 }
 
 void TestForm1Documents::searchSelectAndDownload()
@@ -43,6 +48,12 @@ void TestForm1Documents::searchSelectAndDownload()
     QFETCH(QString, command);
     QFETCH(QStringList, files);
     ProgramFixture f;
+    qunsetenv("SSL_CERT_FILE");
+    if (tls) {
+        QVERIFY(f.server.UseTls(TestTlsFile("server.pem"), TestTlsFile("server.key")));
+        qputenv("SSL_CERT_FILE", TestTlsFile("ca.pem").toLocal8Bit());
+        f.state.ServiceBase = f.server.BaseUrl();
+    }
     Form1 window(f.context);
     QVERIFY(Exposed(window));
     TypeText(Child<QLineEdit>(window, "Text1"), typed);
@@ -70,6 +81,8 @@ void TestForm1Documents::searchSelectAndDownload()
         QVERIFY2(bytes.startsWith("%PDF-") && bytes.endsWith("%%EOF\n"), qPrintable(path));
     }
     QCOMPARE(f.desktop.messages.size(), 0);
+    for (const PracticeRequest &request : f.server.Requests())
+        QCOMPARE(request.secure, tls);
 }
 
 QTEST_MAIN(TestForm1Documents)

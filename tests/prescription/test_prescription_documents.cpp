@@ -51,7 +51,8 @@ const QStringList manualTitles = {u"間質性肺炎"_s, u"横紋筋融解症"_s,
 QStringList Titles(int n) { return manualTitles.mid(0, n); }
 
 // What the user does in "ファイルの選択": "confirm" (after unticking and selecting),
-// "close" (閉じる) or "frame" (the window's close box).
+// "close" (閉じる), "escape" (Esc), "enter" (Enter on the focused 閉じる) or "frame"
+// (the window's close box).
 struct Choice {
     QString action;
     QStringList untick;
@@ -76,6 +77,16 @@ void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
     }
     if (choice.action == u"close"_s) {
         Click(dialog, "Command2");
+        return;
+    }
+    if (choice.action == u"escape"_s) {
+        QTest::keyClick(list, Qt::Key_Escape);
+        return;
+    }
+    if (choice.action == u"enter"_s) {
+        auto *close = Child<QPushButton>(dialog, "Command2");
+        close->setFocus();
+        QTest::keyClick(close, Qt::Key_Return);
         return;
     }
     for (const QString &name : choice.untick)
@@ -170,6 +181,10 @@ void TestPrescriptionDocuments::downloads_data()
                  {root + u"..／..／重篤副作用／皮膚.pdf"_s, u"../../重篤副作用/皮膚"_s}};
     QTest::newRow("閉じる fetches nothing")
         << 2 << insert20 << u"close"_s << QStringList{} << QList<int>{} << both << QStringList{} << Saved{};
+    QTest::newRow("Esc on first use fetches nothing")
+        << 8 << all8 << u"escape"_s << QStringList{} << QList<int>{} << both << Titles(4) << Saved{};
+    QTest::newRow("Enter on the focused 閉じる fetches nothing")
+        << 8 << all8 << u"enter"_s << QStringList{} << QList<int>{} << both << Titles(4) << Saved{};
     QTest::newRow("frame close on first use: both singles, no manual")
         << 8 << all8 << u"frame"_s << QStringList{} << QList<int>{} << both << Titles(4)
         << Saved{{patient + all8 + u".pdf"_s, u"患者向医薬品ガイド "_s + all8},

@@ -215,10 +215,13 @@ void TestPrescriptionSearch::readPage_data()
 
     const QString unfinished = u"<TR><TD><A target=\"_new\">名前</A></TD></TR> 次へ"_s;
     QTest::newRow("unfinished last block ends the scan")
-        << hitA + unfinished << QStringList{u"甲錠"_s, QString()} << QStringList{hitA, unfinished} << true << false;
+        << hitA + unfinished << QStringList{u"甲錠"_s} << QStringList{hitA} << true << false;
 
-    QTest::newRow("row start without any row end") << u"<TR><TR><TR>"_s << QStringList{QString()}
-                                                   << QStringList{u"<TR><TR><TR>"_s} << false << false;
+    QTest::newRow("row start without any row end: no hit")
+        << u"<TR><TR><TR>"_s << QStringList() << QStringList() << false << false;
+    QTest::newRow("a notice in a row never closed is no hit")
+        << u"<TABLE><TR><TD>メンテナンスのお知らせ 前へ</TD></TR>"_s << QStringList() << QStringList() << false
+        << true;
 }
 
 void TestPrescriptionSearch::readPage()

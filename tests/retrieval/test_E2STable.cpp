@@ -88,6 +88,9 @@ private slots:
     void everyRecordInAKnownRange();
     void reverseRoundTrips_data();
     void reverseRoundTrips();
+    void everyCodeAsLibcReadsIt_data();
+    void everyCodeAsLibcReadsIt();
+    void nameWithJisX0212Character();
 
 private:
     QList<Pair> m_pairs;
@@ -209,6 +212,66 @@ void TestE2STable::reverseRoundTrips()
             QFAIL(qPrintable(u"cp932 %1 (%2) comes back as %3"_s.arg(QString::fromLatin1(code.toHex()), character, back)));
     }
     QVERIFY(checked > 0);
+}
+
+void TestE2STable::everyCodeAsLibcReadsIt_data()
+{
+    QTest::addColumn<int>("lead"); // 0 for two bytes A1-FE
+
+    QTest::newRow("two bytes A1-FE") << 0;
+    QTest::newRow("8E and one byte") << 0x8E;
+    QTest::newRow("8F and two bytes") << 0x8F;
+}
+
+// Every well-formed code is read whole: as glibc's eucJP-ms reads it where that holds
+// the character (its user-defined rows aside), else as one character or none; the
+// text after it is never touched.
+void TestE2STable::everyCodeAsLibcReadsIt()
+{
+    QFETCH(int, lead);
+    QStringDecoder platform("EUC-JP", QStringConverter::Flag::Stateless);
+    int agreed = 0;
+    for (int first = 0xA1; first <= 0xFE; ++first) {
+        for (int second = lead == 0x8E ? first : 0xA1; second <= (lead == 0x8E ? first : 0xFE); ++second) {
+            QByteArray code;
+            if (lead)
+                code.append(char(lead));
+            code.append(char(first));
+            if (lead != 0x8E)
+                code.append(char(second));
+            const quint32 value = quint32(lead) << (8 * (code.size() - 1)) | quint32(first) << (lead == 0x8E ? 0 : 8)
+                                  | quint32(lead == 0x8E ? 0 : second);
+            const QString got = EucToSjis(m_table, code + "A");
+            const QString libc = decodeWithLibc("EUC-JP-MS", code);
+            const bool libcHolds = libc.size() == 1 && !isPrivateUse(libc);
+            QString expected;
+            if (libcHolds) {
+                expected = libc;
+            } else if (m_table.sjisFor(value)) {
+                expected = got.chopped(1); // the table's user-defined rows: checked with the pairs
+            } else {
+                platform.resetState();
+                const QString known = platform.decode(code);
+                // Unknown: U+FFFD, or ICU's substitute control code SUB.
+                if (known.size() == 1 && known[0] != QChar::ReplacementCharacter && known[0] >= u' '
+                    && !isPrivateUse(known))
+                    expected = known;
+            }
+            if (got != expected + u'A')
+                QFAIL(qPrintable(u"%1 reads as %2, not %3"_s.arg(QString::fromLatin1(code.toHex()), got, expected + u'A')));
+            agreed += libcHolds;
+        }
+    }
+    QVERIFY(agreed > 0);
+}
+
+void TestE2STable::nameWithJisX0212Character()
+{
+    const QString name = u"テスト丂錠１０ｍｇ「ソラ¡」"_s;
+    QByteArray euc;
+    for (const QChar c : name)
+        euc += encodeWithLibc("EUC-JP-MS", c);
+    QCOMPARE(EucToSjis(m_table, euc), name);
 }
 
 QTEST_GUILESS_MAIN(TestE2STable)

@@ -1,6 +1,8 @@
 #include <QCursor>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTest>
@@ -13,6 +15,8 @@ using namespace Qt::Literals::StringLiterals;
 
 Q_DECLARE_METATYPE(BodyUse)
 Q_DECLARE_METATYPE(Yield)
+using Answers = QList<std::optional<ProxyCredentials>>;
+Q_DECLARE_METATYPE(Answers)
 
 class TestFetch : public QObject {
     Q_OBJECT
@@ -28,6 +32,10 @@ private Q_SLOTS:
     void failure();
     void proxyRoute_data();
     void proxyRoute();
+    void certificates_data();
+    void certificates();
+    void proxyLogin_data();
+    void proxyLogin();
     void hourglassOnlyWhileTransferring();
     void unwritableScratchFileIsIgnored();
 };
@@ -87,6 +95,8 @@ void TestFetch::init()
     qunsetenv("http_proxy");
     qunsetenv("HTTP_PROXY");
     qunsetenv("no_proxy");
+    qunsetenv("SSL_CERT_FILE");
+    qunsetenv("SSL_CERT_DIR");
 }
 
 void TestFetch::cleanup()
@@ -191,9 +201,9 @@ void TestFetch::failure_data()
     QTest::newRow("not an address") << u"no address"_s << QString() << BodyUse::Page << 60000
                                     << u"アドレスが正しくありません"_s;
     QTest::newRow("document answered 500") << u"/practice/error500.pdf"_s << QString() << BodyUse::Document << 60000
-                                           << u"HTTP 500 Internal Server Error"_s;
+                                           << u"（HTTP 500）。サーバー内部でエラーが起きました"_s;
     QTest::newRow("document answered 404") << u"/practice/notfound.pdf"_s << QString() << BodyUse::Document << 60000
-                                           << u"HTTP 404 Not Found"_s;
+                                           << u"（HTTP 404）。ページが見つかりません"_s;
 }
 
 // One "通信エラー" with the exclamation icon, the hourglass already gone, and nothing
@@ -223,7 +233,9 @@ void TestFetch::failure()
     QCOMPARE(shown.title, u"通信エラー"_s);
     QCOMPARE(shown.icon, Desktop::Icon::Exclamation);
     QVERIFY2(shown.text.contains(said), qPrintable(shown.text));
-    QVERIFY2(shown.text.contains(u'(') && shown.text.endsWith(u')'), qPrintable(shown.text));
+    // Japanese only: no system text such as "(Operation canceled)" beside it.
+    const QString own = QString(shown.text).remove(url).remove(u"HTTP"_s);
+    QVERIFY2(!own.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(shown.text));
     QVERIFY(!shown.waitCursor);
     QCOMPARE(ReadBytes(f.scratch()), Previous);
 }
@@ -265,6 +277,119 @@ void TestFetch::proxyRoute()
         QCOMPARE(seen.host, QByteArray("drug-info.example"));
     } else {
         QCOMPARE(seen.target, QByteArray("/practice/binary?k=%A4%A2+b"));
+    }
+}
+
+void TestFetch::certificates_data()
+{
+    QTest::addColumn<QByteArray>("certFile");
+    QTest::addColumn<QByteArray>("certDir");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("said"); // empty: the body arrives
+
+    const QByteArray ca = TestTlsFile("ca.pem").toLocal8Bit();
+    const QByteArray folder = QFileInfo(TestTlsFile("ca.pem")).path().toLocal8Bit();
+    QTest::newRow("trusted through SSL_CERT_FILE") << ca << QByteArray() << u"127.0.0.1"_s << QString();
+    QTest::newRow("trusted through SSL_CERT_DIR") << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s
+                                                  << QString();
+    QTest::newRow("untrusted authority") << QByteArray() << QByteArray() << u"127.0.0.1"_s
+                                         << u"サーバーの証明書を信頼できません。"_s;
+    QTest::newRow("name not in the certificate") << ca << QByteArray() << u"localhost"_s
+                                                 << u"サーバーの証明書が接続先の名前と一致しません。"_s;
+}
+
+// https trusts the system's authorities and those of SSL_CERT_FILE / SSL_CERT_DIR;
+// a certificate problem is never passed over, it is a "通信エラー" in Japanese.
+void TestFetch::certificates()
+{
+    QFETCH(QByteArray, certFile);
+    QFETCH(QByteArray, certDir);
+    QFETCH(QString, host);
+    QFETCH(QString, said);
+    Fixture f;
+    QVERIFY(f.server.UseTls(TestTlsFile("server.pem"), TestTlsFile("server.key")));
+    qputenv("SSL_CERT_FILE", certFile);
+    qputenv("SSL_CERT_DIR", certDir);
+
+    const std::optional<QByteArray> body = FetchBytes(
+        f.context, &f.owner, f.inet, u"https://%1:%2/practice/binary"_s.arg(host).arg(f.server.Port()));
+
+    if (said.isEmpty()) {
+        QVERIFY(body);
+        QVERIFY(*body == PracticeBinary(4096));
+        QVERIFY(f.server.Requests().value(0).secure);
+        QCOMPARE(f.desktop.messages.size(), 0);
+    } else {
+        QVERIFY(!body);
+        QCOMPARE(f.desktop.messages.size(), 1);
+        QCOMPARE(f.desktop.messages[0].title, u"通信エラー"_s);
+        QVERIFY2(f.desktop.messages[0].text.startsWith(said + u" ("_s), qPrintable(f.desktop.messages[0].text));
+        QCOMPARE(f.server.Requests().size(), 0);
+    }
+}
+
+void TestFetch::proxyLogin_data()
+{
+    QTest::addColumn<QString>("inProxyUrl"); // "user:password@" in http_proxy
+    QTest::addColumn<QString>("remembered"); // "user:password" from earlier in the run
+    QTest::addColumn<Answers>("answers");    // what the user types, in turn; nothing: Esc
+    QTest::addColumn<QList<bool>>("asked");  // each question's "refused"
+    QTest::addColumn<bool>("ok");
+
+    const ProxyCredentials right{u"hibari"_s, u"p@ss word"_s};
+    const ProxyCredentials wrong{u"hibari"_s, u"nope"_s};
+    QTest::newRow("http_proxy credentials, percent-encoded") << u"hibari:p%40ss%20word@"_s << QString() << Answers{}
+                                                             << QList<bool>{} << true;
+    QTest::newRow("none given: asked") << QString() << QString() << Answers{right} << QList<bool>{false} << true;
+    QTest::newRow("remembered: not asked") << QString() << u"hibari:p@ss word"_s << Answers{} << QList<bool>{} << true;
+    QTest::newRow("http_proxy credentials refused: asked")
+        << u"hibari:nope@"_s << QString() << Answers{right} << QList<bool>{true} << true;
+    QTest::newRow("remembered refused: asked") << QString() << u"hibari:nope"_s << Answers{right}
+                                               << QList<bool>{true} << true;
+    QTest::newRow("wrong answer: asked again") << QString() << QString() << Answers{wrong, right}
+                                               << QList<bool>{false, true} << true;
+    QTest::newRow("cancelled: transfer failure") << QString() << QString() << Answers{std::nullopt}
+                                                 << QList<bool>{false} << false;
+}
+
+// A proxy that wants Basic credentials gets those of http_proxy, then what the user
+// gave earlier in the run, then asks; the answer is kept for the rest of the run.
+void TestFetch::proxyLogin()
+{
+    QFETCH(QString, inProxyUrl);
+    QFETCH(QString, remembered);
+    QFETCH(Answers, answers);
+    QFETCH(QList<bool>, asked);
+    QFETCH(bool, ok);
+    Fixture f;
+    f.server.RequireProxyLogin("hibari", "p@ss word");
+    qputenv("http_proxy", (u"http://"_s + inProxyUrl + u"127.0.0.1:%1"_s.arg(f.server.Port())).toLatin1());
+    qputenv("no_proxy", "");
+    if (!remembered.isEmpty())
+        f.state.ProxyLogin = {remembered.section(u':', 0, 0), remembered.section(u':', 1)};
+    f.desktop.proxyAnswers = answers;
+
+    const std::optional<QByteArray> body =
+        FetchBytes(f.context, &f.owner, f.inet, u"http://drug-info.example/practice/binary"_s);
+
+    QList<bool> refusedFlags;
+    for (const RecordingDesktop::ProxyQuestion &question : f.desktop.proxyQuestions) {
+        QCOMPARE(question.proxy, u"127.0.0.1:%1"_s.arg(f.server.Port()));
+        refusedFlags.append(question.refused);
+    }
+    QCOMPARE(refusedFlags, asked);
+    QCOMPARE(body.has_value(), ok);
+    if (ok) {
+        QVERIFY(*body == PracticeBinary(4096));
+        QCOMPARE(f.desktop.messages.size(), 0);
+        if (!asked.isEmpty()) {
+            QCOMPARE(f.state.ProxyLogin.user, u"hibari"_s);
+            QCOMPARE(f.state.ProxyLogin.password, u"p@ss word"_s);
+        }
+    } else {
+        QCOMPARE(f.desktop.messages.size(), 1);
+        QCOMPARE(f.desktop.messages[0].title, u"通信エラー"_s);
+        QVERIFY2(f.desktop.messages[0].text.contains(u"プロキシ"_s), qPrintable(f.desktop.messages[0].text));
     }
 }
 

@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "shell/CommandLine.h"
 #include "shell/Library.h"
 #include "shell/ParamFile.h"
 #include "shell/ProgramState.h"
@@ -15,6 +16,10 @@ class TestStartUp : public QObject {
 private Q_SLOTS:
     void settlePaths_data();
     void settlePaths();
+    void installedOrInPlace_data();
+    void installedOrInPlace();
+    void commandLine_data();
+    void commandLine();
     void libraryCreatedOnceAndKept();
     void missingTableStillPrepares();
     void paramRecords_data();
@@ -48,6 +53,110 @@ void TestStartUp::settlePaths()
     QCOMPARE(paths.AppPath, expectedApp == u"<cwd>"_s ? current.path() : expectedApp);
     QCOMPARE(paths.WorkPath, current.path());
     QCOMPARE(paths.DocumentsPath, (documentsInCurrent ? current.path() : documents.path()) + u'/');
+}
+
+void TestStartUp::installedOrInPlace_data()
+{
+    QTest::addColumn<bool>("paramsBeside");
+    QTest::addColumn<bool>("dataFolder");
+    QTest::addColumn<bool>("userKnown");
+    QTest::addColumn<bool>("installed");
+
+    QTest::newRow("installed") << false << true << true << true;
+    QTest::newRow("installed, no per-user folder known") << false << true << false << true;
+    QTest::newRow("in place: parameter files beside") << true << true << true << false;
+    QTest::newRow("in place: no installed data") << false << false << true << false;
+}
+
+// <root>/bin holds the executable; installed, the data is in <root>/share/hibari.
+void TestStartUp::installedOrInPlace()
+{
+    QFETCH(bool, paramsBeside);
+    QFETCH(bool, dataFolder);
+    QFETCH(bool, userKnown);
+    QFETCH(bool, installed);
+
+    QTemporaryDir root, current, documents;
+    const QString bin = root.filePath(u"bin"_s), data = root.filePath(u"share/hibari"_s);
+    const QString user = root.filePath(u"user/hibari"_s);
+    QVERIFY(QDir().mkpath(bin));
+    if (dataFolder)
+        QVERIFY(QDir().mkpath(data));
+    if (paramsBeside) {
+        QFile table(bin + u"/E2S.param"_s);
+        QVERIFY(table.open(QIODevice::WriteOnly));
+    }
+    const StartPaths paths = SettlePaths(bin, current.path(), documents.path(), userKnown ? user : QString());
+    QCOMPARE(paths.Installed, installed);
+    QCOMPARE(paths.AppPath, installed ? data : bin);
+    const QString writes = installed && userKnown ? user : current.path();
+    QCOMPARE(paths.WorkPath, writes);
+    QCOMPARE(paths.MemoPath, installed ? writes : bin);
+
+    ProgramState state;
+    PrepareProgram(state, paths);
+    QCOMPARE(state.MemoPath, paths.MemoPath);
+    QCOMPARE(QDir(user).exists(), installed && userKnown); // created only when used
+}
+
+void TestStartUp::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("builtIn");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("expected"); // Run: the address; otherwise a piece of the text
+
+    const QString built = u"http://drug-info.example"_s;
+    const int run = int(CommandLine::Action::Run), fail = int(CommandLine::Action::Fail);
+    const auto option = [](const QString &value) { return QStringList{u"hibari"_s, u"--service-base"_s, value}; };
+    const QStringList none{u"hibari"_s};
+
+    QTest::newRow("build's address") << none << QString() << built << run << built;
+    QTest::newRow("variable over build") << none << u"https://svc.example.jp/"_s << built << run
+                                         << u"https://svc.example.jp"_s;
+    QTest::newRow("option over variable") << option(u"http://127.0.0.1:8080"_s) << u"https://x.example"_s << built
+                                          << run << u"http://127.0.0.1:8080"_s;
+    QTest::newRow("option with =, path kept") << QStringList{u"hibari"_s, u"--service-base=HTTPS://h.example/pi//"_s}
+                                              << QString() << built << run << u"HTTPS://h.example/pi"_s;
+    QTest::newRow("help") << QStringList{u"hibari"_s, u"--help"_s} << u"ftp://bad"_s << built
+                          << int(CommandLine::Action::Help) << u"--service-base <URL>"_s;
+    QTest::newRow("version") << QStringList{u"hibari"_s, u"--version"_s} << QString() << built
+                             << int(CommandLine::Action::Version) << u"hibari 1.0.0\n"_s;
+    QTest::newRow("other scheme") << option(u"ftp://h.example"_s) << QString() << built << fail
+                                  << u"「ftp://h.example」（--service-base）は使えません。http://"_s;
+    QTest::newRow("no scheme") << option(u"h.example"_s) << QString() << built << fail << u"ホスト名"_s;
+    QTest::newRow("no host") << option(u"http://"_s) << QString() << built << fail << u"ホスト名"_s;
+    QTest::newRow("empty option") << option(QString()) << QString() << built << fail << u"ホスト名"_s;
+    QTest::newRow("blank inside") << option(u"http://h example"_s) << QString() << built << fail << u"ホスト名"_s;
+    QTest::newRow("query") << option(u"http://h.example/?a=1"_s) << QString() << built << fail << u"「?」"_s;
+    QTest::newRow("empty fragment") << option(u"http://h.example#"_s) << QString() << built << fail << u"「#」"_s;
+    QTest::newRow("bad variable") << none << u"mailto:a@b"_s << built << fail << u"環境変数 HIBARI_SERVICE_BASE"_s;
+    QTest::newRow("bad build address") << none << QString() << u"drug-info"_s << fail << u"ビルド時の設定"_s;
+    QTest::newRow("unknown option") << QStringList{u"hibari"_s, u"--proxy"_s} << QString() << built << fail
+                                    << u"proxy"_s;
+    QTest::newRow("option without value") << QStringList{u"hibari"_s, u"--service-base"_s} << QString() << built
+                                          << fail << u"service-base"_s;
+    QTest::newRow("stray argument") << QStringList{u"hibari"_s, u"file.pdf"_s} << QString() << built << fail
+                                    << u"file.pdf"_s;
+}
+
+void TestStartUp::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, variable);
+    QFETCH(QString, builtIn);
+    QFETCH(int, action);
+    QFETCH(QString, expected);
+    const CommandLine line = ParseCommandLine(arguments, variable, builtIn);
+    QCOMPARE(int(line.action), action);
+    if (line.action == CommandLine::Action::Run) {
+        QCOMPARE(line.ServiceBase, expected);
+        QVERIFY(line.text.isEmpty());
+    } else {
+        QVERIFY2(line.text.contains(expected), qPrintable(line.text));
+        QVERIFY(line.ServiceBase.isEmpty());
+    }
 }
 
 void TestStartUp::libraryCreatedOnceAndKept()

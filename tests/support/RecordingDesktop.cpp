@@ -7,6 +7,12 @@ void RecordingDesktop::Message(QWidget *, const QString &text, const QString &ti
     messages.append({text, title, icon, QGuiApplication::overrideCursor() != nullptr});
 }
 
+std::optional<ProxyCredentials> RecordingDesktop::AskProxyCredentials(QWidget *, const QString &proxy, bool refused)
+{
+    proxyQuestions.append({proxy, refused});
+    return proxyAnswers.isEmpty() ? std::nullopt : proxyAnswers.takeFirst();
+}
+
 void RecordingDesktop::OpenDocument(QWidget *, const QString &path)
 {
     opened.append(path);

@@ -17,10 +17,18 @@ public:
     };
 
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    // Answers from proxyAnswers in order (nothing, as a cancel, when they run out).
+    std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
 
     QList<Shown> messages;
+    struct ProxyQuestion {
+        QString proxy;
+        bool refused = false;
+    };
+    QList<ProxyQuestion> proxyQuestions;
+    QList<std::optional<ProxyCredentials>> proxyAnswers;
     QStringList opened;
     QString clipboard;
     bool clipboardSet = false;

@@ -29,3 +29,10 @@ inline QByteArray Euc(const QString &text)
     QStringEncoder encoder("EUC-JP");
     return encoder(text);
 }
+
+// The tests' own certificate authority and the practice service's certificate for
+// 127.0.0.1 signed by it: "ca.pem", "server.pem", "server.key".
+inline QString TestTlsFile(const char *name)
+{
+    return QStringLiteral(HIBARI_SOURCE_DIR "/tests/support/tls/") + QLatin1StringView(name);
+}

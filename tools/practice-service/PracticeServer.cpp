@@ -1,12 +1,49 @@
 #include "PracticeServer.h"
 
+#include <optional>
+
+#include <QFile>
 #include <QHostAddress>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
-PracticeServer::PracticeServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+namespace {
+
+// Hands out plain sockets, or TLS sockets already in their handshake.
+class Listener final : public QTcpServer {
+public:
+    using QTcpServer::QTcpServer;
+    std::optional<QSslConfiguration> tls;
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        if (!tls) {
+            QTcpServer::incomingConnection(handle);
+            return;
+        }
+        auto *socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(handle)) {
+            delete socket;
+            return;
+        }
+        socket->setSslConfiguration(*tls);
+        // A client that refuses the certificate just goes away.
+        connect(socket, &QSslSocket::sslErrors, socket, &QSslSocket::abort);
+        socket->startServerEncryption();
+        addPendingConnection(socket);
+    }
+};
+
+} // namespace
+
+PracticeServer::PracticeServer(QObject *parent) : QObject(parent), m_server(new Listener(this))
 {
     connect(m_server, &QTcpServer::newConnection, this, &PracticeServer::onConnection);
 }
@@ -22,7 +59,33 @@ quint16 PracticeServer::Port() const { return m_server->serverPort(); }
 
 QString PracticeServer::BaseUrl() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(Port());
+    const bool tls = static_cast<Listener *>(m_server)->tls.has_value();
+    return QStringLiteral("%1://127.0.0.1:%2").arg(tls ? QStringLiteral("https") : QStringLiteral("http")).arg(Port());
+}
+
+bool PracticeServer::UseTls(const QString &certificateFile, const QString &keyFile)
+{
+    if (!QSslSocket::supportsSsl())
+        return false;
+    const QList<QSslCertificate> chain = QSslCertificate::fromPath(certificateFile);
+    QFile keyIn(keyFile);
+    if (chain.isEmpty() || !keyIn.open(QIODevice::ReadOnly))
+        return false;
+    const QSslKey key(&keyIn, QSsl::Rsa);
+    if (key.isNull())
+        return false;
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificateChain(chain);
+    config.setPrivateKey(key);
+    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    static_cast<Listener *>(m_server)->tls = config;
+    return true;
+}
+
+void PracticeServer::RequireProxyLogin(const QByteArray &user, const QByteArray &password)
+{
+    const QByteArray pair = user + ':' + password;
+    m_proxyLogin = "Basic " + pair.toBase64();
 }
 
 void PracticeServer::Route(const QByteArray &path, PracticeHandler handler)
@@ -67,17 +130,29 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         request.host = slash < 0 ? rest : rest.left(slash);
         rest = slash < 0 ? QByteArray("/") : rest.mid(slash);
     }
-    for (qsizetype i = 1; i < lines.size() && request.host.isEmpty(); ++i) {
+    const bool absoluteForm = !request.host.isEmpty();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
-        if (line.toLower().startsWith("host:"))
+        const QByteArray lower = line.toLower();
+        if (lower.startsWith("host:") && request.host.isEmpty())
             request.host = line.mid(5).trimmed();
+        else if (lower.startsWith("proxy-authorization:"))
+            request.proxyAuthorization = line.mid(20).trimmed();
     }
+    request.secure = qobject_cast<QSslSocket *>(socket) != nullptr;
     const qsizetype question = rest.indexOf('?');
     request.path = question < 0 ? rest : rest.left(question);
     request.query = question < 0 ? QByteArray() : rest.mid(question + 1);
     m_requests.append(request);
 
-    const PracticeResponse response = answer(request);
+    PracticeResponse response;
+    if (absoluteForm && !m_proxyLogin.isEmpty() && request.proxyAuthorization != m_proxyLogin) {
+        response.status = 407;
+        response.reason = "Proxy Authentication Required";
+        response.body = ToEuc(QStringLiteral("<html><body>プロキシ認証が必要です</body></html>"));
+    } else {
+        response = answer(request);
+    }
     if (response.delayMs > 0) {
         // The socket is the timer's context: a client that gave up takes the answer with it.
         QTimer::singleShot(response.delayMs, socket, [socket, response] { send(socket, response); });
@@ -102,6 +177,8 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
+    if (response.status == 407)
+        head += "Proxy-Authenticate: Basic realm=\"practice\"\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
     if (response.mode == PracticeResponse::Mode::ResetMidBody) {

@@ -13,12 +13,15 @@ class QTcpSocket;
 // A small HTTP/1.1 server that plays the drug-information service on 127.0.0.1.
 // It also answers requests in absolute form ("GET http://host/path HTTP/1.1"), so a
 // program whose http_proxy points at it reaches it whatever host it asks for.
+// It can serve TLS instead of plain HTTP, and play a proxy that wants Basic credentials.
 struct PracticeRequest {
     QByteArray method;
     QByteArray target; // as received: "/path?query" or "http://host/path?query"
     QByteArray host;   // from the absolute form or the Host header
     QByteArray path;   // "/path", still percent-encoded
     QByteArray query;  // after "?", still percent-encoded; empty when none
+    QByteArray proxyAuthorization; // the Proxy-Authorization header's value, if sent
+    bool secure = false;           // came over TLS
     QByteArray url() const { return query.isEmpty() ? path : path + '?' + query; }
 };
 
@@ -49,7 +52,15 @@ public:
 
     bool Listen(quint16 port = 0); // 127.0.0.1; 0 takes an ephemeral port
     quint16 Port() const;
-    QString BaseUrl() const;       // "http://127.0.0.1:<port>"
+    QString BaseUrl() const;       // "http://127.0.0.1:<port>", "https://..." with TLS
+
+    // Serve TLS with this PEM certificate (chain) and key from the next connection on
+    // (before or after Listen). False when the files cannot be read or Qt has no TLS
+    // backend.
+    bool UseTls(const QString &certificateFile, const QString &keyFile);
+    // Requests in absolute form (as through a proxy) must carry these Basic
+    // credentials, or they are answered 407.
+    void RequireProxyLogin(const QByteArray &user, const QByteArray &password);
 
     // Exact path match (without the query) wins over the longest matching prefix.
     void Route(const QByteArray &path, PracticeHandler handler);
@@ -68,6 +79,7 @@ private:
     QList<std::pair<QByteArray, PracticeHandler>> m_exact;
     QList<std::pair<QByteArray, PracticeHandler>> m_prefix;
     QList<PracticeRequest> m_requests;
+    QByteArray m_proxyLogin; // "Basic <base64 of user:password>"; empty when not required
 };
 
 // Service pages are EUC-JP.

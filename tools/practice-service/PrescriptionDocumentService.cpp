@@ -66,7 +66,7 @@ struct HistoryEntry {
 };
 
 // Drug 6 has three entries; other drugs with a history have a fourth whose link is
-// relative, so it has no "http://" address.
+// relative, so it has no "http://" (or "https://") address.
 QList<HistoryEntry> HistoryOf(int id)
 {
     QList<HistoryEntry> entries = {
@@ -110,10 +110,10 @@ QString HitPage(const DrugPages &drug)
     return page + u"</frameset></html>\r\n"_s;
 }
 
-QString FootPage(const DrugPages &drug, const QByteArray &host)
+QString FootPage(const DrugPages &drug, const PracticeRequest &request)
 {
     const QString id = QString::number(drug.id);
-    const QString server = u"http://"_s + QString::fromLatin1(host);
+    const QString server = (request.secure ? u"https://"_s : u"http://"_s) + QString::fromLatin1(request.host);
     QString page = u"<html><head><title>"_s + drug.name + u"</title></head><body>\r\n<h2>"_s + drug.name +
                    u"</h2>\r\n<table>\r\n"_s;
     if (drug.documents.contains(u'G'))
@@ -261,7 +261,7 @@ void AddPrescriptionDocumentRoutes(PracticeServer &server)
         if (page.isEmpty())
             return Html(HitPage(*drug));
         if (page == "foot.html" && !drug->documents.contains(u'F'))
-            return Html(FootPage(*drug, request.host));
+            return Html(FootPage(*drug, request));
         return NotFound();
     });
 

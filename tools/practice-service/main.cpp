@@ -1,4 +1,5 @@
-// The practice service as a program of its own: practice-service [--port N] [--port-file F]
+// The practice service as a program of its own:
+// practice-service [--port N] [--port-file F] [--tls-cert PEM --tls-key PEM] [--proxy-login USER:PASSWORD]
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -11,17 +12,32 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     quint16 port = 0;
     QString portFile;
+    QString tlsCert;
+    QString tlsKey;
+    QString proxyLogin;
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--port"))
             port = quint16(args[i + 1].toUInt());
         else if (args[i] == QLatin1String("--port-file"))
             portFile = args[i + 1];
+        else if (args[i] == QLatin1String("--tls-cert"))
+            tlsCert = args[i + 1];
+        else if (args[i] == QLatin1String("--tls-key"))
+            tlsKey = args[i + 1];
+        else if (args[i] == QLatin1String("--proxy-login"))
+            proxyLogin = args[i + 1];
     }
     PracticeServer server;
     AddFixedRoutes(server);
     AddPrescriptionRoutes(server);
     AddPrescriptionDocumentRoutes(server);
     AddOtcRoutes(server);
+    if (!tlsCert.isEmpty() && !server.UseTls(tlsCert, tlsKey)) {
+        QTextStream(stderr) << "practice-service: cannot use the TLS certificate or key\n";
+        return 1;
+    }
+    if (!proxyLogin.isEmpty())
+        server.RequireProxyLogin(proxyLogin.section(u':', 0, 0).toUtf8(), proxyLogin.section(u':', 1).toUtf8());
     if (!server.Listen(port)) {
         QTextStream(stderr) << "practice-service: cannot listen\n";
         return 1;

@@ -1,0 +1,78 @@
+#include <QDialog>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "shell/Appearance.h"
+#include "shell/Desktop.h"
+#include "support/TestData.h"
+#include "support/UserActions.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+// The program's own desktop seam, with a stand-in xdg-open first on PATH.
+class TestDesktop : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { ApplyAppearance(*qApp); }
+    void openDocument_data();
+    void openDocument();
+};
+
+void TestDesktop::openDocument_data()
+{
+    QTest::addColumn<QString>("opener"); // the stand-in's last line; empty: no xdg-open at all
+    QTest::addColumn<bool>("told");
+
+    QTest::newRow("opened: nothing shown") << u"exit 0"_s << false;
+    QTest::newRow("no application for the file") << u"exit 3"_s << true;
+    QTest::newRow("opener killed") << u"kill -9 $$"_s << true;
+    QTest::newRow("no opener installed") << QString() << true;
+}
+
+void TestDesktop::openDocument()
+{
+    QFETCH(QString, opener);
+    QFETCH(bool, told);
+    QTemporaryDir bin, documents;
+    const QString document = documents.path() + u"/ハイバリン錠10mg.pdf"_s;
+    QVERIFY(WriteBytes(document, "%PDF-1.4\n%%EOF\n"));
+    if (!opener.isEmpty()) {
+        const QString script = bin.path() + u"/xdg-open"_s;
+        QVERIFY(WriteBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n" + opener.toUtf8() + '\n'));
+        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+
+    QtDesktop desktop;
+    ModalDriver driver;
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    driver.OnModal([&](QDialog *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    desktop.OpenDocument(nullptr, document);
+    qputenv("PATH", path);
+    QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty());
+
+    QCOMPARE(driver.dialogsSeen, told ? 1 : 0);
+    if (told) {
+        QCOMPARE(title, u"文書を開けません"_s);
+        QCOMPARE(icon, QMessageBox::Information);
+        QVERIFY2(text.endsWith(u'\n' + document), qPrintable(text));
+    }
+    if (!opener.isEmpty())
+        QCOMPARE(QString::fromUtf8(ReadBytes(bin.path() + u"/xdg-open.arg"_s)), document);
+    QVERIFY(QFile::exists(document));
+}
+
+QTEST_MAIN(TestDesktop)
+#include "test_desktop.moc"
