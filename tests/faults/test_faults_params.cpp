@@ -7,18 +7,18 @@
 #include "library/Form4.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
-#include "shell/Appearance.h"
 #include "shell/MainModule.h"
 #include "shell/frmMain.h"
+#include "support/TestData.h"
+#include "support/WindowTest.h"
 
 // Parameter files beside the program that are missing, empty, overlong or garbage,
 // and a conversion table broken in the middle: the program still starts, every
 // window opens and stays usable, and a search still sends every key of its query.
-class TestFaultsParams : public QObject {
+class TestFaultsParams : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void choiceFiles_data();
     void choiceFiles();
     void tableBrokenInTheMiddle_data();
@@ -48,13 +48,13 @@ std::optional<QByteArray> Contents(const QString &kind)
     if (kind == u"many records"_s) {
         QByteArray bytes;
         for (int i = 1; i <= 5000; ++i)
-            bytes += QByteArray::number(i) + ',' + Sjis(u"項目"_s) + QByteArray::number(i) + "\r\n";
+            bytes += QByteArray::number(i) + ',' + sjisBytes(u"項目"_s) + QByteArray::number(i) + "\r\n";
         return bytes;
     }
     if (kind == u"overlong line"_s)
-        return "V1," + QByteArray(2 * 1024 * 1024, 'A') + "\r\n10," + Sjis(u"10件"_s) + "\r\n";
+        return "V1," + QByteArray(2 * 1024 * 1024, 'A') + "\r\n10," + sjisBytes(u"10件"_s) + "\r\n";
     if (kind == u"no line end"_s)
-        return "V1,\"" + Sjis(u"閉じない引用符"_s);
+        return "V1,\"" + sjisBytes(u"閉じない引用符"_s);
     return PracticeBinary(64 * 1024); // binary garbage: NULs, lone bytes, invalid Shift-JIS
 }
 
@@ -70,8 +70,8 @@ QStringList KeyNames(const QByteArray &query)
 QStringList SearchKeys(FaultFixture &f, QWidget *form)
 {
     f.server.ClearRequests();
-    Retype(Child<QLineEdit>(form, "Text1"), u"ハ"_s);
-    Click(form, u"Command1"_s);
+    retype(child<QLineEdit>(form, "Text1"), u"ハ"_s);
+    click(form, u"Command1"_s);
     const QList<PracticeRequest> requests = f.server.Requests();
     return requests.size() == 1 ? KeyNames(requests.first().query) : QStringList{u"requests: %1"_s.arg(requests.size())};
 }
@@ -80,8 +80,7 @@ QStringList SearchKeys(FaultFixture &f, QWidget *form)
 
 void TestFaultsParams::choiceFiles_data()
 {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("kind");
+    addColumns<QString, QString>("window", "kind");
     for (const QString &window : {u"Form1"_s, u"Form3"_s}) {
         for (const QString &kind :
              {u"missing"_s, u"empty"_s, u"many records"_s, u"overlong line"_s, u"no line end"_s, u"binary"_s})
@@ -109,14 +108,14 @@ void TestFaultsParams::choiceFiles()
         const QString path = f.state.AppPath + u'/' + QLatin1StringView(choice.file);
         QFile::remove(path);
         if (contents)
-            QVERIFY(WriteBytes(path, *contents));
+            QVERIFY(writeBytes(path, *contents));
     }
-    const QMap<QString, QByteArray> before = f.Files();
+    const QMap<QString, QByteArray> before = f.files();
 
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     for (const Choice &choice : choices) {
-        const auto *combo = Child<QComboBox>(*form, choice.combo);
+        const auto *combo = child<QComboBox>(*form, choice.combo);
         QVERIFY2(combo->count() <= choice.capacity, choice.combo);
         if (kind == u"many records"_s)
             QCOMPARE(combo->count(), choice.capacity);
@@ -127,12 +126,12 @@ void TestFaultsParams::choiceFiles()
     QCOMPARE(SearchKeys(f, form.get()), shippedKeys);
     for (const RecordingDesktop::Shown &shown : f.desktop.messages)
         QVERIFY2(shown.title == u"入力エラー"_s, qPrintable(shown.title)); // the service's own answer at most
-    QCOMPARE(f.Files(), before); // nothing beside the program is written
+    QCOMPARE(f.files(), before); // nothing beside the program is written
 
     // Still usable: the memo and copy commands answer, and the window closes.
-    Click(form.get(), window == u"Form1"_s ? u"Command7"_s : u"Command8"_s);
+    click(form.get(), window == u"Form1"_s ? u"Command7"_s : u"Command8"_s);
     QVERIFY(f.desktop.clipboardSet);
-    Click(form.get(), u"Command5"_s);
+    click(form.get(), u"Command5"_s);
     QTRY_VERIFY(!form->isVisible());
 }
 
@@ -150,11 +149,11 @@ void TestFaultsParams::tableBrokenInTheMiddle()
 {
     QFETCH(QByteArray, badLine);
     FaultFixture f;
-    QByteArray table = ReadBytes(QStringLiteral(HIBARI_SOURCE_DIR "/data/E2S.param"));
+    QByteArray table = readBytes(QStringLiteral(HIBARI_SOURCE_DIR "/data/E2S.param"));
     const qsizetype katakana = table.indexOf("\nA5A1,");
     QVERIFY(katakana > 0);
     table.insert(katakana + 1, badLine + "\r\n");
-    QVERIFY(WriteBytes(f.state.AppPath + u"/E2S.param"_s, table));
+    QVERIFY(writeBytes(f.state.AppPath + u"/E2S.param"_s, table));
 
     frmMain::Windows windows;
     windows.Prescription = [](AppContext &context) { return new Form1(context); };
@@ -165,21 +164,21 @@ void TestFaultsParams::tableBrokenInTheMiddle()
 
     // Ready: the three working buttons usable, the start-up text gone, no message.
     for (const char *button : {"Command1", "Command2", "Command3", "Command4", "Command5"})
-        QVERIFY2(Child<QPushButton>(menu, button)->isEnabled(), button);
-    QCOMPARE(Child<QLabel>(menu, "Label1")->text(), QString());
+        QVERIFY2(child<QPushButton>(menu, button)->isEnabled(), button);
+    QCOMPARE(child<QLabel>(menu, "Label1")->text(), QString());
     QCOMPARE(f.desktop.messages.size(), 0);
 
     // What was read before the bad line converts; what follows it is not there.
-    QCOMPARE(EucToSjis(f.state.Tables, Euc(u"Aあいう。"_s)), u"Aあいう。"_s);
+    QCOMPARE(EucToSjis(f.state.Tables, eucBytes(u"Aあいう。"_s)), u"Aあいう。"_s);
     QCOMPARE(f.state.Tables.sjisFor(0xA5A2), quint16(0));
 
     // A window opened from the menu searches only with what the table holds.
-    Click(&menu, u"Command2"_s);
+    click(&menu, u"Command2"_s);
     QTRY_VERIFY(menu.OpenWindow());
     WorkingWindow *window = menu.OpenWindow();
     f.server.ClearRequests();
-    Retype(Child<QLineEdit>(window, "Text1"), u"あア"_s);
-    Click(window, u"Command1"_s);
+    retype(child<QLineEdit>(window, "Text1"), u"あア"_s);
+    click(window, u"Command1"_s);
     QCOMPARE(f.server.Requests().size(), 0);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, u"\"ア\" は検索に使えない文字です。（一般名・販売名）"_s);

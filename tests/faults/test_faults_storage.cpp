@@ -8,17 +8,17 @@
 #include "library/Form4.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
-#include "shell/Appearance.h"
+#include "support/TestData.h"
+#include "support/WindowTest.h"
 
 // A document library or program folder that cannot be written, and a write cut short
 // by the file-size limit: the user is told, nothing is opened in place of the new
 // file, every earlier file keeps its bytes, and the window goes on working once the
 // fault is gone.
-class TestFaultsStorage : public QObject {
+class TestFaultsStorage : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void documentNotWritten_data();
     void documentNotWritten();
     void memoNotWritten_data();
@@ -63,7 +63,7 @@ void Apply(AppliedFault &fault, const QString &kind, const QString &target)
         fault.folder = target;
         fault.movedFolder = target + u".moved"_s;
         QVERIFY(QDir().rename(target, fault.movedFolder));
-        QVERIFY(WriteBytes(target, "a file where the folder was\n"));
+        QVERIFY(writeBytes(target, "a file where the folder was\n"));
     } else if (kind == u"immutable"_s) {
         fault.immutable.emplace(target);
         fault.holds = fault.immutable->Holds();
@@ -100,12 +100,12 @@ QWidget *Open(FaultFixture &f, Window &window, const QString &name)
 void FillList(QWidget *window, const QString &name, const QString &search)
 {
     if (name == u"Form4"_s) {
-        Click(window, "Option3");
+        click(window, "Option3");
     } else {
-        Retype(Child<QLineEdit>(window, "Text1"), search);
-        Click(window, u"Command1"_s);
+        retype(child<QLineEdit>(window, "Text1"), search);
+        click(window, u"Command1"_s);
     }
-    QTRY_VERIFY(Child<QListWidget>(window, "List1")->count() > 0);
+    QTRY_VERIFY(child<QListWidget>(window, "List1")->count() > 0);
 }
 
 } // namespace
@@ -113,9 +113,7 @@ void FillList(QWidget *window, const QString &name, const QString &search)
 void TestFaultsStorage::documentNotWritten_data()
 {
     QTest::addColumn<QString>("window"); // Form1 (文書表示), Form6 (改訂指示履歴), Form3 (文書表示)
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("fault");
+    addColumns<QString, int, QString>("search", "row", "fault");
     QTest::addColumn<QString>("folder");        // the folder that cannot be written
     QTest::addColumn<QStringList>("earlier");   // documents from an earlier download
     QTest::addColumn<QString>("notRequested");  // a later document that must not be fetched
@@ -148,27 +146,27 @@ void TestFaultsStorage::documentNotWritten()
     QFETCH(QString, notRequested);
     FaultFixture f;
     for (const QString &file : earlier)
-        QVERIFY(WriteBytes(f.InLibrary(file), PracticePdf(u"earlier copy of "_s + file, 9000)));
+        QVERIFY(writeBytes(f.inLibrary(file), PracticePdf(u"earlier copy of "_s + file, 9000)));
 
     Window holder;
     QWidget *form = Open(f, holder, window == u"Form3"_s ? window : u"Form1"_s);
     FillList(form, window, search);
-    ClickRow(Child<QListWidget>(form, "List1"), row);
+    clickRow(child<QListWidget>(form, "List1"), row);
 
     // The download as the user starts it, and what the dialogs are answered.
     const auto download = [&] {
         if (window == u"Form6"_s) {
-            f.OnModal([](QDialog *dialog) {
-                ClickRow(Child<QListWidget>(dialog, "List1"), 0);
-                Click(dialog, u"Command2"_s);
-                Click(dialog, u"Command1"_s);
+            f.onModal([](QDialog *dialog) {
+                clickRow(child<QListWidget>(dialog, "List1"), 0);
+                click(dialog, u"Command2"_s);
+                click(dialog, u"Command1"_s);
             });
-            Click(form, u"Command6"_s);
+            click(form, u"Command6"_s);
         } else if (window == u"Form1"_s) {
-            f.OnModal([](QDialog *dialog) { Click(dialog, u"Command1"_s); });
-            Click(form, u"Command2"_s);
+            f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
+            click(form, u"Command2"_s);
         } else {
-            Click(form, u"Command4"_s);
+            click(form, u"Command4"_s);
         }
     };
 
@@ -177,14 +175,14 @@ void TestFaultsStorage::documentNotWritten()
     QMap<QString, QByteArray> before, after;
     {
         AppliedFault applied;
-        Apply(applied, fault, f.InLibrary(folder));
+        Apply(applied, fault, f.inLibrary(folder));
         if (!applied.holds)
             QSKIP("the file system does not offer the immutable attribute here");
-        before = f.Files();
+        before = f.files();
         download();
         if (window != u"Form3"_s)
             QTRY_COMPARE(f.dialogsSeen, 1);
-        after = f.Files();
+        after = f.files();
     }
 
     QCOMPARE(f.desktop.messages.size(), 1);
@@ -194,7 +192,7 @@ void TestFaultsStorage::documentNotWritten()
     QCOMPARE(f.desktop.opened, QStringList());
     QCOMPARE(after, before);
     if (!notRequested.isEmpty())
-        QCOMPARE(f.Requested(notRequested.toLatin1()), QStringList());
+        QCOMPARE(f.requested(notRequested.toLatin1()), QStringList());
 
     // The fault gone, the same command saves and opens the new copy.
     f.desktop.messages.clear();
@@ -203,15 +201,14 @@ void TestFaultsStorage::documentNotWritten()
     QTRY_VERIFY(!f.desktop.opened.isEmpty());
     QCOMPARE(f.desktop.messages.size(), 0);
     for (const QString &path : f.desktop.opened) {
-        const QByteArray bytes = ReadBytes(path);
+        const QByteArray bytes = readBytes(path);
         QVERIFY2(bytes.startsWith("%PDF-") && bytes.endsWith("%%EOF\n") && bytes.size() < 9000, qPrintable(path));
     }
 }
 
 void TestFaultsStorage::memoNotWritten_data()
 {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("search");
+    addColumns<QString, QString>("window", "search");
     QTest::addColumn<QString>("memo"); // file name in the program folder
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("onFile"); // the fault is on the earlier memo file, not on the folder
@@ -238,9 +235,9 @@ void TestFaultsStorage::memoNotWritten()
     QFETCH(QString, fault);
     QFETCH(bool, onFile);
     FaultFixture f;
-    QVERIFY(WriteBytes(f.InLibrary(Medical + u"/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 100)));
+    QVERIFY(writeBytes(f.inLibrary(Medical + u"/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 100)));
     // an earlier memo, longer than anything the limit lets through
-    QVERIFY(WriteBytes(f.state.AppPath + u'/' + memo, Sjis(u"前回のメモ\r\n"_s.repeated(200))));
+    QVERIFY(writeBytes(f.state.AppPath + u'/' + memo, sjisBytes(u"前回のメモ\r\n"_s.repeated(200))));
 
     Window holder;
     QWidget *form = Open(f, holder, window);
@@ -253,9 +250,9 @@ void TestFaultsStorage::memoNotWritten()
         Apply(applied, fault, onFile ? f.state.AppPath + u'/' + memo : f.state.AppPath);
         if (!applied.holds)
             QSKIP("the file system does not offer the immutable attribute here");
-        before = f.Files();
-        Click(form, memoButton);
-        after = f.Files();
+        before = f.files();
+        click(form, memoButton);
+        after = f.files();
     }
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"メモ保存エラー"_s);
@@ -265,10 +262,10 @@ void TestFaultsStorage::memoNotWritten()
     QCOMPARE(after, before);
 
     f.desktop.messages.clear();
-    Click(form, memoButton);
+    click(form, memoButton);
     QCOMPARE(f.desktop.messages.size(), 0);
     QCOMPARE(f.desktop.opened, QStringList{f.state.AppPath + u'/' + memo});
-    QVERIFY(!ReadBytes(f.state.AppPath + u'/' + memo).contains(Sjis(u"前回のメモ"_s)));
+    QVERIFY(!readBytes(f.state.AppPath + u'/' + memo).contains(sjisBytes(u"前回のメモ"_s)));
 }
 
 void TestFaultsStorage::renameInUnwritableLibrary_data()
@@ -282,34 +279,34 @@ void TestFaultsStorage::renameInUnwritableLibrary()
 {
     QFETCH(bool, onFile);
     FaultFixture f;
-    const QString document = f.InLibrary(Medical + u"/ハイバリン錠10mg.pdf"_s);
-    QVERIFY(WriteBytes(document, PracticePdf(u"earlier"_s, 100)));
+    const QString document = f.inLibrary(Medical + u"/ハイバリン錠10mg.pdf"_s);
+    QVERIFY(writeBytes(document, PracticePdf(u"earlier"_s, 100)));
     Window holder;
     QWidget *form = Open(f, holder, u"Form4"_s);
     FillList(form, u"Form4"_s, QString());
-    ClickRow(Child<QListWidget>(form, "List1"), 0);
+    clickRow(child<QListWidget>(form, "List1"), 0);
 
-    Fault::Immutable immutable(onFile ? document : f.InLibrary(Medical));
+    Fault::Immutable immutable(onFile ? document : f.inLibrary(Medical));
     if (!immutable.Holds())
         QSKIP("the file system does not offer the immutable attribute here");
-    const QMap<QString, QByteArray> before = f.Files();
+    const QMap<QString, QByteArray> before = f.files();
     bool stayedOpen = false;
-    f.OnModal([&](QDialog *dialog) {
-        auto *text = Child<QLineEdit>(dialog, "Text1");
+    f.onModal([&](QDialog *dialog) {
+        auto *text = child<QLineEdit>(dialog, "Text1");
         text->selectAll();
         text->insert(u"ハイバリン錠10mg（旧）"_s);
-        Click(dialog, u"Command1"_s);
+        click(dialog, u"Command1"_s);
         stayedOpen = dialog->isVisible();
-        Click(dialog, u"Command2"_s);
+        click(dialog, u"Command2"_s);
     });
-    Click(form, u"Command3"_s);
+    click(form, u"Command3"_s);
     QCOMPARE(f.dialogsSeen, 1);
     QVERIFY(stayedOpen);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"ファイル名変更エラー"_s);
     QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
-    QCOMPARE(f.Files(), before);
-    auto *list = Child<QListWidget>(form, "List1");
+    QCOMPARE(f.files(), before);
+    auto *list = child<QListWidget>(form, "List1");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), u"ハイバリン錠10mg"_s);
 }

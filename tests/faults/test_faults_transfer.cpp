@@ -3,16 +3,16 @@
 #include "FaultFixture.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
-#include "shell/Appearance.h"
+#include "support/TestData.h"
+#include "support/WindowTest.h"
 
 // Transfers that break: a connection reset in the middle of a body, a server that
 // stops answering, a connection closed at once, a 500 answer. The user sees one
 // message, what was saved before stays whole, and the window goes on working.
-class TestFaultsTransfer : public QObject {
+class TestFaultsTransfer : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void documentTransferFails_data();
     void documentTransferFails();
     void pageTransferFails_data();
@@ -47,8 +47,8 @@ PracticeResponse Broken(const QString &mode, const QByteArray &body)
 
 void Search(QWidget *form, const QString &text)
 {
-    Retype(Child<QLineEdit>(form, "Text1"), text);
-    Click(form, u"Command1"_s);
+    retype(child<QLineEdit>(form, "Text1"), text);
+    click(form, u"Command1"_s);
 }
 
 } // namespace
@@ -56,8 +56,7 @@ void Search(QWidget *form, const QString &text)
 void TestFaultsTransfer::documentTransferFails_data()
 {
     QTest::addColumn<QString>("window"); // Form1 (文書表示), Form6 (改訂指示履歴), Form3 (文書表示)
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<int>("row");
+    addColumns<QString, int>("search", "row");
     QTest::addColumn<QByteArray>("failing");   // the document's path on the service
     QTest::addColumn<QString>("failingFile");  // where it goes in the library
     QTest::addColumn<QStringList>("savedBefore"); // fetched before it in the same command
@@ -95,31 +94,31 @@ void TestFaultsTransfer::documentTransferFails()
         return *faulty ? Broken(mode, pdf) : PracticeResponse{200, "OK", "application/pdf", {}, pdf};
     });
     const QByteArray earlier = PracticePdf(u"earlier copy"_s, 100);
-    QVERIFY(WriteBytes(f.InLibrary(failingFile), earlier));
-    QVERIFY(WriteBytes(f.state.AppPath + u"/医療用医薬品情報.txt"_s, "earlier memo\r\n"));
+    QVERIFY(writeBytes(f.inLibrary(failingFile), earlier));
+    QVERIFY(writeBytes(f.state.AppPath + u"/医療用医薬品情報.txt"_s, "earlier memo\r\n"));
 
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
     Search(form.get(), search);
-    auto *list = Child<QListWidget>(*form, "List1");
+    auto *list = child<QListWidget>(*form, "List1");
     QTRY_VERIFY(list->count() > row);
-    ClickRow(list, row);
+    clickRow(list, row);
 
     const auto download = [&] {
         if (window == u"Form6"_s) {
-            f.OnModal([](QDialog *dialog) {
-                ClickRow(Child<QListWidget>(dialog, "List1"), 0);
-                Click(dialog, u"Command2"_s);
-                Click(dialog, u"Command1"_s);
+            f.onModal([](QDialog *dialog) {
+                clickRow(child<QListWidget>(dialog, "List1"), 0);
+                click(dialog, u"Command2"_s);
+                click(dialog, u"Command1"_s);
             });
-            Click(form.get(), u"Command6"_s);
+            click(form.get(), u"Command6"_s);
         } else if (window == u"Form1"_s) {
-            f.OnModal([](QDialog *dialog) { Click(dialog, u"Command1"_s); });
-            Click(form.get(), u"Command2"_s);
+            f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
+            click(form.get(), u"Command2"_s);
         } else {
-            Click(form.get(), u"Command4"_s);
+            click(form.get(), u"Command4"_s);
         }
     };
-    QMap<QString, QByteArray> before = f.Files();
+    QMap<QString, QByteArray> before = f.files();
     download();
     if (window != u"Form3"_s)
         QTRY_COMPARE(f.dialogsSeen, 1);
@@ -131,26 +130,26 @@ void TestFaultsTransfer::documentTransferFails()
     QVERIFY(!f.desktop.messages.first().text.isEmpty());
     QStringList opened;
     for (const QString &file : savedBefore)
-        opened.append(f.InLibrary(file));
+        opened.append(f.inLibrary(file));
     QCOMPARE(f.desktop.opened, opened);
     // Only what was saved before the failure is new; everything else keeps its bytes.
-    QMap<QString, QByteArray> after = f.Files();
+    QMap<QString, QByteArray> after = f.files();
     for (const QString &file : savedBefore) {
-        const QByteArray saved = after.take(QDir(f.root.path()).relativeFilePath(f.InLibrary(file)));
+        const QByteArray saved = after.take(QDir(f.root.path()).relativeFilePath(f.inLibrary(file)));
         QVERIFY2(saved.startsWith("%PDF-") && saved.endsWith("%%EOF\n"), qPrintable(file));
-        before.remove(QDir(f.root.path()).relativeFilePath(f.InLibrary(file)));
+        before.remove(QDir(f.root.path()).relativeFilePath(f.inLibrary(file)));
     }
     QCOMPARE(after, before);
-    QCOMPARE(ReadBytes(f.InLibrary(failingFile)), earlier);
+    QCOMPARE(readBytes(f.inLibrary(failingFile)), earlier);
 
     // The service mended, the same command brings the document.
     *faulty = false;
     f.desktop.opened.clear();
     f.dialogsSeen = 0;
     download();
-    QTRY_VERIFY(f.desktop.opened.contains(f.InLibrary(failingFile)));
+    QTRY_VERIFY(f.desktop.opened.contains(f.inLibrary(failingFile)));
     QCOMPARE(f.desktop.messages.size(), 1);
-    QCOMPARE(ReadBytes(f.InLibrary(failingFile)), PracticePdf(u"新しい版"_s, 30000));
+    QCOMPARE(readBytes(f.inLibrary(failingFile)), PracticePdf(u"新しい版"_s, 30000));
 }
 
 void TestFaultsTransfer::pageTransferFails_data()
@@ -193,19 +192,19 @@ void TestFaultsTransfer::pageTransferFails()
     PracticeServer broken; // every address of it fails the same way
     broken.RoutePrefix("/", [mode](const PracticeRequest &) { return Broken(mode, PracticePdf(u"x"_s, 4000)); });
     QVERIFY(broken.Listen());
-    QVERIFY(WriteBytes(f.InLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
+    QVERIFY(writeBytes(f.inLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
 
     std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
-    auto *list = Child<QListWidget>(*form, "List1");
+    auto *list = child<QListWidget>(*form, "List1");
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
     QTRY_VERIFY(list->count() > 0);
-    ClickRow(list, 0);
-    const QStringList shown = Texts(list);
-    const QMap<QString, QByteArray> before = f.Files();
-    const QByteArray scratch = ReadBytes(f.state.WorkPath + u"/Temp.txt"_s);
+    clickRow(list, 0);
+    const QStringList shown = texts(list);
+    const QMap<QString, QByteArray> before = f.files();
+    const QByteArray scratch = readBytes(f.state.WorkPath + u"/Temp.txt"_s);
 
     f.state.ServiceBase = broken.BaseUrl();
-    Click(form.get(), command);
+    click(form.get(), command);
 
     // A connection closed before any answer is asked once more by the HTTP client, as
     // for a dropped kept-alive connection; nothing else is asked.
@@ -216,19 +215,19 @@ void TestFaultsTransfer::pageTransferFails()
     if (title == u"通信エラー"_s) {
         QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
         QVERIFY(!f.desktop.messages.first().text.isEmpty());
-        QCOMPARE(ReadBytes(f.state.WorkPath + u"/Temp.txt"_s), scratch); // nothing arrived to keep
+        QCOMPARE(readBytes(f.state.WorkPath + u"/Temp.txt"_s), scratch); // nothing arrived to keep
     }
     if (!text.isEmpty())
         QCOMPARE(f.desktop.messages.first().text, text);
-    QCOMPARE(Texts(list), listKept ? shown : QStringList());
+    QCOMPARE(texts(list), listKept ? shown : QStringList());
     QCOMPARE(f.desktop.opened, QStringList());
-    QCOMPARE(f.Files(), before);
+    QCOMPARE(f.files(), before);
 
     // The service back, the window answers as before.
     f.state.ServiceBase = f.server.BaseUrl();
     f.desktop.messages.clear();
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
-    QTRY_COMPARE(Texts(list), shown);
+    QTRY_COMPARE(texts(list), shown);
     QCOMPARE(f.desktop.messages.size(), 0);
 }
 

@@ -7,18 +7,17 @@
 
 #include "library/Form4.h"
 #include "library/Form5.h"
-#include "shell/Appearance.h"
 #include "shell/Library.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestForm4 : public QObject {
+class TestForm4 : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void windowAndTabOrder();
@@ -52,13 +51,13 @@ struct Fixture : ProgramFixture {
     // A document whose bytes differ from every other's.
     void Save(const QString &folder, const QString &name) const
     {
-        QVERIFY(WriteBytes(Folder(folder) + u'/' + name, "%PDF-1.4 " + name.toUtf8()));
+        QVERIFY(writeBytes(Folder(folder) + u'/' + name, "%PDF-1.4 " + name.toUtf8()));
     }
-    void Choose(const QString &option) const { Click(window, option); }
-    QStringList Listed() const { return Texts(Child<QListWidget>(window, "List1")); }
+    void Choose(const QString &option) const { click(window, option); }
+    QStringList Listed() const { return texts(child<QListWidget>(window, "List1")); }
     void Select(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
-        ClickRow(Child<QListWidget>(window, "List1"), row, modifiers);
+        clickRow(child<QListWidget>(window, "List1"), row, modifiers);
     }
 };
 
@@ -67,23 +66,23 @@ struct Fixture : ProgramFixture {
 void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &offeredName, const QString &typed,
     bool refused)
 {
-    QCOMPARE(Child<QLabel>(dialog, "Label1")->text(), offeredFile);
-    auto *text = Child<QLineEdit>(dialog, "Text1");
+    QCOMPARE(child<QLabel>(dialog, "Label1")->text(), offeredFile);
+    auto *text = child<QLineEdit>(dialog, "Text1");
     QCOMPARE(text->text(), offeredName);
     text->selectAll();
     QTest::keyClick(text, Qt::Key_Delete);
     text->insert(typed); // as an input method commits it
-    Click(dialog, "Command1");
+    click(dialog, "Command1");
     QCOMPARE(dialog->isVisible(), refused);
     if (refused) {
         QCOMPARE(text->text(), typed);
-        Click(dialog, "Command2");
+        click(dialog, "Command2");
     }
 }
 
 void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed, bool refused)
 {
-    f.OnModal([=](QDialog *dialog) {
+    f.onModal([=](QDialog *dialog) {
         QVERIFY(qobject_cast<Form5 *>(dialog));
         DriveRename(dialog, offeredFile, offeredName, typed, refused);
         if (dialog->isVisible())
@@ -95,7 +94,7 @@ void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offered
 
 void TestForm4::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Frame1", u"医薬品文書種別", {0, 120, 8355, 1035}},
         {u"Option1", u"［一般用］", {120, 360, 1980, 540}, u"rgb(128,255,128)"},
         {u"Option2", u"［患者向け］", {2160, 360, 1980, 540}, u"rgb(128,255,128)"},
@@ -112,7 +111,7 @@ void TestForm4::layout_data()
 void TestForm4::layout()
 {
     Fixture f;
-    CheckLayout(f.window, u"ディスク内検索"_s, { 8385, 10650 });
+    checkLayout(f.window, u"ディスク内検索"_s, { 8385, 10650 });
 }
 
 void TestForm4::windowAndTabOrder()
@@ -124,22 +123,19 @@ void TestForm4::windowAndTabOrder()
     const QStringList order { u"Option1"_s, u"Option2"_s, u"Option3"_s, u"Option4"_s, u"List1"_s, u"Command1"_s,
         u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s };
     QStringList chain { order.first() };
-    for (QWidget *widget = Child<QWidget>(f.window, order.first())->nextInFocusChain(); widget->objectName() != order.first();
+    for (QWidget *widget = child<QWidget>(f.window, order.first())->nextInFocusChain(); widget->objectName() != order.first();
          widget = widget->nextInFocusChain()) {
         if (order.contains(widget->objectName()))
             chain.append(widget->objectName());
     }
     QCOMPARE(chain, order);
-    QVERIFY(Child<QListWidget>(f.window, u"List1"_s)->selectionMode() != QAbstractItemView::SingleSelection);
+    QVERIFY(child<QListWidget>(f.window, u"List1"_s)->selectionMode() != QAbstractItemView::SingleSelection);
     QVERIFY(f.Listed().isEmpty());
 }
 
 void TestForm4::listing_data()
 {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("listed");
+    addColumns<QString, QString, QStringList, QStringList>("option", "folder", "files", "listed");
 
     QTest::newRow("Option1 any case") << u"Option1"_s << Library::Otc() << QStringList { u"B.PDF"_s, u"A.pdf"_s }
                                       << QStringList { u"A"_s, u"B"_s };
@@ -178,7 +174,7 @@ void TestForm4::missingFolderListsNothing()
     QVERIFY(QDir(f.Folder(Library::Medical())).removeRecursively());
     f.Choose(u"Option3"_s);
     QCOMPARE(f.Listed(), QStringList());
-    Click(f.window, u"Command1"_s);
+    click(f.window, u"Command1"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
 }
 
@@ -190,7 +186,7 @@ void TestForm4::openSelectedInListOrder()
     f.Choose(u"Option3"_s);
     f.Select(2);
     f.Select(0, Qt::ControlModifier);
-    Click(f.window, u"Command1"_s);
+    click(f.window, u"Command1"_s);
     const QString folder = f.Folder(Library::Medical());
     QCOMPARE(f.desktop.opened, (QStringList { folder + u"/a.pdf"_s, folder + u"/c.pdf"_s }));
     QVERIFY(f.desktop.messages.isEmpty());
@@ -217,7 +213,7 @@ void TestForm4::emptyListMessages()
     f.Save(Library::Otc(), u"A.pdf"_s); // listed by Option1 but never made current
     if (!option.isEmpty())
         f.Choose(option);
-    Click(f.window, button);
+    click(f.window, button);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages[0].title, u"選択エラー"_s);
@@ -227,9 +223,7 @@ void TestForm4::emptyListMessages()
 
 void TestForm4::rename_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("renamed");
-    QTest::addColumn<QStringList>("listed");
+    addColumns<QString, QString, QStringList>("typed", "renamed", "listed");
 
     QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList { u"C"_s, u"D"_s };
     QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList { u"B"_s, u"C"_s };
@@ -250,22 +244,21 @@ void TestForm4::rename()
     f.Choose(u"Option3"_s);
     f.Select(0);
     AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, false);
-    Click(f.window, u"Command3"_s);
+    click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(f.Listed(), listed);
-    QCOMPARE(Child<QListWidget>(f.window, u"List1"_s)->selectedItems().size(), 0);
-    QCOMPARE(Child<QListWidget>(f.window, u"List1"_s)->currentRow(), -1);
+    QCOMPARE(child<QListWidget>(f.window, u"List1"_s)->selectedItems().size(), 0);
+    QCOMPARE(child<QListWidget>(f.window, u"List1"_s)->currentRow(), -1);
     const QDir folder(f.Folder(Library::Medical()));
-    QCOMPARE(ReadBytes(folder.filePath(renamed)), QByteArray("%PDF-1.4 A.pdf"));
-    QCOMPARE(ReadBytes(folder.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
+    QCOMPARE(readBytes(folder.filePath(renamed)), QByteArray("%PDF-1.4 A.pdf"));
+    QCOMPARE(readBytes(folder.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
     QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
 void TestForm4::renameRefused_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("reason");
+    addColumns<QString, QString>("typed", "reason");
 
     QTest::newRow("other document's name") << u"C"_s << u"既にあります"_s;
     QTest::newRow("other document's name with extension") << u"C.PDF"_s << u"既にあります"_s;
@@ -284,7 +277,7 @@ void TestForm4::renameRefused()
     f.Choose(u"Option3"_s);
     f.Select(0);
     AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, true);
-    Click(f.window, u"Command3"_s);
+    click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].title, u"ファイル名変更エラー"_s);
@@ -292,17 +285,15 @@ void TestForm4::renameRefused()
     QVERIFY2(f.desktop.messages[0].text.contains(reason), qPrintable(f.desktop.messages[0].text));
     QCOMPARE(f.Listed(), (QStringList { u"A"_s, u"C"_s }));
     const QDir medical(f.Folder(Library::Medical()));
-    QCOMPARE(ReadBytes(medical.filePath(u"A.pdf"_s)), QByteArray("%PDF-1.4 A.pdf"));
-    QCOMPARE(ReadBytes(medical.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
-    QCOMPARE(ReadBytes(f.Folder(Library::Root()) + u"/C.pdf"_s), QByteArray("%PDF-1.4 C.pdf"));
+    QCOMPARE(readBytes(medical.filePath(u"A.pdf"_s)), QByteArray("%PDF-1.4 A.pdf"));
+    QCOMPARE(readBytes(medical.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
+    QCOMPARE(readBytes(f.Folder(Library::Root()) + u"/C.pdf"_s), QByteArray("%PDF-1.4 C.pdf"));
     QCOMPARE(QDir(f.Folder(Library::Otc())).entryList(QDir::Files), QStringList());
 }
 
 void TestForm4::memo_data()
 {
-    QTest::addColumn<QString>("option");
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QString>("memo");
+    addColumns<QString, QString, QString>("option", "folder", "memo");
 
     QTest::newRow("Option1") << u"Option1"_s << Library::Otc() << u"［一般用］.txt"_s;
     QTest::newRow("Option2") << u"Option2"_s << Library::Patient() << u"［患者向け］.txt"_s;
@@ -318,12 +309,12 @@ void TestForm4::memo()
     Fixture f;
     for (const QString &name : { u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s })
         f.Save(folder, name);
-    const QString path = f.AppFile(memo);
-    QVERIFY(WriteBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
+    const QString path = f.appFile(memo);
+    QVERIFY(writeBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
     f.Choose(option);
-    Click(f.window, u"Command5"_s);
+    click(f.window, u"Command5"_s);
     QVERIFY(f.desktop.messages.isEmpty());
-    QCOMPARE(ReadBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
+    QCOMPARE(readBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
     QCOMPARE(f.desktop.opened, QStringList { path });
 }
 
@@ -339,11 +330,11 @@ void TestForm4::memoWriteFailure()
 {
     QFETCH(QString, appPath);
     Fixture f;
-    QVERIFY(WriteBytes(f.AppFile(u"plain"_s), {}));
-    f.state.AppPath = f.AppFile(appPath);
+    QVERIFY(writeBytes(f.appFile(u"plain"_s), {}));
+    f.state.AppPath = f.appFile(appPath);
     f.Save(Library::Otc(), u"A.pdf"_s);
     f.Choose(u"Option1"_s);
-    Click(f.window, u"Command5"_s);
+    click(f.window, u"Command5"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
     QVERIFY(f.desktop.messages[0].text.contains(u"［一般用］.txt"_s));
@@ -352,8 +343,7 @@ void TestForm4::memoWriteFailure()
 
 void TestForm4::copy_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("clipboard");
+    addColumns<QStringList, QString>("files", "clipboard");
 
     QTest::newRow("two documents") << QStringList { u"B.pdf"_s, u"A.PDF"_s } << u"A\r\nB\r\n"_s;
     QTest::newRow("empty list") << QStringList() << QString();
@@ -368,7 +358,7 @@ void TestForm4::copy()
         f.Save(Library::Otc(), name);
     f.Choose(u"Option1"_s);
     f.desktop.clipboard = u"earlier"_s;
-    Click(f.window, u"Command4"_s);
+    click(f.window, u"Command4"_s);
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, clipboard);
     QVERIFY(f.desktop.messages.isEmpty());
@@ -379,7 +369,7 @@ void TestForm4::closeBringsMenuBack()
     Fixture f;
     f.window.show();
     QSignalSpy unloaded(&f.window, &WorkingWindow::Unloaded);
-    Click(f.window, u"Command2"_s);
+    click(f.window, u"Command2"_s);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!f.window.isVisible());
 }

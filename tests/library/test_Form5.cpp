@@ -4,17 +4,16 @@
 #include <QTest>
 
 #include "library/Form5.h"
-#include "shell/Appearance.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestForm5 : public QObject {
+class TestForm5 : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void cancelChangesNothing_data();
@@ -33,7 +32,7 @@ struct Fixture : ProgramFixture {
 
 void TestForm5::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Label2", u"現在の名前", {60, 120, 1785, 300}, u"rgb(192,255,255)"},
         {u"Label1", u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf", {60, 420, 8295, 720}},
         {u"Label3", u"変更後の名前", {60, 1260, 1785, 300}, u"rgb(192,255,255)"},
@@ -46,15 +45,12 @@ void TestForm5::layout_data()
 void TestForm5::layout()
 {
     Fixture f;
-    CheckLayout(f.dialog, u"ファイル名の変更"_s, { 8430, 2940 });
+    checkLayout(f.dialog, u"ファイル名の変更"_s, { 8430, 2940 });
 }
 
 void TestForm5::cancelChangesNothing_data()
 {
-    QTest::addColumn<bool>("closeBox");
-
-    QTest::newRow("変更しない") << false;
-    QTest::newRow("close box") << true;
+    boolRows("closeBox", {{"変更しない", false}, {"close box", true}});
 }
 
 void TestForm5::cancelChangesNothing()
@@ -62,17 +58,17 @@ void TestForm5::cancelChangesNothing()
     QFETCH(bool, closeBox);
     Fixture f;
     const QString path = QDir(f.state.WorkPath).filePath(u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s);
-    QVERIFY(WriteBytes(path, "%PDF"));
+    QVERIFY(writeBytes(path, "%PDF"));
     f.dialog.show();
-    auto *text = Child<QLineEdit>(f.dialog, "Text1");
+    auto *text = child<QLineEdit>(f.dialog, "Text1");
     text->setText(u"B"_s);
     if (closeBox)
         f.dialog.close();
     else
-        Click(f.dialog, "Command2");
+        click(f.dialog, "Command2");
     QCOMPARE(f.dialog.result(), int(QDialog::Rejected));
     QVERIFY(!f.dialog.isVisible());
-    QCOMPARE(ReadBytes(path), QByteArray("%PDF"));
+    QCOMPARE(readBytes(path), QByteArray("%PDF"));
     QCOMPARE(QDir(f.state.WorkPath).entryList(QDir::Files).size(), 1);
     QVERIFY(f.desktop.messages.isEmpty());
 }

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "library/DocumentLibrary.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -50,8 +51,7 @@ QStringList Contents(const QDir &dir)
 
 void TestDocumentLibrary::listDocuments_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("listed");
+    addColumns<QStringList, QStringList>("files", "listed");
 
     QTest::newRow("extension in any case")
         << QStringList { u"B.PDF"_s, u"A.pdf"_s, u"C.Pdf"_s } << QStringList { u"A.pdf"_s, u"B.PDF"_s, u"C.Pdf"_s };
@@ -86,8 +86,7 @@ void TestDocumentLibrary::listMissingFolder()
 
 void TestDocumentLibrary::renamedFileName_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("fileName");
+    addColumns<QString, QString>("typed", "fileName");
 
     QTest::newRow("plain name") << u"B"_s << u"B.pdf"_s;
     QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s;
@@ -102,16 +101,12 @@ void TestDocumentLibrary::renamedFileName_data()
 
 void TestDocumentLibrary::renamedFileName()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, fileName);
-    QCOMPARE(RenamedFileName(typed), fileName);
+    QCOMPARE(RenamedFileName(fetch<QString>("typed")), fetch<QString>("fileName"));
 }
 
 void TestDocumentLibrary::renameDocument_data()
 {
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("oldName");
-    QTest::addColumn<QString>("newName");
+    addColumns<QStringList, QString, QString>("files", "oldName", "newName");
     QTest::addColumn<QString>("failure"); // a word of the description; empty: success
     QTest::addColumn<QStringList>("after");
 

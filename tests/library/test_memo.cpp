@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "library/Memo.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,8 +23,7 @@ private Q_SLOTS:
 
 void TestMemo::toShiftJis_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
+    addColumns<QString, QByteArray>("text", "bytes");
 
     QTest::newRow("ascii and line ends") << u"a1 \t\r\n"_s << QByteArray("a1 \t\r\n");
     QTest::newRow("kanji") << u"医"_s << QByteArray("\x88\xe3");
@@ -45,15 +45,12 @@ void TestMemo::toShiftJis_data()
 
 void TestMemo::toShiftJis()
 {
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(ToShiftJis(text), bytes);
+    QCOMPARE(ToShiftJis(fetch<QString>("text")), fetch<QByteArray>("bytes"));
 }
 
 void TestMemo::copyText_data()
 {
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("text");
+    addColumns<QStringList, QString>("lines", "text");
 
     QTest::newRow("empty list") << QStringList() << QString();
     QTest::newRow("one line") << QStringList { u"A"_s } << u"A\r\n"_s;
@@ -62,9 +59,7 @@ void TestMemo::copyText_data()
 
 void TestMemo::copyText()
 {
-    QFETCH(QStringList, lines);
-    QFETCH(QString, text);
-    QCOMPARE(CopyText(lines), text);
+    QCOMPARE(CopyText(fetch<QStringList>("lines")), fetch<QString>("text"));
 }
 
 void TestMemo::writeReplacesWholeFile()

@@ -10,19 +10,18 @@
 #include "library/Memo.h"
 #include "otc/Form3.h"
 #include "retrieval/ESConv.h"
-#include "shell/Appearance.h"
 #include "shell/Library.h"
 #include "support/ProgramFixture.h"
 #include "support/UserActions.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestForm3 : public QObject {
+class TestForm3 : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void startsEmptyWithItsLists();
@@ -45,7 +44,7 @@ namespace {
 
 QByteArray ParamFile(const QStringList &lines)
 {
-    return Sjis(lines.join(u"\r\n"_s) + u"\r\n"_s);
+    return sjisBytes(lines.join(u"\r\n"_s) + u"\r\n"_s);
 }
 
 struct Fixture : ProgramFixture {
@@ -57,7 +56,7 @@ struct Fixture : ProgramFixture {
     }
     void WriteParam(const QString &name, const QStringList &lines) const
     {
-        WriteBytes(state.AppPath + u'/' + name, ParamFile(lines));
+        writeBytes(state.AppPath + u'/' + name, ParamFile(lines));
     }
     QStringList Urls() const
     {
@@ -71,8 +70,8 @@ struct Fixture : ProgramFixture {
 
 void Search(Form3 &window, const QString &saleName)
 {
-    Retype(Child<QLineEdit>(window, "Text1"), saleName);
-    Click(window, "Command1");
+    retype(child<QLineEdit>(window, "Text1"), saleName);
+    click(window, "Command1");
 }
 
 QString OnTheWire(const QString &url)
@@ -86,7 +85,7 @@ const QStringList HaruKaze = {u"ハルカゼ顆粒青葉製薬"_s, u"ハルカ�
 
 void TestForm3::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Label1", u"販売名", {60, 180, 1275, 300}}, {u"Text1", u"", {1380, 120, 6975, 360}},
         {u"Label2", u"メーカー名（製造販売会社、販売会社）", {60, 600, 4215, 300}}, {u"Text2", u"", {1380, 900, 6975, 360}},
         {u"Label7", u"剤形", {60, 1440, 1275, 300}}, {u"Combo3", u"", {1380, 1380, 2595, 360}},
@@ -113,7 +112,7 @@ void TestForm3::layout()
 {
     Fixture f;
     Form3 window(f.context);
-    CheckLayout(window, u"一般用医薬品情報"_s, {8430, 10695});
+    checkLayout(window, u"一般用医薬品情報"_s, {8430, 10695});
 }
 
 void TestForm3::startsEmptyWithItsLists()
@@ -121,13 +120,13 @@ void TestForm3::startsEmptyWithItsLists()
     Fixture f;
     Form3 window(f.context);
     QCOMPARE(window.y(), 0);
-    QVERIFY(!Child<QPushButton>(window, "Command2")->isEnabled());
-    QVERIFY(!Child<QPushButton>(window, "Command3")->isEnabled());
-    QVERIFY(Child<QPushButton>(window, "Command1")->isDefault());
-    QVERIFY(!Child<QListWidget>(window, "List2")->isVisibleTo(&window));
-    QCOMPARE(Child<QComboBox>(window, "Combo3")->currentText(), u"指定なし"_s);
-    QCOMPARE(Child<QComboBox>(window, "Combo1")->count(), 3);
-    QCOMPARE(Child<QComboBox>(window, "Combo2")->currentText(), u"10件"_s);
+    QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+    QVERIFY(!child<QPushButton>(window, "Command3")->isEnabled());
+    QVERIFY(child<QPushButton>(window, "Command1")->isDefault());
+    QVERIFY(!child<QListWidget>(window, "List2")->isVisibleTo(&window));
+    QCOMPARE(child<QComboBox>(window, "Combo3")->currentText(), u"指定なし"_s);
+    QCOMPARE(child<QComboBox>(window, "Combo1")->count(), 3);
+    QCOMPARE(child<QComboBox>(window, "Combo2")->currentText(), u"10件"_s);
     QCOMPARE(window.Paging().CurrentStart, 0);
     QCOMPARE(window.Paging().NextStart, 0);
 
@@ -136,7 +135,7 @@ void TestForm3::startsEmptyWithItsLists()
                                u"Command1"_s, u"Command2"_s, u"Command3"_s, u"List1"_s,    u"Command4"_s,
                                u"Command6"_s, u"Command8"_s, u"Command5"_s, u"Text8"_s};
     QStringList chain;
-    QWidget *widget = Child<QLineEdit>(window, "Text1");
+    QWidget *widget = child<QLineEdit>(window, "Text1");
     do {
         if (order.contains(widget->objectName()))
             chain.append(widget->objectName());
@@ -149,8 +148,7 @@ void TestForm3::choiceLists_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
-    QTest::addColumn<QString>("combo");
-    QTest::addColumn<int>("items");
+    addColumns<QString, int>("combo", "items");
     QTest::addColumn<QString>("key"); // as sent with the first item selected
 
     QTest::newRow("dosage forms, quoted comma kept whole")
@@ -177,12 +175,12 @@ void TestForm3::choiceLists()
     Fixture f;
     QFile::remove(f.state.AppPath + u'/' + file);
     if (!bytes.isNull())
-        QVERIFY(WriteBytes(f.state.AppPath + u'/' + file, bytes));
+        QVERIFY(writeBytes(f.state.AppPath + u'/' + file, bytes));
     Form3 window(f.context);
-    auto *list = Child<QComboBox>(window, combo);
+    auto *list = child<QComboBox>(window, combo);
     QCOMPARE(list->count(), items);
     QCOMPARE(list->currentIndex(), items ? 0 : -1);
-    Click(window, "Command1");
+    click(window, "Command1");
     QCOMPARE(f.server.Requests().size(), 1);
     QVERIFY2(f.Urls().first().contains(key), qPrintable(f.Urls().first()));
 }
@@ -192,12 +190,12 @@ void TestForm3::enterInTextBoxSearchesWithTypedText()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    Child<QComboBox>(window, "Combo3")->setCurrentIndex(2);
-    Child<QComboBox>(window, "Combo1")->setCurrentIndex(1);
-    QTest::keyClicks(Child<QLineEdit>(window, "Text3"), u"A&B"_s);
-    auto *text1 = Child<QLineEdit>(window, "Text1");
-    TypeText(text1, u"ハルカゼ"_s);
-    Child<QLineEdit>(window, "Text8")->setText(u"前の選択"_s);
+    child<QComboBox>(window, "Combo3")->setCurrentIndex(2);
+    child<QComboBox>(window, "Combo1")->setCurrentIndex(1);
+    QTest::keyClicks(child<QLineEdit>(window, "Text3"), u"A&B"_s);
+    auto *text1 = child<QLineEdit>(window, "Text1");
+    typeText(text1, u"ハルカゼ"_s);
+    child<QLineEdit>(window, "Text8")->setText(u"前の選択"_s);
     QTest::keyClick(text1, Qt::Key_Return);
 
     // The transfer writes unreserved characters plainly (%41 goes as A); the bytes
@@ -207,13 +205,13 @@ void TestForm3::enterInTextBoxSearchesWithTypedText()
                          + u"/osearch/PackinsSearch?txtSaleName=%A5%CF%A5%EB%A5%AB%A5%BC&cboDosageForm=F002"
                            "&txtComName=&txtIngredient=%41%26%42&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex="
                            "&cboEffect=E0001&txtEffect=&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4&cboDisCnt=10&start=1"_s)});
-    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), HaruKaze);
-    const QStringList anchors = Texts(Child<QListWidget>(window, "List2"));
+    QCOMPARE(texts(child<QListWidget>(window, "List1")), HaruKaze);
+    const QStringList anchors = texts(child<QListWidget>(window, "List2"));
     QCOMPARE(anchors.size(), 3);
     QCOMPARE(anchors.first(), u"<a href=\"/downfiles/otc/PDF/o0001.pdf\">ハルカゼ顆粒</a>"_s);
-    QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), QString());
-    QVERIFY(!Child<QPushButton>(window, "Command2")->isEnabled());
-    QVERIFY(!Child<QPushButton>(window, "Command3")->isEnabled());
+    QCOMPARE(child<QLineEdit>(window, "Text8")->text(), QString());
+    QVERIFY(!child<QPushButton>(window, "Command2")->isEnabled());
+    QVERIFY(!child<QPushButton>(window, "Command3")->isEnabled());
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -222,25 +220,25 @@ void TestForm3::pagingFollowsTheService()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    auto *list1 = Child<QListWidget>(window, "List1");
-    auto *previous = Child<QPushButton>(window, "Command2");
-    auto *next = Child<QPushButton>(window, "Command3");
-    auto *label15 = Child<QLabel>(window, "Label15");
-    auto *text8 = Child<QLineEdit>(window, "Text8");
+    auto *list1 = child<QListWidget>(window, "List1");
+    auto *previous = child<QPushButton>(window, "Command2");
+    auto *next = child<QPushButton>(window, "Command3");
+    auto *label15 = child<QLabel>(window, "Label15");
+    auto *text8 = child<QLineEdit>(window, "Text8");
 
-    Click(window, "Command1");
+    click(window, "Command1");
     // The decoration anchor after イグスリ胃腸錠 is no hit; a bold and a capital-tag
     // hit read like the others.
     QCOMPARE(list1->count(), 10);
     QCOMPARE(list1->item(1)->text(), u"ネツサマシ錠ひばり薬品工業"_s);
     QCOMPARE(list1->item(3)->text(), u"イグスリ胃腸錠山吹製薬"_s);
     QCOMPARE(list1->item(4)->text(), u"セイチョウ散白樺ヘルスケア"_s);
-    QCOMPARE(Child<QListWidget>(window, "List2")->item(1)->text(),
+    QCOMPARE(child<QListWidget>(window, "List2")->item(1)->text(),
              u"<a href=\"/downfiles/otc/PDF/o0002.pdf\"><b>ネツサマシ錠</b></a>"_s);
     QVERIFY(!previous->isEnabled());
     QVERIFY(next->isEnabled());
 
-    ClickRow(list1, 2);
+    clickRow(list1, 2);
     QCOMPARE(text8->text(), u"セキトメシロップ朝凪ファーマ"_s);
 
     QTest::mouseClick(next, Qt::LeftButton);
@@ -251,8 +249,8 @@ void TestForm3::pagingFollowsTheService()
     QCOMPARE(text8->text(), u"セキトメシロップ朝凪ファーマ"_s); // paging keeps the selection text
 
     // The step follows the page size chosen now; conditions are read anew.
-    Child<QComboBox>(window, "Combo2")->setCurrentIndex(1);
-    TypeText(Child<QLineEdit>(window, "Text2"), u"青葉"_s);
+    child<QComboBox>(window, "Combo2")->setCurrentIndex(1);
+    typeText(child<QLineEdit>(window, "Text2"), u"青葉"_s);
     QTest::mouseClick(next, Qt::LeftButton);
     QVERIFY(f.Urls().last().contains(u"&txtComName=%C0%C4%CD%D5&"_s));
     QVERIFY(f.Urls().last().endsWith(u"&cboDisCnt=20&start=21"_s));
@@ -273,9 +271,7 @@ void TestForm3::pagingFollowsTheService()
 
 void TestForm3::refusalsKeepThePreviousResult_data()
 {
-    QTest::addColumn<QString>("saleName");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("sent");
+    addColumns<QString, QString, bool>("saleName", "message", "sent");
     const QString bad = u"入力された条件が正しくありません。"_s;
     QTest::newRow("bad conditions") << u"不正"_s << bad << true;
     QTest::newRow("too many hits") << u"上限"_s
@@ -295,16 +291,16 @@ void TestForm3::refusalsKeepThePreviousResult()
     Form3 window(f.context);
     window.show();
     Search(window, u"ハルカゼ"_s);
-    ClickRow(Child<QListWidget>(window, "List1"), 1);
+    clickRow(child<QListWidget>(window, "List1"), 1);
     Search(window, saleName);
     QCOMPARE(f.server.Requests().size(), sent ? 2 : 1);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
     QCOMPARE(f.desktop.messages.first().icon, sent ? Desktop::Icon::None : Desktop::Icon::Exclamation);
-    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), HaruKaze);
-    QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), HaruKaze[1]);
-    QVERIFY(!Child<QPushButton>(window, "Command3")->isEnabled());
+    QCOMPARE(texts(child<QListWidget>(window, "List1")), HaruKaze);
+    QCOMPARE(child<QLineEdit>(window, "Text8")->text(), HaruKaze[1]);
+    QVERIFY(!child<QPushButton>(window, "Command3")->isEnabled());
 }
 
 void TestForm3::failedTransferMovesOnlyTheCounter()
@@ -312,15 +308,15 @@ void TestForm3::failedTransferMovesOnlyTheCounter()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    Click(window, "Command1");
-    QCOMPARE(Child<QListWidget>(window, "List1")->count(), 10);
+    click(window, "Command1");
+    QCOMPARE(child<QListWidget>(window, "List1")->count(), 10);
     f.state.ServiceBase = u"http://127.0.0.1:1"_s; // nothing listens there
-    Click(window, "Command3");
+    click(window, "Command3");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
-    QCOMPARE(Child<QLabel>(window, "Label15")->text(), u"11"_s);
-    QCOMPARE(Child<QListWidget>(window, "List1")->count(), 10);
-    QVERIFY(Child<QPushButton>(window, "Command3")->isEnabled());
+    QCOMPARE(child<QLabel>(window, "Label15")->text(), u"11"_s);
+    QCOMPARE(child<QListWidget>(window, "List1")->count(), 10);
+    QVERIFY(child<QPushButton>(window, "Command3")->isEnabled());
 }
 
 void TestForm3::documentSavedUnderText8()
@@ -329,39 +325,39 @@ void TestForm3::documentSavedUnderText8()
     Form3 window(f.context);
     window.show();
     Search(window, u"メグスリ"_s);
-    ClickRow(Child<QListWidget>(window, "List1"), 0);
-    auto *show = Child<QPushButton>(window, "Command4");
+    clickRow(child<QListWidget>(window, "List1"), 0);
+    auto *show = child<QPushButton>(window, "Command4");
     QTest::mouseClick(show, Qt::LeftButton);
     const QString first = f.OtcFile(u"メグスリ点眼液朝凪ファーマ.pdf"_s);
     QCOMPARE(f.desktop.opened, QStringList{first});
     QCOMPARE(f.Urls().last(), f.state.ServiceBase + u"/downfiles/otc/PDF/o0008.pdf"_s);
-    const QByteArray longer = ReadBytes(first);
+    const QByteArray longer = readBytes(first);
     QVERIFY(longer.startsWith("%PDF-"));
 
     // The same hit again: a shorter document leaves nothing of the longer one.
     QTest::mouseClick(show, Qt::LeftButton);
-    const QByteArray shorter = ReadBytes(first);
+    const QByteArray shorter = readBytes(first);
     QVERIFY(shorter.startsWith("%PDF-"));
     QVERIFY(shorter.size() < longer.size());
     QCOMPARE(shorter, PracticePdf(u"メグスリ点眼液"_s, 200 + 150 * 7));
 
     // The name is what Text8 holds, made safe for the file system.
-    auto *text8 = Child<QLineEdit>(window, "Text8");
+    auto *text8 = child<QLineEdit>(window, "Text8");
     text8->clear();
-    TypeText(text8, u"目薬/夜:用*?"_s);
+    typeText(text8, u"目薬/夜:用*?"_s);
     QTest::mouseClick(show, Qt::LeftButton);
     QCOMPARE(f.desktop.opened.last(), f.OtcFile(u"目薬／夜：用＊？.pdf"_s));
-    QCOMPARE(ReadBytes(f.desktop.opened.last()), shorter);
+    QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
 
     // Names at the file system's limit of 255 bytes: 83 kanji with ".pdf" save every
     // time, 95 are cut to 83 at a character boundary.
     const QString longest(83, u'薬');
     for (const QString &typed : {longest, longest, QString(95, u'錠')}) {
         text8->clear();
-        TypeText(text8, typed);
+        typeText(text8, typed);
         QTest::mouseClick(show, Qt::LeftButton);
         QCOMPARE(f.desktop.opened.last(), f.OtcFile(typed.left(83) + u".pdf"_s));
-        QCOMPARE(ReadBytes(f.desktop.opened.last()), shorter);
+        QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
     }
     const QStringList saved = QDir(f.OtcFile(QString())).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(saved.size(), 4); // no temporary file left behind
@@ -370,11 +366,7 @@ void TestForm3::documentSavedUnderText8()
 
 void TestForm3::documentFailures_data()
 {
-    QTest::addColumn<QString>("saleName");
-    QTest::addColumn<bool>("pageChange");
-    QTest::addColumn<bool>("blockTarget");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<Desktop::Icon>("icon");
+    addColumns<QString, bool, bool, QString, Desktop::Icon>("saleName", "pageChange", "blockTarget", "title", "icon");
 
     QTest::newRow("no row selected after a page change")
         << QString() << true << false << u"選択エラー"_s << Desktop::Icon::None;
@@ -395,23 +387,23 @@ void TestForm3::documentFailures()
     Form3 window(f.context);
     window.show();
     Search(window, saleName);
-    ClickRow(Child<QListWidget>(window, "List1"), 0);
-    const QString text = Child<QLineEdit>(window, "Text8")->text();
+    clickRow(child<QListWidget>(window, "List1"), 0);
+    const QString text = child<QLineEdit>(window, "Text8")->text();
     QVERIFY(!text.isEmpty());
     if (pageChange)
-        Click(window, "Command3");
+        click(window, "Command3");
     // A folder where the file should go makes the write fail.
     if (blockTarget)
         QVERIFY(QDir().mkpath(f.OtcFile(text + u".pdf"_s)));
     const qsizetype requests = f.server.Requests().size();
-    Click(window, "Command4");
+    click(window, "Command4");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, title);
     QCOMPARE(f.desktop.messages.first().icon, icon);
     if (pageChange) {
         QCOMPARE(f.desktop.messages.first().text, u"医薬品を選択してください"_s);
         QCOMPARE(f.server.Requests().size(), requests);
-        QCOMPARE(Child<QLineEdit>(window, "Text8")->text(), text);
+        QCOMPARE(child<QLineEdit>(window, "Text8")->text(), text);
     }
     QVERIFY(f.desktop.opened.isEmpty());
     QVERIFY(!QFileInfo(f.OtcFile(text + u".pdf"_s)).isFile());
@@ -422,21 +414,21 @@ void TestForm3::copyAndMemo()
     Fixture f;
     Form3 window(f.context);
     window.show();
-    TypeText(Child<QLineEdit>(window, "Text2"), u"朝凪"_s);
-    TypeText(Child<QLineEdit>(window, "Text4"), u"カフェイン"_s);
-    TypeText(Child<QLineEdit>(window, "Text7"), u"頭痛"_s);
-    Child<QComboBox>(window, "Combo3")->setCurrentIndex(1);
-    Child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
+    typeText(child<QLineEdit>(window, "Text2"), u"朝凪"_s);
+    typeText(child<QLineEdit>(window, "Text4"), u"カフェイン"_s);
+    typeText(child<QLineEdit>(window, "Text7"), u"頭痛"_s);
+    child<QComboBox>(window, "Combo3")->setCurrentIndex(1);
+    child<QComboBox>(window, "Combo1")->setCurrentIndex(2);
     Search(window, u"ハルカゼ"_s);
-    QCOMPARE(Texts(Child<QListWidget>(window, "List1")), QStringList{u"ハルカゼ液朝凪ファーマ"_s});
+    QCOMPARE(texts(child<QListWidget>(window, "List1")), QStringList{u"ハルカゼ液朝凪ファーマ"_s});
 
-    Click(window, "Command8");
+    click(window, "Command8");
     QCOMPARE(f.desktop.clipboard, u"ハルカゼ液朝凪ファーマ\r\n"_s);
 
-    Click(window, "Command6");
+    click(window, "Command6");
     const QString memo = f.state.AppPath + u"/一般用医薬品情報.txt"_s;
     QCOMPARE(f.desktop.opened, QStringList{memo});
-    QCOMPARE(ReadBytes(memo), Sjis(u"販売名：ハルカゼ\r\n"
+    QCOMPARE(readBytes(memo), sjisBytes(u"販売名：ハルカゼ\r\n"
                                    "メーカー名（製造販売会社、販売会社）：朝凪\r\n"
                                    "剤形：錠剤\r\n"
                                    "成分名：を含む\r\n"
@@ -456,10 +448,10 @@ void TestForm3::emptyListCopyAndMemo()
     Form3 window(f.context);
     window.show();
     f.desktop.clipboard = u"前の内容"_s;
-    Click(window, "Command8");
+    click(window, "Command8");
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, QString());
-    Click(window, "Command6");
+    click(window, "Command6");
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
@@ -474,7 +466,7 @@ void TestForm3::closeBringsMenuBack()
         window.show();
         QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
         if (byButton)
-            Click(window, "Command5");
+            click(window, "Command5");
         else
             window.close();
         QCOMPARE(unloaded.size(), 1);

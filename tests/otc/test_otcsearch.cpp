@@ -2,6 +2,7 @@
 
 #include "otc/OtcSearch.h"
 #include "retrieval/ESConv.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -52,10 +53,7 @@ QString EmptyKeys(const QString &count)
 
 void TestOtcSearch::query_data()
 {
-    QTest::addColumn<OtcConditions>("conditions");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<bool>("withCount");
-    QTest::addColumn<QString>("url");
+    addColumns<OtcConditions, int, bool, QString>("conditions", "start", "withCount", "url");
 
     QTest::newRow("nothing given: every key, empty values") << OtcConditions{} << 1 << false
                                                              << EmptyKeys({}) + u"&start=1"_s;
@@ -85,22 +83,14 @@ void TestOtcSearch::query_data()
 
 void TestOtcSearch::query()
 {
-    QFETCH(OtcConditions, conditions);
-    QFETCH(int, start);
-    QFETCH(bool, withCount);
-    QFETCH(QString, url);
-    QCOMPARE(ComposeOtcQuery(Base, m_tables, conditions, qint16(start), withCount), url);
+    QCOMPARE(ComposeOtcQuery(Base, m_tables, fetch<OtcConditions>("conditions"), qint16(fetch<int>("start")), fetch<bool>("withCount")), fetch<QString>("url"));
 }
 
 void TestOtcSearch::counters_data()
 {
     // A sequence of presses "S", "P", "N" with one page size; after each press the
     // requested start, whether "&count=" went, and NextStart.
-    QTest::addColumn<QString>("presses");
-    QTest::addColumn<int>("pageSize");
-    QTest::addColumn<QList<int>>("starts");
-    QTest::addColumn<QList<bool>>("counts");
-    QTest::addColumn<QList<int>>("nexts");
+    addColumns<QString, int, QList<int>, QList<bool>, QList<int>>("presses", "pageSize", "starts", "counts", "nexts");
 
     QTest::newRow("search") << u"S"_s << 10 << QList<int>{1} << QList<bool>{false} << QList<int>{11};
     QTest::newRow("previous on the first page") << u"SP"_s << 10 << QList<int>{1, 1} << QList<bool>{false, true}
@@ -139,11 +129,7 @@ void TestOtcSearch::counters()
 
 void TestOtcSearch::scan_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("anchors");
-    QTest::addColumn<QStringList>("displays");
-    QTest::addColumn<bool>("hasPrevious");
-    QTest::addColumn<bool>("hasNext");
+    addColumns<QString, QStringList, QStringList, bool, bool>("page", "anchors", "displays", "hasPrevious", "hasNext");
 
     const QString a1 = u"<a href=\"/downfiles/otc/PDF/1.pdf\">甲錠</a>"_s;
     const QString a2 = u"<a href=\"/downfiles/otc/PDF/2.pdf\"><b>乙</b>散</a>"_s;
@@ -203,8 +189,7 @@ void TestOtcSearch::scan()
 
 void TestOtcSearch::documentLink_data()
 {
-    QTest::addColumn<QString>("anchor");
-    QTest::addColumn<QString>("link");
+    addColumns<QString, QString>("anchor", "link");
     QTest::newRow("plain") << u"<a href=\"/downfiles/otc/PDF/o1.pdf\">名</a>"_s << u"/downfiles/otc/PDF/o1.pdf"_s;
     QTest::newRow("capitals") << u"<A HREF=\"/downfiles/otc/PDF/A B.pdf\" target=\"_b\">名</A>"_s
                               << u"/downfiles/otc/PDF/A B.pdf"_s;
@@ -215,15 +200,12 @@ void TestOtcSearch::documentLink_data()
 
 void TestOtcSearch::documentLink()
 {
-    QFETCH(QString, anchor);
-    QFETCH(QString, link);
-    QCOMPARE(OtcDocumentLink(anchor), link);
+    QCOMPARE(OtcDocumentLink(fetch<QString>("anchor")), fetch<QString>("link"));
 }
 
 void TestOtcSearch::documentPath_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("path");
+    addColumns<QString, QString>("text", "path");
     const QString folder = u"/docs/医薬品情報/［一般用］/"_s;
     QTest::newRow("hit text") << u"甲錠丙製薬"_s << folder + u"甲錠丙製薬.pdf"_s;
     QTest::newRow("emptied") << QString() << folder + u".pdf"_s;
@@ -239,16 +221,12 @@ void TestOtcSearch::documentPath_data()
 
 void TestOtcSearch::documentPath()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, path);
-    QCOMPARE(OtcDocumentPath(u"/docs/"_s, text), path);
+    QCOMPARE(OtcDocumentPath(u"/docs/"_s, fetch<QString>("text")), fetch<QString>("path"));
 }
 
 void TestOtcSearch::memoLines_data()
 {
-    QTest::addColumn<OtcMemoFields>("fields");
-    QTest::addColumn<QStringList>("hits");
-    QTest::addColumn<QStringList>("lines");
+    addColumns<OtcMemoFields, QStringList, QStringList>("fields", "hits", "lines");
 
     QTest::newRow("empty conditions")
         << OtcMemoFields{} << QStringList{u"甲"_s}
@@ -265,10 +243,7 @@ void TestOtcSearch::memoLines_data()
 
 void TestOtcSearch::memoLines()
 {
-    QFETCH(OtcMemoFields, fields);
-    QFETCH(QStringList, hits);
-    QFETCH(QStringList, lines);
-    QCOMPARE(OtcMemoLines(fields, hits), lines);
+    QCOMPARE(OtcMemoLines(fetch<OtcMemoFields>("fields"), fetch<QStringList>("hits")), fetch<QStringList>("lines"));
 }
 
 QTEST_GUILESS_MAIN(TestOtcSearch)

@@ -12,18 +12,17 @@
 
 #include "PracticeServer.h"
 #include "prescription/Form1.h"
-#include "shell/Appearance.h"
 #include "support/ProgramFixture.h"
 #include "support/UserActions.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestForm1 : public QObject {
+class TestForm1 : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void tabOrder();
@@ -77,7 +76,7 @@ QString names(int from, int to)
 
 void TestForm1::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Label11", u"一般名・販売名", {60, 180, 1935, 300}}, {u"Text1", u"", {2040, 120, 6075, 375}},
         {u"Label5", u"薬効分類", {60, 660, 1935, 300}},         {u"Combo1", u"", {2040, 600, 6315, 360}},
         {u"Label6", u"項目内検索1", {60, 1260, 1935, 300}},    {u"Combo2", u"", {2040, 1200, 6315, 360}},
@@ -109,25 +108,25 @@ void TestForm1::layout()
 {
     Fixture f;
     Form1 window(f.context);
-    CheckLayout(window, u"医療用医薬品情報"_s, {8430, 10440});
+    checkLayout(window, u"医療用医薬品情報"_s, {8430, 10440});
     // What lies beyond the client area is never seen.
     QFETCH(QString, name);
     QFETCH(QRect, twips);
-    QCOMPARE(Child(window, name)->isVisibleTo(&window), twips.x() < 8430);
+    QCOMPARE(child(window, name)->isVisibleTo(&window), twips.x() < 8430);
 }
 
 void TestForm1::tabOrder()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
+    QVERIFY(exposed(window));
     const QStringList order = {u"Text1"_s,  u"Combo1"_s,   u"Combo2"_s,   u"Text2"_s,    u"Combo5"_s,   u"Combo3"_s,
                                u"Text3"_s,  u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,
                                u"Check2"_s, u"Check3"_s,   u"Check4"_s,   u"Combo8"_s,   u"Command1"_s, u"Command3"_s,
                                u"Command4"_s, u"List1"_s,  u"Command2"_s, u"Command8"_s, u"Command7"_s, u"Command6"_s,
                                u"Command5"_s, u"Text5"_s,  u"Text6"_s};
     QStringList seen;
-    QWidget *widget = Child<QWidget>(window, order.first());
+    QWidget *widget = child<QWidget>(window, order.first());
     for (qsizetype i = 0; i < order.size(); ++i) {
         seen.append(widget->objectName());
         do
@@ -146,43 +145,40 @@ void TestForm1::openingState()
     Fixture f;
     Form1 window(f.context);
     QCOMPARE(window.y(), 0);
-    QCOMPARE(Child<QComboBox>(window, u"Combo1"_s)->currentText(), u"指定なし"_s);
-    QCOMPARE(Child<QComboBox>(window, u"Combo1"_s)->itemText(4), u"114 解熱鎮痛消炎剤"_s);
-    QCOMPARE(Child<QComboBox>(window, u"Combo2"_s)->currentText(), u"全文"_s);
+    QCOMPARE(child<QComboBox>(window, u"Combo1"_s)->currentText(), u"指定なし"_s);
+    QCOMPARE(child<QComboBox>(window, u"Combo1"_s)->itemText(4), u"114 解熱鎮痛消炎剤"_s);
+    QCOMPARE(child<QComboBox>(window, u"Combo2"_s)->currentText(), u"全文"_s);
     for (const QString &name : {u"Combo3"_s, u"Combo4"_s}) {
-        QCOMPARE(Child<QComboBox>(window, name)->currentIndex(), 0);
-        QCOMPARE(Child<QComboBox>(window, name)->currentText(), QString());
-        QCOMPARE(Texts(Child<QComboBox>(window, name)).mid(1), Texts(Child<QComboBox>(window, u"Combo2"_s)));
+        QCOMPARE(child<QComboBox>(window, name)->currentIndex(), 0);
+        QCOMPARE(child<QComboBox>(window, name)->currentText(), QString());
+        QCOMPARE(texts(child<QComboBox>(window, name)).mid(1), texts(child<QComboBox>(window, u"Combo2"_s)));
     }
     for (const QString &name : {u"Combo5"_s, u"Combo6"_s, u"Combo7"_s})
-        QCOMPARE(Texts(Child<QComboBox>(window, name)), (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
-    QCOMPARE(Texts(Child<QComboBox>(window, u"Combo8"_s)).first(), u"20件"_s);
+        QCOMPARE(texts(child<QComboBox>(window, name)), (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
+    QCOMPARE(texts(child<QComboBox>(window, u"Combo8"_s)).first(), u"20件"_s);
     for (const QString &name : {u"Combo1"_s, u"Combo2"_s, u"Combo5"_s, u"Combo8"_s})
-        QVERIFY(!Child<QComboBox>(window, name)->isEditable());
+        QVERIFY(!child<QComboBox>(window, name)->isEditable());
     for (const QString &name : {u"Check1"_s, u"Check2"_s, u"Check3"_s, u"Check4"_s})
-        QVERIFY(!Child<QCheckBox>(window, name)->isChecked());
-    QVERIFY(!Child<QPushButton>(window, u"Command3"_s)->isEnabled());
-    QVERIFY(!Child<QPushButton>(window, u"Command4"_s)->isEnabled());
-    QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
-    QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), u"1"_s);
-    QVERIFY(Texts(Child<QListWidget>(window, u"List1"_s)).isEmpty());
+        QVERIFY(!child<QCheckBox>(window, name)->isChecked());
+    QVERIFY(!child<QPushButton>(window, u"Command3"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(window, u"Command4"_s)->isEnabled());
+    QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
+    QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), u"1"_s);
+    QVERIFY(texts(child<QListWidget>(window, u"List1"_s)).isEmpty());
 }
 
 void TestForm1::parameterFiles_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content"); // empty: the file is removed
-    QTest::addColumn<QString>("combo");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("sent");
+    addColumns<QString, QStringList, QString, QString>("combo", "lines", "key", "sent");
 
     QTest::newRow("missing effect list") << u"effect.param"_s << QByteArray() << u"Combo1"_s << QStringList()
                                          << u"effect"_s << QString();
     QTest::newRow("missing page sizes") << u"count.param"_s << QByteArray() << u"Combo8"_s << QStringList()
                                         << u"count"_s << QString();
     QTest::newRow("quoted text with a comma")
-        << u"count.param"_s << Sjis(u"30,\"30件,標準\"\r\n 60 ,60件\r\n"_s) << u"Combo8"_s
+        << u"count.param"_s << sjisBytes(u"30,\"30件,標準\"\r\n 60 ,60件\r\n"_s) << u"Combo8"_s
         << QStringList{u"30件,標準"_s, u"60件"_s} << u"count"_s << u"30"_s;
     QByteArray many;
     for (int i = 1; i <= 15; ++i)
@@ -203,20 +199,18 @@ void TestForm1::parameterFiles()
     QFETCH(QString, key);
     QFETCH(QString, sent);
     Fixture f;
-    QFile::remove(f.AppFile(file));
+    QFile::remove(f.appFile(file));
     if (!content.isEmpty())
-        QVERIFY(WriteBytes(f.AppFile(file), content));
+        QVERIFY(writeBytes(f.appFile(file), content));
     Form1 window(f.context);
-    QCOMPARE(Texts(Child<QComboBox>(window, combo)), lines);
+    QCOMPARE(texts(child<QComboBox>(window, combo)), lines);
     window.Command1_Click();
-    QCOMPARE(param(f.LastQuery(), key), sent);
+    QCOMPARE(param(f.lastQuery(), key), sent);
 }
 
 void TestForm1::searchByName_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("dragname");
-    QTest::addColumn<QStringList>("hits");
+    addColumns<QString, QString, QStringList>("typed", "dragname", "hits");
     QTest::newRow("ascii") << u"10mg"_s << u"%31%30%6D%67"_s << QStringList{u"ハイバリン錠10mg"_s};
     QTest::newRow("japanese") << u"ハイバリン"_s << u"%A5%CF%A5%A4%A5%D0%A5%EA%A5%F3"_s
                               << QStringList{u"ハイバリン錠10mg"_s, u"ハイバリン錠20mg"_s};
@@ -229,15 +223,15 @@ void TestForm1::searchByName()
     QFETCH(QStringList, hits);
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    TypeText(Child<QLineEdit>(window, u"Text1"_s), typed);
-    Click(window, u"Command1"_s);
-    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)), hits);
-    QCOMPARE(Texts(Child<QListWidget>(window, u"List2"_s)).size(), hits.size());
-    QVERIFY(Texts(Child<QListWidget>(window, u"List2"_s)).first().startsWith(u"<TR><TD><A href=\"/sorano/hit/"_s));
-    QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
-    QCOMPARE(decoded(param(f.LastQuery(), u"dragname"_s)), decoded(dragname));
-    QCOMPARE(Child<QLabel>(window, u"dragname"_s)->text(), dragname);
+    QVERIFY(exposed(window));
+    typeText(child<QLineEdit>(window, u"Text1"_s), typed);
+    click(window, u"Command1"_s);
+    QTRY_COMPARE(texts(child<QListWidget>(window, u"List1"_s)), hits);
+    QCOMPARE(texts(child<QListWidget>(window, u"List2"_s)).size(), hits.size());
+    QVERIFY(texts(child<QListWidget>(window, u"List2"_s)).first().startsWith(u"<TR><TD><A href=\"/sorano/hit/"_s));
+    QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
+    QCOMPARE(decoded(param(f.lastQuery(), u"dragname"_s)), decoded(dragname));
+    QCOMPARE(child<QLabel>(window, u"dragname"_s)->text(), dragname);
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -245,34 +239,34 @@ void TestForm1::conditionsReachTheService()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    auto *combo2 = Child<QComboBox>(window, u"Combo2"_s);
+    QVERIFY(exposed(window));
+    auto *combo2 = child<QComboBox>(window, u"Combo2"_s);
     combo2->setFocus();
     QTest::keyClick(combo2, Qt::Key_Down); // 警告
-    Child<QComboBox>(window, u"Combo1"_s)->setCurrentIndex(4); // 114
-    Child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
-    Child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
-    Child<QComboBox>(window, u"Combo8"_s)->setCurrentIndex(1);
-    TypeText(Child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
-    TypeText(Child<QLineEdit>(window, u"Text3"_s), u"a"_s);
-    Tick(window, u"Check3"_s);
-    Tick(window, u"Check1"_s);
-    Click(window, u"Command1"_s);
+    child<QComboBox>(window, u"Combo1"_s)->setCurrentIndex(4); // 114
+    child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
+    child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
+    child<QComboBox>(window, u"Combo8"_s)->setCurrentIndex(1);
+    typeText(child<QLineEdit>(window, u"Text2"_s), u"頭痛"_s);
+    typeText(child<QLineEdit>(window, u"Text3"_s), u"a"_s);
+    tick(window, u"Check3"_s);
+    tick(window, u"Check1"_s);
+    click(window, u"Command1"_s);
     QTRY_COMPARE(f.server.Requests().size(), 1);
     QCOMPARE(f.server.Requests().first().path, QByteArray("/sorano/PackinsSearch"));
-    QCOMPARE(decoded(f.LastQuery()), decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
+    QCOMPARE(decoded(f.lastQuery()), decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
                             "&keyword2=%61&type2=not&item3=&keyword3=&type3=and&is_warn=1&is_interaction=1"
                             "&count=50&start=1"_s));
-    QCOMPARE(Child<QLabel>(window, u"keyword1"_s)->text(), u"%C6%AC%C4%CB"_s);
+    QCOMPARE(child<QLabel>(window, u"keyword1"_s)->text(), u"%C6%AC%C4%CB"_s);
 }
 
 void TestForm1::pagingThroughResults()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    auto *previous = Child<QPushButton>(window, u"Command3"_s);
-    auto *next = Child<QPushButton>(window, u"Command4"_s);
+    QVERIFY(exposed(window));
+    auto *previous = child<QPushButton>(window, u"Command3"_s);
+    auto *next = child<QPushButton>(window, u"Command4"_s);
 
     // The practice catalogue holds 55 drugs; pages after the first come in lower case.
     const struct {
@@ -288,19 +282,19 @@ void TestForm1::pagingThroughResults()
     };
     for (const auto &step : steps) {
         const QString start = QString::fromUtf16(step.start);
-        Click(window, QString::fromUtf16(step.button));
-        QTRY_COMPARE(param(f.LastQuery(), u"start"_s), start);
-        QCOMPARE(param(f.LastQuery(), u"count"_s), u"20"_s);
-        QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), start);
-        QCOMPARE(Child<QLabel>(window, u"TestLabel2"_s)->text(), start);
-        QCOMPARE(Child<QLabel>(window, u"TestLabel"_s)->text(), QString::fromUtf16(step.nextStart));
-        const QStringList hits = Texts(Child<QListWidget>(window, u"List1"_s));
+        click(window, QString::fromUtf16(step.button));
+        QTRY_COMPARE(param(f.lastQuery(), u"start"_s), start);
+        QCOMPARE(param(f.lastQuery(), u"count"_s), u"20"_s);
+        QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), start);
+        QCOMPARE(child<QLabel>(window, u"TestLabel2"_s)->text(), start);
+        QCOMPARE(child<QLabel>(window, u"TestLabel"_s)->text(), QString::fromUtf16(step.nextStart));
+        const QStringList hits = texts(child<QListWidget>(window, u"List1"_s));
         QCOMPARE(hits.size(), step.lastId - step.firstId + 1);
         if (step.firstId > 10) {
             QCOMPARE(hits.first(), names(step.firstId, step.firstId));
             QCOMPARE(hits.last(), names(step.lastId, step.lastId));
         }
-        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
+        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" "_s + QString::number(hits.size()) + u"件"_s);
         QCOMPARE(previous->isEnabled(), step.previousOn);
         QCOMPARE(next->isEnabled(), step.nextOn);
     }
@@ -309,11 +303,7 @@ void TestForm1::pagingThroughResults()
 
 void TestForm1::pageRefusals_data()
 {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("listKept");
-    QTest::addColumn<bool>("sent");
+    addColumns<QString, QString, QString, bool, bool>("field", "typed", "message", "listKept", "sent");
     QTest::newRow("conditions refused") << u"Text3"_s << u"x"_s << u"入力された条件が正しくありません。"_s << true
                                         << true;
     QTest::newRow("more than 1000") << u"Text1"_s << u"*"_s
@@ -336,16 +326,16 @@ void TestForm1::pageRefusals()
     QFETCH(bool, sent);
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    TypeText(Child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
-    Click(window, u"Command1"_s);
-    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
-    Child<QListWidget>(window, u"List1"_s)->setCurrentRow(1);
-    const QString selected = Child<QLineEdit>(window, u"Text5"_s)->text();
+    QVERIFY(exposed(window));
+    typeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    click(window, u"Command1"_s);
+    QTRY_COMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 2);
+    child<QListWidget>(window, u"List1"_s)->setCurrentRow(1);
+    const QString selected = child<QLineEdit>(window, u"Text5"_s)->text();
     QCOMPARE(selected, u"ハイバリン錠20mg"_s);
 
-    Retype(Child<QLineEdit>(window, field), typed);
-    Click(window, u"Command1"_s);
+    retype(child<QLineEdit>(window, field), typed);
+    click(window, u"Command1"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, message);
     QCOMPARE(f.desktop.messages.first().title, u"入力エラー"_s);
@@ -353,16 +343,16 @@ void TestForm1::pageRefusals()
     QCOMPARE(f.server.Requests().size(), sent ? 2 : 1);
     if (listKept) {
         if (!sent) // the encoded terms stay as the last search sent them
-            QCOMPARE(Child<QLabel>(window, u"keyword2"_s)->text(), QString());
-        QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
-        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u" 2件"_s);
-        QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), selected);
+            QCOMPARE(child<QLabel>(window, u"keyword2"_s)->text(), QString());
+        QCOMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 2);
+        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" 2件"_s);
+        QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), selected);
     } else {
-        QVERIFY(Texts(Child<QListWidget>(window, u"List1"_s)).isEmpty());
-        QVERIFY(Texts(Child<QListWidget>(window, u"List2"_s)).isEmpty());
-        QCOMPARE(Child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
-        QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), QString());
-        QVERIFY(!Child<QPushButton>(window, u"Command4"_s)->isEnabled());
+        QVERIFY(texts(child<QListWidget>(window, u"List1"_s)).isEmpty());
+        QVERIFY(texts(child<QListWidget>(window, u"List2"_s)).isEmpty());
+        QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u"0件"_s);
+        QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), QString());
+        QVERIFY(!child<QPushButton>(window, u"Command4"_s)->isEnabled());
     }
 }
 
@@ -370,31 +360,30 @@ void TestForm1::failedTransferKeepsMovedPosition()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    Click(window, u"Command1"_s);
-    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 20);
+    QVERIFY(exposed(window));
+    click(window, u"Command1"_s);
+    QTRY_COMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 20);
 
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const QString unreachable = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
     closed.close();
     f.state.ServiceBase = unreachable;
-    Click(window, u"Command4"_s);
+    click(window, u"Command4"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
-    QCOMPARE(Child<QLabel>(window, u"TestLabel3"_s)->text(), u"21"_s);
-    QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).first(), u"ハイバリン錠10mg"_s);
+    QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), u"21"_s);
+    QCOMPARE(texts(child<QListWidget>(window, u"List1"_s)).first(), u"ハイバリン錠10mg"_s);
 
     f.state.ServiceBase = f.server.BaseUrl();
-    Click(window, u"Command4"_s);
-    QTRY_COMPARE(param(f.LastQuery(), u"start"_s), u"41"_s);
-    QCOMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 15);
+    click(window, u"Command4"_s);
+    QTRY_COMPARE(param(f.lastQuery(), u"start"_s), u"41"_s);
+    QCOMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 15);
 }
 
 void TestForm1::selectingHitShowsDescription_data()
 {
-    QTest::addColumn<QString>("secondRow");
-    QTest::addColumn<QString>("description");
+    addColumns<QString, QString>("secondRow", "description");
     QTest::newRow("line after the marker") << u"<TR><TD><DL><DD>ABC\r\n</DL></TD></TR>"_s << u"ABC"_s;
     QTest::newRow("no marker") << u"<TR><TD>ABC\r\n</TD></TR>"_s << QString();
     QTest::newRow("no carriage return") << u"<TR><TD><DD>ABC\n</TD></TR>"_s << QString();
@@ -415,17 +404,17 @@ void TestForm1::selectingHitShowsDescription()
         return response;
     });
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    Click(window, u"Command1"_s);
-    auto *list = Child<QListWidget>(window, u"List1"_s);
+    QVERIFY(exposed(window));
+    click(window, u"Command1"_s);
+    auto *list = child<QListWidget>(window, u"List1"_s);
     QTRY_COMPARE(list->count(), 2);
     QCOMPARE(list->currentRow(), -1);
-    ClickRow(list, 1);
-    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), u"乙錠"_s);
-    QCOMPARE(Child<QLineEdit>(window, u"Text6"_s)->text(), description);
-    ClickRow(list, 0);
-    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), u"甲錠"_s);
-    QCOMPARE(Child<QLineEdit>(window, u"Text6"_s)->text(), u"一行目"_s);
+    clickRow(list, 1);
+    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), u"乙錠"_s);
+    QCOMPARE(child<QLineEdit>(window, u"Text6"_s)->text(), description);
+    clickRow(list, 0);
+    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), u"甲錠"_s);
+    QCOMPARE(child<QLineEdit>(window, u"Text6"_s)->text(), u"一行目"_s);
 }
 
 // Paging can disable the button that had the focus and hand it to the list, which
@@ -434,14 +423,14 @@ void TestForm1::focusAloneChoosesNoHit()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    Click(window, u"Command1"_s);
-    auto *list = Child<QListWidget>(window, u"List1"_s);
+    QVERIFY(exposed(window));
+    click(window, u"Command1"_s);
+    auto *list = child<QListWidget>(window, u"List1"_s);
     QTRY_VERIFY(list->count() > 0);
     list->setFocus(Qt::TabFocusReason);
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    QCOMPARE(Child<QLineEdit>(window, u"Text5"_s)->text(), QString());
-    Click(window, u"Command2"_s);
+    QCOMPARE(child<QLineEdit>(window, u"Text5"_s)->text(), QString());
+    click(window, u"Command2"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
 }
@@ -450,21 +439,21 @@ void TestForm1::copyAndMemo()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    TypeText(Child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
-    Tick(window, u"Check2"_s);
-    Click(window, u"Command1"_s);
-    QTRY_COMPARE(Texts(Child<QListWidget>(window, u"List1"_s)).size(), 2);
+    QVERIFY(exposed(window));
+    typeText(child<QLineEdit>(window, u"Text1"_s), u"ハイバリン"_s);
+    tick(window, u"Check2"_s);
+    click(window, u"Command1"_s);
+    QTRY_COMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 2);
 
-    Click(window, u"Command7"_s);
+    click(window, u"Command7"_s);
     QCOMPARE(f.desktop.clipboard, u"ハイバリン錠10mg\tひばり製薬　血圧降下剤\r\n"
                                   "ハイバリン錠20mg\tひばり製薬　血圧降下剤\r\n"_s);
 
-    Click(window, u"Command8"_s);
-    const QString memo = f.AppFile(u"医療用医薬品情報.txt"_s);
+    click(window, u"Command8"_s);
+    const QString memo = f.appFile(u"医療用医薬品情報.txt"_s);
     QTRY_COMPARE(f.desktop.opened, QStringList{memo});
     QStringDecoder decoder("cp932");
-    const QString written = decoder(ReadBytes(memo));
+    const QString written = decoder(readBytes(memo));
     QCOMPARE(written, u"一般名・販売名：ハイバリン\r\n薬効分類：指定なし\r\n項目内検索1：全文\r\n\t全てを含む\r\n"
                       "項目内検索2：\r\n\t全てを含む\r\n項目内検索3：\r\n\t全てを含む\r\n検索条件\r\n"
                       "\t禁忌／原則禁忌\r\n\t\r\n"
@@ -476,22 +465,20 @@ void TestForm1::memoOfEmptyList()
 {
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    Click(window, u"Command7"_s);
+    QVERIFY(exposed(window));
+    click(window, u"Command7"_s);
     QVERIFY(f.desktop.clipboardSet);
     QCOMPARE(f.desktop.clipboard, QString());
-    Click(window, u"Command8"_s);
+    click(window, u"Command8"_s);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.first().text, u"医薬品を選択してください"_s);
     QCOMPARE(f.desktop.messages.first().title, u"選択エラー"_s);
-    QVERIFY(!QFile::exists(f.AppFile(u"医療用医薬品情報.txt"_s)));
+    QVERIFY(!QFile::exists(f.appFile(u"医療用医薬品情報.txt"_s)));
 }
 
 void TestForm1::closingBringsMenuBack_data()
 {
-    QTest::addColumn<bool>("byButton");
-    QTest::newRow("閉じる") << true;
-    QTest::newRow("window frame") << false;
+    boolRows("byButton", {{"閉じる", true}, {"window frame", false}});
 }
 
 void TestForm1::closingBringsMenuBack()
@@ -499,10 +486,10 @@ void TestForm1::closingBringsMenuBack()
     QFETCH(bool, byButton);
     Fixture f;
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
+    QVERIFY(exposed(window));
     QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
     if (byButton)
-        Click(window, u"Command5"_s);
+        click(window, u"Command5"_s);
     else
         window.close();
     QCOMPARE(unloaded.size(), 1);

@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "prescription/FootPage.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -49,15 +50,12 @@ void TestFootPage::hitPageAddress_data()
 
 void TestFootPage::hitPageAddress()
 {
-    QFETCH(QString, row);
-    QFETCH(QString, expected);
-    QCOMPARE(HitPageAddress(base, row).value_or(QString()), expected);
+    QCOMPARE(HitPageAddress(base, fetch<QString>("row")).value_or(QString()), fetch<QString>("expected"));
 }
 
 void TestFootPage::footPageAddress_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString>("page", "expected");
 
     const QString hit = u"<frameset><frame name=\"head\" src=\"/head.html\">"_s;
     QTest::newRow("foot frame") << hit + u"<frame name=\"foot\" src=\"/foot.html\"></frameset>"_s
@@ -71,17 +69,12 @@ void TestFootPage::footPageAddress_data()
 
 void TestFootPage::footPageAddress()
 {
-    QFETCH(QString, page);
-    QFETCH(QString, expected);
-    QCOMPARE(FootPageAddress(u"http://svc.test/sorano/hit/4/"_s, page).value_or(QString()), expected);
+    QCOMPARE(FootPageAddress(u"http://svc.test/sorano/hit/4/"_s, fetch<QString>("page")).value_or(QString()), fetch<QString>("expected"));
 }
 
 void TestFootPage::scanFootPage_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("insert");
-    QTest::addColumn<QString>("guide");
-    QTest::addColumn<Manuals>("manuals");
+    addColumns<QString, QString, QString, Manuals>("page", "insert", "guide", "manuals");
 
     const QString pdf = u"<a href=\"/downfiles/ph/PDF/7.pdf\" target=\"_blank\">添付</a>"_s;
     const QString gui = u"<a href=\"/downfiles/ph/GUI/7.pdf\">ガイド</a>"_s;
@@ -134,8 +127,7 @@ void TestFootPage::scanFootPage()
 
 void TestFootPage::historyEntries_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("entries");
+    addColumns<QString, QStringList>("page", "entries");
 
     const QString a = u"href=\"http://svc.test/revision/1.pdf\">一&nbsp;版</a>"_s;
     const QString b = u"HREF=\"http://svc.test/revision/2.pdf\" target=\"_blank\">二版</A>"_s;
@@ -155,15 +147,12 @@ void TestFootPage::historyEntries_data()
 
 void TestFootPage::historyEntries()
 {
-    QFETCH(QString, page);
-    QFETCH(QStringList, entries);
-    QCOMPARE(HistoryEntries(page), entries);
+    QCOMPARE(HistoryEntries(fetch<QString>("page")), fetch<QStringList>("entries"));
 }
 
 void TestFootPage::historyDisplayText_data()
 {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("text");
+    addColumns<QString, QString>("entry", "text");
 
     QTest::newRow("one nbsp") << u"href=\"http://h/1.pdf\">2023年04月&nbsp;改訂</a>"_s << u"2023年04月　改訂"_s;
     QTest::newRow("two nbsp") << u"href=\"http://h/1.pdf\">A&nbsp;&nbsp;B</a>"_s << u"A　　B"_s;
@@ -174,17 +163,12 @@ void TestFootPage::historyDisplayText_data()
 
 void TestFootPage::historyDisplayText()
 {
-    QFETCH(QString, entry);
-    QFETCH(QString, text);
-    QCOMPARE(HistoryDisplayText(entry), text);
+    QCOMPARE(HistoryDisplayText(fetch<QString>("entry")), fetch<QString>("text"));
 }
 
 void TestFootPage::historyDocument_data()
 {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QString>("drug");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<QString>("path");
+    addColumns<QString, QString, QString, QString>("entry", "drug", "address", "path");
 
     QTest::newRow("absolute link") << u"href=\"http://svc.test/revision/6/1.pdf\" target=\"_blank\">2023年04月&nbsp;改訂</a>"_s
                                    << u"トリノキサン錠"_s << u"http://svc.test/revision/6/1.pdf"_s

@@ -4,28 +4,25 @@
 #include <QTest>
 
 #include "prescription/Form1.h"
-#include "shell/Appearance.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 // The whole road of the prescription window: search, pick a hit, ask for its
 // documents or its revision history, and find the files in the library.
-class TestForm1Documents : public QObject {
+class TestForm1Documents : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void searchSelectAndDownload_data();
     void searchSelectAndDownload();
 };
 
 void TestForm1Documents::searchSelectAndDownload_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("command");
+    addColumns<QString, int, QString>("typed", "row", "command");
     QTest::addColumn<QStringList>("files"); // opened, in order
     QTest::addColumn<bool>("tls");          // the service over https
 
@@ -50,34 +47,34 @@ void TestForm1Documents::searchSelectAndDownload()
     ProgramFixture f;
     qunsetenv("SSL_CERT_FILE");
     if (tls) {
-        QVERIFY(f.server.UseTls(TestTlsFile("server.pem"), TestTlsFile("server.key")));
-        qputenv("SSL_CERT_FILE", TestTlsFile("ca.pem").toLocal8Bit());
+        QVERIFY(f.server.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
+        qputenv("SSL_CERT_FILE", testTlsFile("ca.pem").toLocal8Bit());
         f.state.ServiceBase = f.server.BaseUrl();
     }
     Form1 window(f.context);
-    QVERIFY(Exposed(window));
-    TypeText(Child<QLineEdit>(window, "Text1"), typed);
-    Click(window, "Command1");
-    auto *list = Child<QListWidget>(window, "List1");
+    QVERIFY(exposed(window));
+    typeText(child<QLineEdit>(window, "Text1"), typed);
+    click(window, "Command1");
+    auto *list = child<QListWidget>(window, "List1");
     QTRY_VERIFY(list->count() > row);
-    ClickRow(list, row);
+    clickRow(list, row);
 
-    f.OnModal([&](QDialog *dialog) {
+    f.onModal([&](QDialog *dialog) {
         if (command == u"Command6"_s) {
-            ClickRow(Child<QListWidget>(dialog, "List1"), 0);
-            Click(dialog, "Command2");
+            clickRow(child<QListWidget>(dialog, "List1"), 0);
+            click(dialog, "Command2");
         }
-        Click(dialog, "Command1");
+        click(dialog, "Command1");
     });
-    Click(window, command);
+    click(window, command);
 
     QTRY_COMPARE(f.dialogsSeen, 1);
     QStringList opened;
     for (const QString &file : files)
-        opened.append(f.InLibrary(file));
+        opened.append(f.inLibrary(file));
     QTRY_COMPARE(f.desktop.opened, opened);
     for (const QString &path : opened) {
-        const QByteArray bytes = ReadBytes(path);
+        const QByteArray bytes = readBytes(path);
         QVERIFY2(bytes.startsWith("%PDF-") && bytes.endsWith("%%EOF\n"), qPrintable(path));
     }
     QCOMPARE(f.desktop.messages.size(), 0);

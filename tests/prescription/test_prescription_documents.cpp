@@ -9,16 +9,15 @@
 #include "prescription/Form6.h"
 #include "prescription/PrescriptionDocuments.h"
 #include "retrieval/Module1.h"
-#include "shell/Appearance.h"
 #include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using Saved = QList<std::pair<QString, QString>>; // file in the library, title of the document in it
 
-class TestPrescriptionDocuments : public QObject {
+class TestPrescriptionDocuments : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void downloads_data();
@@ -66,17 +65,17 @@ struct DialogSeen {
 
 void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
 {
-    auto *check1 = Child<QCheckBox>(dialog, "Check1");
-    auto *check2 = Child<QCheckBox>(dialog, "Check2");
-    auto *list = Child<QListWidget>(dialog, "List1");
+    auto *check1 = child<QCheckBox>(dialog, "Check1");
+    auto *check2 = child<QCheckBox>(dialog, "Check2");
+    auto *list = child<QListWidget>(dialog, "List1");
     if (seen)
-        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), Texts(list)};
+        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), texts(list)};
     if (choice.action == u"frame"_s) {
         dialog->close();
         return;
     }
     if (choice.action == u"close"_s) {
-        Click(dialog, "Command2");
+        click(dialog, "Command2");
         return;
     }
     if (choice.action == u"escape"_s) {
@@ -84,22 +83,22 @@ void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
         return;
     }
     if (choice.action == u"enter"_s) {
-        auto *close = Child<QPushButton>(dialog, "Command2");
+        auto *close = child<QPushButton>(dialog, "Command2");
         close->setFocus();
         QTest::keyClick(close, Qt::Key_Return);
         return;
     }
     for (const QString &name : choice.untick)
-        Click(dialog, name);
+        click(dialog, name);
     for (const int row : choice.select)
-        ClickRow(list, row);
-    Click(dialog, "Command1");
+        clickRow(list, row);
+    click(dialog, "Command1");
 }
 
 void Show(DocumentsFixture &f, int id, const QString &name, const Choice &choice, DialogSeen *seen = nullptr)
 {
     if (!choice.action.isEmpty())
-        f.OnModal([choice, seen](QDialog *dialog) { Choose(dialog, choice, seen); });
+        f.onModal([choice, seen](QDialog *dialog) { Choose(dialog, choice, seen); });
     ShowPrescriptionDocuments(f.context, &f.owner, f.inet, 0, DocumentsFixture::Row(id, name), name);
 }
 
@@ -112,10 +111,7 @@ bool IsWholePdf(const QByteArray &bytes)
 
 void TestPrescriptionDocuments::layout_data()
 {
-    QTest::addColumn<QString>("form");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
+    addColumns<QString, QString, QString, QRect>("form", "name", "caption", "twips");
 
     QTest::newRow("Form2 Check2") << u"Form2"_s << u"Check2"_s << u"患者向医薬品ガイド"_s << QRect(360, 240, 2775, 360);
     QTest::newRow("Form2 Check1") << u"Form2"_s << u"Check1"_s << u"医薬品添付文書情報"_s << QRect(360, 840, 2775, 360);
@@ -147,21 +143,18 @@ void TestPrescriptionDocuments::layout()
     QCOMPARE(dialog->windowTitle(), form == u"Form2"_s ? u"ファイルの選択"_s : u"改訂指示反映履歴"_s);
     QCOMPARE(dialog->size(), form == u"Form2"_s ? QSize(8310 / 15, 5100 / 15) : QSize(7050 / 15, 4200 / 15));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-    CheckControl(*dialog, name, caption, twips);
+    checkControl(*dialog, name, caption, twips);
     dialog->show();
-    QCOMPARE(Child(*dialog, name)->isVisible(), name != u"List2"_s || form == u"Form2"_s);
+    QCOMPARE(child(*dialog, name)->isVisible(), name != u"List2"_s || form == u"Form2"_s);
 }
 
 void TestPrescriptionDocuments::downloads_data()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("name");
+    addColumns<int, QString>("id", "name");
     QTest::addColumn<QString>("action"); // empty: no dialog may appear
-    QTest::addColumn<QStringList>("untick");
-    QTest::addColumn<QList<int>>("select");
+    addColumns<QStringList, QList<int>>("untick", "select");
     QTest::addColumn<QList<bool>>("boxes"); // Check1, Check2 enabled (and checked) when the dialog opened
-    QTest::addColumn<QStringList>("titles");
-    QTest::addColumn<Saved>("saved");
+    addColumns<QStringList, Saved>("titles", "saved");
 
     const QList<bool> both{true, true};
     QTest::newRow("insert only: at once, no dialog")
@@ -223,9 +216,9 @@ void TestPrescriptionDocuments::downloads()
     QCOMPARE(f.desktop.messages.size(), 0);
     QStringList opened, files;
     for (const auto &[file, title] : saved) {
-        opened.append(f.InLibrary(file));
+        opened.append(f.inLibrary(file));
         files.append(file);
-        const QByteArray bytes = ReadBytes(f.InLibrary(file));
+        const QByteArray bytes = readBytes(f.inLibrary(file));
         QVERIFY2(IsWholePdf(bytes), qPrintable(file));
         QVERIFY2(bytes.contains(PdfTitleBytes(title)), qPrintable(file));
     }
@@ -262,7 +255,7 @@ void TestPrescriptionDocuments::choiceAcrossUses()
     QCOMPARE(f.dialogsSeen, 2);
     QStringList opened;
     for (const QString &file : then)
-        opened.append(f.InLibrary(file));
+        opened.append(f.inLibrary(file));
     QCOMPARE(f.desktop.opened, opened);
     QCOMPARE((QList<bool>{f.state.FetchInsert, f.state.FetchGuide}), flags);
     QCOMPARE(f.state.ManualMarks, QList<bool>(4, false));
@@ -281,9 +274,9 @@ void TestPrescriptionDocuments::firstFailureStops()
     DocumentsFixture f;
     const QString name = u"失敗する薬"_s;
     Show(f, id, name, {u"confirm"_s, {}, {0}}); // guide, insert, one manual
-    QCOMPARE(f.desktop.opened, QStringList{f.InLibrary(patient + name + u".pdf"_s)});
+    QCOMPARE(f.desktop.opened, QStringList{f.inLibrary(patient + name + u".pdf"_s)});
     QCOMPARE(f.AllFiles(), QStringList{patient + name + u".pdf"_s});
-    QCOMPARE(f.Requested("/juutoku/"), QStringList{});
+    QCOMPARE(f.requested("/juutoku/"), QStringList{});
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].title, u"通信エラー"_s);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
@@ -291,9 +284,7 @@ void TestPrescriptionDocuments::firstFailureStops()
 
 void TestPrescriptionDocuments::replacedByShorterCopy_data()
 {
-    QTest::addColumn<bool>("history");
-    QTest::newRow("package insert") << false;
-    QTest::newRow("revision history entry") << true;
+    boolRows("history", {{"package insert", false}, {"revision history entry", true}});
 }
 
 void TestPrescriptionDocuments::replacedByShorterCopy()
@@ -304,38 +295,33 @@ void TestPrescriptionDocuments::replacedByShorterCopy()
     QList<qsizetype> sizes;
     QString file;
     if (history) {
-        file = f.InLibrary(u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s);
-        f.OnModal([&](QDialog *window) {
-            auto *list = Child<QListWidget>(window, "List1");
+        file = f.inLibrary(u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s);
+        f.onModal([&](QDialog *window) {
+            auto *list = child<QListWidget>(window, "List1");
             for (int i = 0; i < 2; ++i) {
                 list->setCurrentRow(0);
-                Click(window, "Command2");
-                sizes.append(ReadBytes(file).size());
+                click(window, "Command2");
+                sizes.append(readBytes(file).size());
             }
             window->close();
         });
         ShowRevisionHistory(f.context, &f.owner, f.inet, 0, DocumentsFixture::Row(6, name), name);
     } else {
-        file = f.InLibrary(medical + insert10 + u".pdf"_s);
+        file = f.inLibrary(medical + insert10 + u".pdf"_s);
         for (int i = 0; i < 2; ++i) {
             Show(f, 1, insert10, {});
-            sizes.append(ReadBytes(file).size());
+            sizes.append(readBytes(file).size());
         }
     }
     QCOMPARE(sizes.size(), 2);
     QVERIFY2(sizes[1] < sizes[0], "the service sends a shorter copy the second time");
-    QVERIFY(IsWholePdf(ReadBytes(file)));
+    QVERIFY(IsWholePdf(readBytes(file)));
     QCOMPARE(f.desktop.opened, (QStringList{file, file}));
 }
 
 void TestPrescriptionDocuments::messages_data()
 {
-    QTest::addColumn<bool>("history");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<bool>("exclamation");
+    addColumns<bool, int, QString, QString, QString, bool>("history", "index", "row", "text", "title", "exclamation");
 
     const QString noDocuments = u"指定の医薬品には説明文書がありません"_s;
     const QString noHistory = u"改訂指示反映履歴はありません"_s;
@@ -367,7 +353,7 @@ void TestPrescriptionDocuments::messages()
     QFETCH(QString, title);
     QFETCH(bool, exclamation);
     DocumentsFixture f;
-    f.OnModal([](QDialog *dialog) { dialog->close(); });
+    f.onModal([](QDialog *dialog) { dialog->close(); });
     if (history)
         ShowRevisionHistory(f.context, &f.owner, f.inet, index, row, u"薬"_s);
     else
@@ -384,9 +370,7 @@ void TestPrescriptionDocuments::messages()
 
 void TestPrescriptionDocuments::history_data()
 {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("texts");
+    addColumns<int, QString, QStringList>("id", "name", "texts");
     QTest::addColumn<QList<int>>("chosen"); // -1: 文書表示 with nothing selected
     QTest::addColumn<QStringList>("files"); // opened, in the revision folder
     QTest::addColumn<QStringList>("messages");
@@ -415,18 +399,18 @@ void TestPrescriptionDocuments::history()
     DocumentsFixture f;
     QStringList shown, raw;
     QString label;
-    f.OnModal([&](QDialog *window) {
-        auto *list = Child<QListWidget>(window, "List1");
-        auto *hidden = Child<QListWidget>(window, "List2");
-        label = Child<QLabel>(window, "Label1")->text();
-        shown = Texts(list);
-        raw = Texts(hidden);
+    f.onModal([&](QDialog *window) {
+        auto *list = child<QListWidget>(window, "List1");
+        auto *hidden = child<QListWidget>(window, "List2");
+        label = child<QLabel>(window, "Label1")->text();
+        shown = ::texts(list);
+        raw = ::texts(hidden);
         for (const int row : chosen) {
             if (row >= 0)
-                ClickRow(list, row);
-            Click(window, "Command2");
+                clickRow(list, row);
+            click(window, "Command2");
         }
-        Click(window, "Command1");
+        click(window, "Command1");
     });
     ShowRevisionHistory(f.context, &f.owner, f.inet, 0, DocumentsFixture::Row(id, name), name);
 
@@ -439,9 +423,9 @@ void TestPrescriptionDocuments::history()
     }
     QStringList opened, saved;
     for (const QString &file : files) {
-        opened.append(f.InLibrary(u"医薬品情報/［改訂指示］/"_s + file));
+        opened.append(f.inLibrary(u"医薬品情報/［改訂指示］/"_s + file));
         saved.append(u"医薬品情報/［改訂指示］/"_s + file);
-        QVERIFY(IsWholePdf(ReadBytes(opened.last())));
+        QVERIFY(IsWholePdf(readBytes(opened.last())));
     }
     QCOMPARE(f.desktop.opened, opened);
     QCOMPARE(f.AllFiles(), saved);
@@ -458,13 +442,13 @@ void TestPrescriptionDocuments::historyWindowStaysOpenWhileDownloading()
     Form6 window(f.context, &f.owner);
     window.Fill(u"薬"_s, {u"href=\""_s + f.server.BaseUrl() + u"/revision/stall.pdf\">止まる</a>"_s});
     window.show();
-    auto *list = Child<QListWidget>(window, "List1");
+    auto *list = child<QListWidget>(window, "List1");
     list->setCurrentRow(0);
 
     bool stayed = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
-        if (f.Requested("/revision/stall.pdf").isEmpty())
+        if (f.requested("/revision/stall.pdf").isEmpty())
             return;
         poll.stop();
         window.close();

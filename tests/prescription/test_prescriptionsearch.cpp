@@ -3,6 +3,7 @@
 
 #include "prescription/PrescriptionSearch.h"
 #include "retrieval/ESConv.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -58,9 +59,7 @@ void TestPrescriptionSearch::initTestCase()
 
 void TestPrescriptionSearch::searchUrl_data()
 {
-    QTest::addColumn<PrescriptionForm>("form");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("expected");
+    addColumns<PrescriptionForm, QString, QString>("form", "start", "expected");
 
     const PrescriptionForm plain = defaultForm();
     QTest::newRow("empty form, first lines")
@@ -137,9 +136,7 @@ void TestPrescriptionSearch::paging_data()
 {
     // Commands: S (検索), N (次), P (前) with the page size; each expectation is the
     // start sent, "/", the following NextStart.
-    QTest::addColumn<QString>("startPosition");
-    QTest::addColumn<QString>("commands");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, QString, QString>("startPosition", "commands", "expected");
 
     QTest::newRow("forward and back by 20") << QString() << u"S20 N20 N20 P20 P20"_s
                                             << u"1/21 21/41 41/61 21/41 1/21"_s;
@@ -177,11 +174,7 @@ void TestPrescriptionSearch::paging()
 
 void TestPrescriptionSearch::readPage_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<bool>("next");
-    QTest::addColumn<bool>("previous");
+    addColumns<QString, QStringList, QStringList, bool, bool>("page", "names", "rows", "next", "previous");
 
     const QString hitA = u"<TR><TD><A href=\"/sorano/hit/1/\" target=\"_new\">甲錠</A></TD></TR>\r\n"
                          "<TR><TD><DL><DD>説明A\r\n</DL></TD></TR>"_s;
@@ -240,8 +233,7 @@ void TestPrescriptionSearch::readPage()
 
 void TestPrescriptionSearch::hitCount_data()
 {
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("text");
+    addColumns<int, QString>("count", "text");
     QTest::newRow("none") << 0 << u"0件"_s;
     QTest::newRow("two") << 2 << u" 2件"_s;
     QTest::newRow("thousand") << 1000 << u" 1000件"_s;
@@ -249,15 +241,12 @@ void TestPrescriptionSearch::hitCount_data()
 
 void TestPrescriptionSearch::hitCount()
 {
-    QFETCH(int, count);
-    QFETCH(QString, text);
-    QCOMPARE(HitCountText(count), text);
+    QCOMPARE(HitCountText(fetch<int>("count")), fetch<QString>("text"));
 }
 
 void TestPrescriptionSearch::description_data()
 {
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<QString>("text");
+    addColumns<QString, QString>("row", "text");
     QTest::newRow("up to the line end") << u"<TR><DD>ABC\r\n</TR>"_s << u"ABC"_s;
     QTest::newRow("lower-case marker, first of two") << u"<dd>一\r\n<DD>二\r\n"_s << u"一"_s;
     QTest::newRow("empty description") << u"<DD>\r\n"_s << QString();
@@ -267,9 +256,7 @@ void TestPrescriptionSearch::description_data()
 
 void TestPrescriptionSearch::description()
 {
-    QFETCH(QString, row);
-    QFETCH(QString, text);
-    QCOMPARE(HitDescription(row), text);
+    QCOMPARE(HitDescription(fetch<QString>("row")), fetch<QString>("text"));
 }
 
 void TestPrescriptionSearch::copyAndMemoLines()

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "retrieval/ESConv.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -106,10 +107,7 @@ void TestE2STable::initTestCase()
 
 void TestE2STable::pairsMatchTheCodecs_data()
 {
-    QTest::addColumn<quint32>("from");
-    QTest::addColumn<quint32>("to");
-    QTest::addColumn<bool>("rows89To92");
-    QTest::addColumn<int>("expectedCount");
+    addColumns<quint32, quint32, bool, int>("from", "to", "rows89To92", "expectedCount");
 
     QTest::newRow("ASCII") << 0x01u << 0x7Fu << false << 127;
     QTest::newRow("half-width katakana") << 0x8EA1u << 0x8EDFu << false << 63;
@@ -164,8 +162,7 @@ void TestE2STable::everyRecordInAKnownRange()
 
 void TestE2STable::reverseRoundTrips_data()
 {
-    QTest::addColumn<int>("firstLead");
-    QTest::addColumn<int>("lastLead");
+    addColumns<int, int>("firstLead", "lastLead");
 
     QTest::newRow("single bytes") << 0 << 0;
     QTest::newRow("symbols and kana (81-84)") << 0x81 << 0x84;

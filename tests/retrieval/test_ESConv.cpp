@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "retrieval/ESConv.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -70,9 +71,7 @@ private slots:
 
 void TestESConv::conversion_data()
 {
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QString>("expected");
+    addColumns<QByteArray, QByteArray, QString>("records", "input", "expected");
 
     const QByteArray kana = "ascii\nA4A2,82A0\nA4A4,82A2";
     QTest::newRow("last byte converted") << QByteArray("A4A2,82A0\n0A,0A") << QByteArray::fromHex("a4a20a") << u"あ\n"_s;
@@ -131,8 +130,7 @@ void TestESConv::conversion()
 
 void TestESConv::progressReports_data()
 {
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QByteArray>("input");
+    addColumns<QByteArray, QByteArray>("records", "input");
 
     QByteArray page(10001, 'a');
     page.replace(4998, 2, QByteArray::fromHex("a4a2"));
@@ -162,8 +160,7 @@ void TestESConv::progressReports()
 
 void TestESConv::progressOfShortPages_data()
 {
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QByteArray>("input");
+    addColumns<QByteArray, QByteArray>("records", "input");
 
     // Below 100 bytes the scan's last step lies past the last index.
     QTest::newRow("ten ASCII bytes") << QByteArray("ascii") << QByteArray("abcdefghij");
@@ -190,10 +187,7 @@ void TestESConv::progressOfShortPages()
 
 void TestESConv::loading_data()
 {
-    QTest::addColumn<QByteArray>("fileText");
-    QTest::addColumn<bool>("wellFormed");
-    QTest::addColumn<qsizetype>("entries");
-    QTest::addColumn<QList<Lookup>>("lookups");
+    addColumns<QByteArray, bool, qsizetype, QList<Lookup>>("fileText", "wellFormed", "entries", "lookups");
 
     QTest::newRow("upper and lower case digits")
         << QByteArray("A4A2,82A0\na4a4,82a2\n") << true << qsizetype(2) << QList<Lookup>{{0xA4A2, 0x82A0}, {0xA4A4, 0x82A2}};
@@ -243,9 +237,7 @@ void TestESConv::loading()
 
 void TestESConv::reverseTable_data()
 {
-    QTest::addColumn<QByteArray>("fileText");
-    QTest::addColumn<quint16>("sjis");
-    QTest::addColumn<quint32>("euc");
+    addColumns<QByteArray, quint16, quint32>("fileText", "sjis", "euc");
 
     QTest::newRow("one record") << QByteArray("A4A2,82A0") << quint16(0x82A0) << quint32(0xA4A2);
     QTest::newRow("last code for one cp932 code wins")
@@ -295,9 +287,7 @@ void TestESConv::reloadForgetsEarlierTable()
 
 void TestESConv::encodeQuery_data()
 {
-    QTest::addColumn<QByteArray>("records");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
+    addColumns<QByteArray, QString, QString>("records", "text", "expected");
     QTest::addColumn<QString>("unusable"); // the character that refuses the search
 
     const QByteArray kana = "A4A2,82A0\nA4A4,82A2\n41,41\n65,65\n20,20";

@@ -5,6 +5,7 @@
 
 #include "shell/Desktop.h"
 #include "support/UserActions.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,9 +20,7 @@ private Q_SLOTS:
 
 void TestProxyLoginDialog::keyboard_data()
 {
-    QTest::addColumn<bool>("refused");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("answered");
+    addColumns<bool, int, bool>("refused", "key", "answered");
 
     QTest::newRow("Enter confirms") << false << int(Qt::Key_Return) << true;
     QTest::newRow("Enter confirms after a refusal") << true << int(Qt::Key_Enter) << true;
@@ -41,17 +40,17 @@ void TestProxyLoginDialog::keyboard()
     QString message;
     bool userFocused = false;
     QLineEdit::EchoMode echo = QLineEdit::Normal;
-    driver.OnModal([&](QDialog *dialog) {
+    driver.onModal([&](QDialog *dialog) {
         title = dialog->windowTitle();
-        message = dialog->findChild<QLabel *>(u"labelMessage"_s)->text();
-        auto *user = dialog->findChild<QLineEdit *>(u"textUser"_s);
-        auto *password = dialog->findChild<QLineEdit *>(u"textPassword"_s);
+        message = child<QLabel>(dialog, "labelMessage")->text();
+        auto *user = child<QLineEdit>(dialog, "textUser");
+        auto *password = child<QLineEdit>(dialog, "textPassword");
         QTRY_VERIFY(dialog->focusWidget());
         userFocused = dialog->focusWidget() == user;
         echo = password->echoMode();
-        TypeText(user, u"hibari"_s);
+        typeText(user, u"hibari"_s);
         QTest::keyClick(user, Qt::Key_Tab);
-        TypeText(dialog->focusWidget(), u"s3cret"_s);
+        typeText(dialog->focusWidget(), u"s3cret"_s);
         QTest::keyClick(dialog->focusWidget(), Qt::Key(key));
     });
 

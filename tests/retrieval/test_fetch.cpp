@@ -81,7 +81,7 @@ struct Fixture : ProgramFixture {
     {
         state.Tables.clear();
         addTableFor(state.Tables, PracticePageText() + u"サーバーエラー移動しました"_s);
-        WriteBytes(scratch(), Previous);
+        writeBytes(scratch(), Previous);
     }
     QString scratch() const { return state.WorkPath + u"/Temp.txt"_s; }
     QString url(const QString &path) const { return state.ServiceBase + path; }
@@ -107,9 +107,7 @@ void TestFetch::cleanup()
 
 void TestFetch::bodyBytes_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<QByteArray>("expected");
+    addColumns<QString, QString, QByteArray>("path", "sent", "expected");
 
     const QString binary = u"/practice/binary"_s;
     QTest::newRow("every byte value") << binary << binary << PracticeBinary(4096);
@@ -144,14 +142,12 @@ void TestFetch::bodyBytes()
     QVERIFY(*body == expected);
     QCOMPARE(f.desktop.messages.size(), 0);
     QCOMPARE(QString::fromLatin1(f.server.Requests().value(0).url()), sent);
-    QCOMPARE(ReadBytes(f.scratch()), Previous);
+    QCOMPARE(readBytes(f.scratch()), Previous);
 }
 
 void TestFetch::pageText_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<Yield>("yield");
-    QTest::addColumn<QString>("expected");
+    addColumns<QString, Yield, QString>("path", "yield", "expected");
 
     QTest::newRow("page") << u"/practice/page"_s << Yield::Yes << PracticePageText();
     QTest::newRow("page without yield") << u"/practice/page"_s << Yield::No << PracticePageText();
@@ -175,16 +171,12 @@ void TestFetch::pageText()
     QVERIFY(text);
     QCOMPARE(*text, expected);
     QCOMPARE(f.desktop.messages.size(), 0);
-    QCOMPARE(ReadBytes(f.scratch()), ToEuc(expected));
+    QCOMPARE(readBytes(f.scratch()), ToEuc(expected));
 }
 
 void TestFetch::failure_data()
 {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("proxy");
-    QTest::addColumn<BodyUse>("use");
-    QTest::addColumn<int>("timeoutMs");
-    QTest::addColumn<QString>("said");
+    addColumns<QString, QString, BodyUse, int, QString>("url", "proxy", "use", "timeoutMs", "said");
 
     const QString refused = u"http://127.0.0.1:%1/practice/page"_s.arg(closedPort());
     const QString viaProxy = u"http://drug-info.example/practice/page"_s;
@@ -237,15 +229,12 @@ void TestFetch::failure()
     const QString own = QString(shown.text).remove(url).remove(u"HTTP"_s);
     QVERIFY2(!own.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(shown.text));
     QVERIFY(!shown.waitCursor);
-    QCOMPARE(ReadBytes(f.scratch()), Previous);
+    QCOMPARE(readBytes(f.scratch()), Previous);
 }
 
 void TestFetch::proxyRoute_data()
 {
-    QTest::addColumn<bool>("throughProxy");
-
-    QTest::newRow("service host through the proxy") << true;
-    QTest::newRow("no_proxy host goes direct") << false;
+    boolRows("throughProxy", {{"service host through the proxy", true}, {"no_proxy host goes direct", false}});
 }
 
 // With http_proxy set, a request for the service's own host name goes to the proxy in
@@ -282,13 +271,11 @@ void TestFetch::proxyRoute()
 
 void TestFetch::certificates_data()
 {
-    QTest::addColumn<QByteArray>("certFile");
-    QTest::addColumn<QByteArray>("certDir");
-    QTest::addColumn<QString>("host");
+    addColumns<QByteArray, QByteArray, QString>("certFile", "certDir", "host");
     QTest::addColumn<QString>("said"); // empty: the body arrives
 
-    const QByteArray ca = TestTlsFile("ca.pem").toLocal8Bit();
-    const QByteArray folder = QFileInfo(TestTlsFile("ca.pem")).path().toLocal8Bit();
+    const QByteArray ca = testTlsFile("ca.pem").toLocal8Bit();
+    const QByteArray folder = QFileInfo(testTlsFile("ca.pem")).path().toLocal8Bit();
     QTest::newRow("trusted through SSL_CERT_FILE") << ca << QByteArray() << u"127.0.0.1"_s << QString();
     QTest::newRow("trusted through SSL_CERT_DIR") << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s
                                                   << QString();
@@ -307,7 +294,7 @@ void TestFetch::certificates()
     QFETCH(QString, host);
     QFETCH(QString, said);
     Fixture f;
-    QVERIFY(f.server.UseTls(TestTlsFile("server.pem"), TestTlsFile("server.key")));
+    QVERIFY(f.server.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
     qputenv("SSL_CERT_FILE", certFile);
     qputenv("SSL_CERT_DIR", certDir);
 

@@ -4,19 +4,19 @@
 #include <QWindow>
 
 #include "retrieval/Fetch.h"
-#include "shell/Appearance.h"
 #include "shell/WorkingWindow.h"
 #include "support/ProgramFixture.h"
+#include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 // A window runs one command at a time: input that arrives while its fetch runs is
 // dropped, never run once the command is over.
-class TestFetchGuard : public QObject {
+class TestFetchGuard : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void secondClickDuringFetch_data();
     void secondClickDuringFetch();
 };
@@ -103,8 +103,7 @@ Q_DECLARE_METATYPE(Input)
 
 void TestFetchGuard::secondClickDuringFetch_data()
 {
-    QTest::addColumn<Step>("step");
-    QTest::addColumn<Input>("input");
+    addColumns<Step, Input>("step", "input");
 
     QTest::newRow("page, keys during transfer") << Step::PageWithYield << Input::KeysDuringTransfer;
     QTest::newRow("page, click during transfer") << Step::PageWithYield << Input::ClickDuringTransfer;

@@ -8,16 +8,16 @@
 
 #include "retrieval/ESConv.h"
 #include "retrieval/frmE2SD.h"
-#include "shell/Appearance.h"
 #include "support/ProgramFixture.h"
+#include "support/TestData.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestFrmE2SD : public QObject {
+class TestFrmE2SD : public WindowTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void layout_data();
     void layout();
     void statusText_data();
@@ -26,11 +26,9 @@ private slots:
     void shownWhileConverting();
 };
 
-void TestFrmE2SD::initTestCase() { ApplyAppearance(*qApp); }
-
 void TestFrmE2SD::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Label1", u"Label1", {0, 0, 5175, 315}}, {u"Picture1", u"", {0, 315, 5175, 315}},
         {u"Text1", u"Text1", {3600, 1560, 1155, 315}}, {u"Label2", u"0", {660, 1560, 1155, 315}},
         {u"Label4", u"0", {2160, 1620, 1155, 195}},
@@ -40,21 +38,17 @@ void TestFrmE2SD::layout_data()
 void TestFrmE2SD::layout()
 {
     frmE2SD window;
-    CheckLayout(window, QString(), {5175, 630});
+    checkLayout(window, QString(), {5175, 630});
     QFETCH(QString, name);
     if (name == u"Label1"_s) {
-        QCOMPARE(Child(window, name)->font().italic(), true);
-        QCOMPARE(Child(window, name)->font().pointSizeF(), 9.75);
+        QCOMPARE(child(window, name)->font().italic(), true);
+        QCOMPARE(child(window, name)->font().pointSizeF(), 9.75);
     }
 }
 
 void TestFrmE2SD::statusText_data()
 {
-    QTest::addColumn<qsizetype>("lastIndex");
-    QTest::addColumn<qsizetype>("position");
-    QTest::addColumn<int>("percent");
-    QTest::addColumn<QString>("status");
-    QTest::addColumn<int>("boxWidth");
+    addColumns<qsizetype, qsizetype, int, QString, int>("lastIndex", "position", "percent", "status", "boxWidth");
 
     QTest::newRow("start") << qsizetype(10000) << qsizetype(-1) << 0 << u"      Convert Process    0 Bytes    (0 % )"_s << 0;
     QTest::newRow("half of 10,001 bytes") << qsizetype(10000) << qsizetype(5000) << 50
@@ -75,12 +69,12 @@ void TestFrmE2SD::statusText()
     window.Begin(lastIndex);
     if (position >= 0)
         window.ShowProgress(position, percent);
-    QCOMPARE(Child<QLabel>(window, "Label1")->text(), status);
-    QCOMPARE(Child<QLabel>(window, "Label4")->text(), QString::number(lastIndex));
+    QCOMPARE(child<QLabel>(window, "Label1")->text(), status);
+    QCOMPARE(child<QLabel>(window, "Label4")->text(), QString::number(lastIndex));
     QCOMPARE(window.BoxWidth(), boxWidth);
 
     // The box is drawn in cyan from the left, the rest of Picture1 is left alone.
-    const QImage picture = Child<QWidget>(window, "Picture1")->grab().toImage();
+    const QImage picture = child<QWidget>(window, "Picture1")->grab().toImage();
     if (boxWidth > 0)
         QCOMPARE(picture.pixelColor(boxWidth - 1, 10), QColor(0, 255, 255));
     if (boxWidth < 345)
@@ -94,7 +88,7 @@ void TestFrmE2SD::boxNeverShrinks()
     window.ShowProgress(120, 60);
     window.ShowProgress(60, 30);
     QCOMPARE(window.BoxWidth(), 207);
-    QCOMPARE(Child<QLabel>(window, "Label1")->text(), u"      Convert Process    60 Bytes    (30 % )"_s);
+    QCOMPARE(child<QLabel>(window, "Label1")->text(), u"      Convert Process    60 Bytes    (30 % )"_s);
     window.Begin(200);
     QCOMPARE(window.BoxWidth(), 0);
 }
@@ -117,7 +111,7 @@ void TestFrmE2SD::shownWhileConverting()
         for (QWidget *widget : QApplication::topLevelWidgets()) {
             if (auto *window = qobject_cast<frmE2SD *>(widget); window && window->isVisible()) {
                 seen = true;
-                lastIndex = Child<QLabel>(window, "Label4")->text();
+                lastIndex = child<QLabel>(window, "Label4")->text();
             }
         }
     });

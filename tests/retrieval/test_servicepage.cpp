@@ -2,6 +2,7 @@
 
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,10 +23,7 @@ private Q_SLOTS:
 
 void TestServicePage::find_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("found");
+    addColumns<QString, QString, int, int>("text", "what", "from", "found");
     QTest::newRow("upper case marker in lower case page") << u"ab<tr>c"_s << u"<TR>"_s << 0 << 2;
     QTest::newRow("letter first") << u"xx</A>TARGET"_s << u"target"_s << 0 << 6;
     QTest::newRow("at the start position") << u"<tr><tr>"_s << u"<TR>"_s << 4 << 4;
@@ -39,17 +37,12 @@ void TestServicePage::find_data()
 
 void TestServicePage::find()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, what);
-    QFETCH(int, from);
-    QFETCH(int, found);
-    QCOMPARE(Find(text, what, from), qsizetype(found));
+    QCOMPARE(Find(fetch<QString>("text"), fetch<QString>("what"), fetch<int>("from")), qsizetype(fetch<int>("found")));
 }
 
 void TestServicePage::refusal_data()
 {
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<QString>("message");
+    addColumns<QString, QString>("page", "message");
     const QString bad = u"入力された条件が正しくありません。"_s;
     const QString many = u"検索結果の上限は1000件です。"_s;
     QTest::newRow("conditions refused") << u"<P>"_s + bad + u"</P><TR>"_s << bad;
@@ -61,15 +54,12 @@ void TestServicePage::refusal_data()
 
 void TestServicePage::refusal()
 {
-    QFETCH(QString, page);
-    QFETCH(QString, message);
-    QCOMPARE(ServiceRefusal(page).value_or(QString()), message);
+    QCOMPARE(ServiceRefusal(fetch<QString>("page")).value_or(QString()), fetch<QString>("message"));
 }
 
 void TestServicePage::leadingNumber_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
+    addColumns<QString, int>("text", "number");
     QTest::newRow("digits") << u"20"_s << 20;
     QTest::newRow("blanks then digits then text") << u"  50件"_s << 50;
     QTest::newRow("digits cut at other text") << u"12x3"_s << 12;
@@ -81,15 +71,12 @@ void TestServicePage::leadingNumber_data()
 
 void TestServicePage::leadingNumber()
 {
-    QFETCH(QString, text);
-    QFETCH(int, number);
-    QCOMPARE(LeadingNumber(text), number);
+    QCOMPARE(LeadingNumber(fetch<QString>("text")), fetch<int>("number"));
 }
 
 void TestServicePage::queryValue_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("sent");
+    addColumns<QString, QString>("value", "sent");
     QTest::newRow("shipped code unchanged") << u"114"_s << u"114"_s;
     QTest::newRow("comma and escapes unchanged") << u"a,b%41"_s << u"a,b%41"_s;
     QTest::newRow("ampersand cannot start a key") << u"1&x=2"_s << u"1%26x=2"_s;
@@ -100,9 +87,7 @@ void TestServicePage::queryValue_data()
 
 void TestServicePage::queryValue()
 {
-    QFETCH(QString, value);
-    QFETCH(QString, sent);
-    QCOMPARE(QueryValue(value), sent);
+    QCOMPARE(QueryValue(fetch<QString>("value")), fetch<QString>("sent"));
 }
 
 QTEST_GUILESS_MAIN(TestServicePage)

@@ -5,19 +5,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "shell/Appearance.h"
 #include "shell/Desktop.h"
 #include "support/TestData.h"
 #include "support/UserActions.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 // The program's own desktop seam, with a stand-in xdg-open first on PATH.
-class TestDesktop : public QObject {
+class TestDesktop : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void openDocument_data();
     void openDocument();
 };
@@ -39,10 +38,10 @@ void TestDesktop::openDocument()
     QFETCH(bool, told);
     QTemporaryDir bin, documents;
     const QString document = documents.path() + u"/ハイバリン錠10mg.pdf"_s;
-    QVERIFY(WriteBytes(document, "%PDF-1.4\n%%EOF\n"));
+    QVERIFY(writeBytes(document, "%PDF-1.4\n%%EOF\n"));
     if (!opener.isEmpty()) {
         const QString script = bin.path() + u"/xdg-open"_s;
-        QVERIFY(WriteBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n" + opener.toUtf8() + '\n'));
+        QVERIFY(writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n" + opener.toUtf8() + '\n'));
         QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
     const QByteArray path = qgetenv("PATH");
@@ -52,7 +51,7 @@ void TestDesktop::openDocument()
     ModalDriver driver;
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    driver.OnModal([&](QDialog *dialog) {
+    driver.onModal([&](QDialog *dialog) {
         auto *box = qobject_cast<QMessageBox *>(dialog);
         title = box->windowTitle();
         text = box->text();
@@ -70,7 +69,7 @@ void TestDesktop::openDocument()
         QVERIFY2(text.endsWith(u'\n' + document), qPrintable(text));
     }
     if (!opener.isEmpty())
-        QCOMPARE(QString::fromUtf8(ReadBytes(bin.path() + u"/xdg-open.arg"_s)), document);
+        QCOMPARE(QString::fromUtf8(readBytes(bin.path() + u"/xdg-open.arg"_s)), document);
     QVERIFY(QFile::exists(document));
 }
 

@@ -3,20 +3,19 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "shell/Appearance.h"
 #include "shell/Library.h"
 #include "shell/MainModule.h"
 #include "shell/WorkingWindow.h"
 #include "shell/frmMain.h"
 #include "support/ProgramFixture.h"
+#include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestFrmMain : public QObject {
+class TestFrmMain : public WindowTest {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { ApplyAppearance(*qApp); }
     void layout_data();
     void layout();
     void startingAndReadyStates();
@@ -52,7 +51,7 @@ frmMain::Windows oneWindow(int *created)
 
 void TestFrmMain::layout_data()
 {
-    LayoutRows({
+    layoutRows({
         {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}}, {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
         {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}}, {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
         {u"Command4", u"終　　了", {3060, 3360, 1755, 555}}, {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
@@ -64,7 +63,7 @@ void TestFrmMain::layout()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    CheckLayout(menu, u"Hibari"_s, {5565, 5175});
+    checkLayout(menu, u"Hibari"_s, {5565, 5175});
 }
 
 void TestFrmMain::startingAndReadyStates()
@@ -72,18 +71,18 @@ void TestFrmMain::startingAndReadyStates()
     Fixture f;
     int created = 0;
     frmMain menu(f.context, oneWindow(&created));
-    auto *label = Child<QLabel>(menu, u"Label1"_s);
+    auto *label = child<QLabel>(menu, u"Label1"_s);
     menu.SetStarting(true);
     QCOMPARE(label->text(), u"起　動　中　．．．"_s);
-    QVERIFY(!Child<QPushButton>(menu, u"Command2"_s)->isEnabled());
-    QVERIFY(Child<QPushButton>(menu, u"Command4"_s)->isEnabled());
-    QVERIFY(Child<QPushButton>(menu, u"Command5"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command2"_s)->isEnabled());
+    QVERIFY(child<QPushButton>(menu, u"Command4"_s)->isEnabled());
+    QVERIFY(child<QPushButton>(menu, u"Command5"_s)->isEnabled());
 
     Main(menu, f.state, f.Settled());
     QCOMPARE(label->text(), QString());
-    QVERIFY(Child<QPushButton>(menu, u"Command2"_s)->isEnabled());
+    QVERIFY(child<QPushButton>(menu, u"Command2"_s)->isEnabled());
     // Windows not supplied stay disabled rather than opening a placeholder.
-    QVERIFY(!Child<QPushButton>(menu, u"Command1"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command1"_s)->isEnabled());
     QVERIFY(QDir(f.root.filePath(u"empty/"_s + Library::Otc())).exists());
 }
 
@@ -93,7 +92,7 @@ void TestFrmMain::workingWindowHidesAndBringsBackMenu()
     int created = 0;
     frmMain menu(f.context, oneWindow(&created));
     Main(menu, f.state, f.Settled());
-    Click(menu, u"Command2"_s);
+    click(menu, u"Command2"_s);
     QCOMPARE(created, 1);
     QVERIFY(!menu.isVisible());
     QPointer<WorkingWindow> window = menu.OpenWindow();
@@ -101,7 +100,7 @@ void TestFrmMain::workingWindowHidesAndBringsBackMenu()
     window->close();
     QVERIFY(menu.isVisible());
     QTRY_VERIFY(!window); // unloaded: the next opening starts afresh
-    Click(menu, u"Command2"_s);
+    click(menu, u"Command2"_s);
     QCOMPARE(created, 2);
 }
 
@@ -110,8 +109,8 @@ void TestFrmMain::manualOpensThroughDesktop()
     Fixture f;
     frmMain menu(f.context, {});
     Main(menu, f.state, f.Settled());
-    Click(menu, u"Command5"_s);
-    QCOMPARE(f.desktop.opened, QStringList{f.AppFile(u"Hibari.pdf"_s)});
+    click(menu, u"Command5"_s);
+    QCOMPARE(f.desktop.opened, QStringList{f.appFile(u"Hibari.pdf"_s)});
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -119,8 +118,8 @@ void TestFrmMain::exitPaintsStatus()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    Click(menu, u"Command4"_s);
-    QCOMPARE(Child<QLabel>(menu, u"Label1"_s)->text(), u"終　了　中　．．．"_s);
+    click(menu, u"Command4"_s);
+    QCOMPARE(child<QLabel>(menu, u"Label1"_s)->text(), u"終　了　中　．．．"_s);
 }
 
 QTEST_MAIN(TestFrmMain)

@@ -84,7 +84,7 @@ private Q_SLOTS:
     void progressWindowPaintedInEveryConversion()
     {
         QTemporaryDir dir;
-        QVERIFY(WriteBytes(dir.path() + u"/E2S.param"_s, "41,41\n"));
+        QVERIFY(writeBytes(dir.path() + u"/E2S.param"_s, "41,41\n"));
         EucTable table;
         QVERIFY(LoadEucTable(table, dir.path() + u"/E2S.param"_s));
         for (int i = 0; i < 3; ++i) {

@@ -7,6 +7,7 @@
 #include "shell/ParamFile.h"
 #include "shell/ProgramState.h"
 #include "shell/StartUp.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -29,10 +30,7 @@ private Q_SLOTS:
 
 void TestStartUp::settlePaths_data()
 {
-    QTest::addColumn<QString>("appDir");
-    QTest::addColumn<bool>("documentsExist");
-    QTest::addColumn<QString>("expectedApp");
-    QTest::addColumn<bool>("documentsInCurrent");
+    addColumns<QString, bool, QString, bool>("appDir", "documentsExist", "expectedApp", "documentsInCurrent");
 
     QTest::newRow("all known") << u"/opt/hibari"_s << true << u"/opt/hibari"_s << false;
     QTest::newRow("executable folder unknown") << QString() << true << u"<cwd>"_s << false;
@@ -57,10 +55,7 @@ void TestStartUp::settlePaths()
 
 void TestStartUp::installedOrInPlace_data()
 {
-    QTest::addColumn<bool>("paramsBeside");
-    QTest::addColumn<bool>("dataFolder");
-    QTest::addColumn<bool>("userKnown");
-    QTest::addColumn<bool>("installed");
+    addColumns<bool, bool, bool, bool>("paramsBeside", "dataFolder", "userKnown", "installed");
 
     QTest::newRow("installed") << false << true << true << true;
     QTest::newRow("installed, no per-user folder known") << false << true << false << true;
@@ -101,10 +96,7 @@ void TestStartUp::installedOrInPlace()
 
 void TestStartUp::commandLine_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("builtIn");
-    QTest::addColumn<int>("action");
+    addColumns<QStringList, QString, QString, int>("arguments", "variable", "builtIn", "action");
     QTest::addColumn<QString>("expected"); // Run: the address; otherwise a piece of the text
 
     const QString built = u"http://drug-info.example"_s;
@@ -191,9 +183,7 @@ void TestStartUp::missingTableStillPrepares()
 
 void TestStartUp::paramRecords_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("values");
-    QTest::addColumn<QStringList>("texts");
+    addColumns<QString, QStringList, QStringList>("text", "values", "texts");
 
     QTest::newRow("plain") << u"114,解熱鎮痛消炎剤\r\n214,血圧降下剤\r\n"_s << QStringList{u"114"_s, u"214"_s}
                            << QStringList{u"解熱鎮痛消炎剤"_s, u"血圧降下剤"_s};

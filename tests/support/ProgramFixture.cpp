@@ -36,7 +36,7 @@ ProgramFixture::ProgramFixture(int omit)
     if (!(omit & ParameterFiles)) {
         for (const QString &name : {u"E2S.param"_s, u"effect.param"_s, u"item.param"_s, u"count.param"_s,
                                     u"DosageForm.param"_s, u"txtEffect.param"_s})
-            QFile::copy(data + name, AppFile(name));
+            QFile::copy(data + name, appFile(name));
     }
     LoadEucTable(state.Tables, data + u"E2S.param"_s);
     if (!(omit & Routes)) {
@@ -50,7 +50,7 @@ ProgramFixture::ProgramFixture(int omit)
     state.ServiceBase = server.BaseUrl();
 }
 
-QStringList ProgramFixture::Requested(const QByteArray &prefix) const
+QStringList ProgramFixture::requested(const QByteArray &prefix) const
 {
     QStringList urls;
     for (const PracticeRequest &request : server.Requests()) {
@@ -60,13 +60,13 @@ QStringList ProgramFixture::Requested(const QByteArray &prefix) const
     return urls;
 }
 
-QString ProgramFixture::LastQuery() const
+QString ProgramFixture::lastQuery() const
 {
     const QList<PracticeRequest> requests = server.Requests();
     return requests.isEmpty() ? QString() : QString::fromLatin1(requests.last().query);
 }
 
-QMap<QString, QByteArray> ProgramFixture::Files(const QString &relativeTo) const
+QMap<QString, QByteArray> ProgramFixture::files(const QString &relativeTo) const
 {
     const QDir base(relativeTo.isEmpty() ? root.path() : relativeTo);
     QMap<QString, QByteArray> files;
@@ -74,7 +74,7 @@ QMap<QString, QByteArray> ProgramFixture::Files(const QString &relativeTo) const
     while (it.hasNext()) {
         const QString path = it.next();
         if (path != state.WorkPath + u"/Temp.txt"_s)
-            files.insert(base.relativeFilePath(path), ReadBytes(path));
+            files.insert(base.relativeFilePath(path), readBytes(path));
     }
     return files;
 }
@@ -132,12 +132,9 @@ Caption CaptionOf(const QWidget *widget)
 
 } // namespace
 
-void LayoutRows(std::initializer_list<Placed> controls)
+void layoutRows(std::initializer_list<Placed> controls)
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("colour");
+    addColumns<QString, QString, QRect, QString>("name", "caption", "twips", "colour");
     for (const Placed &control : controls) {
         const QString name = QString::fromUtf16(control.name);
         QTest::newRow(qPrintable(name)) << name << QString::fromUtf16(control.caption) << control.twips
@@ -145,9 +142,9 @@ void LayoutRows(std::initializer_list<Placed> controls)
     }
 }
 
-void CheckControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips)
+void checkControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips)
 {
-    const QWidget *widget = Child<QWidget>(window, name);
+    const QWidget *widget = child<QWidget>(window, name);
     QCOMPARE(widget->geometry(),
              QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, qMax(1, twips.height() / 15)));
     const Caption shown = CaptionOf(widget);
@@ -161,7 +158,7 @@ void CheckControl(const QWidget &window, const QString &name, const QString &cap
                             .arg(needed.height()).arg(shown.room.width()).arg(shown.room.height())));
 }
 
-void CheckLayout(const QWidget &window, const QString &title, QSize size)
+void checkLayout(const QWidget &window, const QString &title, QSize size)
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
@@ -169,6 +166,6 @@ void CheckLayout(const QWidget &window, const QString &title, QSize size)
     QFETCH(QString, colour);
     QCOMPARE(window.size(), QSize(size.width() / 15, size.height() / 15));
     QCOMPARE(window.windowTitle(), title);
-    CheckControl(window, name, caption, twips);
-    QVERIFY(Child(window, name)->styleSheet().contains(colour));
+    checkControl(window, name, caption, twips);
+    QVERIFY(child(window, name)->styleSheet().contains(colour));
 }

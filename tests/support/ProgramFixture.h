@@ -33,15 +33,15 @@ struct ProgramFixture : ModalDriver {
     Inet1 inet;
     QWidget owner; // owns the dialogs opened without a window of the program
 
-    QString AppFile(const QString &name) const { return state.AppPath + u'/' + name; }
-    QString InLibrary(const QString &relative) const { return state.DocumentsPath + relative; }
+    QString appFile(const QString &name) const { return state.AppPath + u'/' + name; }
+    QString inLibrary(const QString &relative) const { return state.DocumentsPath + relative; }
     // The requests whose path starts so, as path and query.
-    QStringList Requested(const QByteArray &prefix) const;
-    QString LastQuery() const;
+    QStringList requested(const QByteArray &prefix) const;
+    QString lastQuery() const;
     // Every file under the temporary folder with its bytes, by its path relative to
     // the folder given (the temporary folder by default), but the scratch copy of the
     // last page, which every fetch may rewrite.
-    QMap<QString, QByteArray> Files(const QString &relativeTo = {}) const;
+    QMap<QString, QByteArray> files(const QString &relativeTo = {}) const;
 };
 
 // One control of a window's layout: its name, caption, place in twips and, for the
@@ -54,13 +54,13 @@ struct Placed {
 };
 
 // The columns name, caption, twips and colour, and a row a control named after it.
-void LayoutRows(std::initializer_list<Placed> controls);
+void layoutRows(std::initializer_list<Placed> controls);
 
 // The control stands where its twips put it (15 twips a pixel) and shows the caption
 // whole: the text fits, in width and height, inside the rectangle the control's style
 // keeps for text (wrapped where the control wraps).
-void CheckControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips);
+void checkControl(const QWidget &window, const QString &name, const QString &caption, const QRect &twips);
 
 // The window has its size (in twips) and title, and the control of the current row of
-// LayoutRows passes CheckControl and names its colour in its style sheet.
-void CheckLayout(const QWidget &window, const QString &title, QSize size);
+// layoutRows passes checkControl and names its colour in its style sheet.
+void checkLayout(const QWidget &window, const QString &title, QSize size);

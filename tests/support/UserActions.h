@@ -18,65 +18,65 @@
 // What a user does to a window, for the window tests.
 
 // Shows the window and waits until it is on the screen.
-[[nodiscard]] inline bool Exposed(QWidget &window)
+[[nodiscard]] inline bool exposed(QWidget &window)
 {
     window.show();
     return QTest::qWaitForWindowExposed(&window);
 }
 
 // The named control; a missing one fails the test and stops it.
-template <typename T = QWidget> T *Child(const QWidget &window, QAnyStringView name)
+template <typename T = QWidget> T *child(const QWidget &window, QAnyStringView name)
 {
-    T *child = window.findChild<T *>(name.toString());
-    if (!child) {
+    T *found = window.findChild<T *>(name.toString());
+    if (!found) {
         const QByteArray what = "no control " + name.toString().toUtf8();
         QTest::qFail(what.constData(), __FILE__, __LINE__);
         qFatal("%s", what.constData());
     }
-    return child;
+    return found;
 }
 
-template <typename T = QWidget> T *Child(const QWidget *window, QAnyStringView name)
+template <typename T = QWidget> T *child(const QWidget *window, QAnyStringView name)
 {
-    return Child<T>(*window, name);
+    return child<T>(*window, name);
 }
 
-inline void Click(const QWidget &window, QAnyStringView button)
+inline void click(const QWidget &window, QAnyStringView button)
 {
-    QTest::mouseClick(Child<QAbstractButton>(window, button), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>(window, button), Qt::LeftButton);
 }
 
-inline void Click(const QWidget *window, QAnyStringView button)
+inline void click(const QWidget *window, QAnyStringView button)
 {
-    Click(*window, button);
+    click(*window, button);
 }
 
 // A check box answers a click on its box or caption, not on the empty space after it.
-inline void Tick(const QWidget &window, QAnyStringView box)
+inline void tick(const QWidget &window, QAnyStringView box)
 {
-    QCheckBox *check = Child<QCheckBox>(window, box);
+    QCheckBox *check = child<QCheckBox>(window, box);
     QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
 }
 
 // The texts of a list's or a choice list's entries, in order.
-inline QStringList Texts(const QListWidget *list)
+inline QStringList texts(const QListWidget *list)
 {
-    QStringList texts;
+    QStringList lines;
     for (int i = 0; i < list->count(); ++i)
-        texts.append(list->item(i)->text());
-    return texts;
+        lines.append(list->item(i)->text());
+    return lines;
 }
 
-inline QStringList Texts(const QComboBox *combo)
+inline QStringList texts(const QComboBox *combo)
 {
-    QStringList texts;
+    QStringList lines;
     for (int i = 0; i < combo->count(); ++i)
-        texts.append(combo->itemText(i));
-    return texts;
+        lines.append(combo->itemText(i));
+    return lines;
 }
 
 // ASCII is typed key by key; Japanese arrives as the input method's committed text.
-inline void TypeText(QWidget *widget, const QString &text)
+inline void typeText(QWidget *widget, const QString &text)
 {
     for (const QChar c : text) {
         if (c.unicode() < 0x80) {
@@ -90,13 +90,13 @@ inline void TypeText(QWidget *widget, const QString &text)
 }
 
 // What the box held is replaced by the text typed.
-inline void Retype(QLineEdit *edit, const QString &text)
+inline void retype(QLineEdit *edit, const QString &text)
 {
     edit->clear();
-    TypeText(edit, text);
+    typeText(edit, text);
 }
 
-inline void ClickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers = {})
+inline void clickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers = {})
 {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
 }
@@ -105,7 +105,7 @@ inline void ClickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers
 // polls, nothing depends on how long anything takes.
 class ModalDriver {
 public:
-    void OnModal(std::function<void(QDialog *)> act)
+    void onModal(std::function<void(QDialog *)> act)
     {
         m_watch = std::make_unique<QTimer>();
         QTimer *timer = m_watch.get();
