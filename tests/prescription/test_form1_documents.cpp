@@ -47,6 +47,7 @@ void TestForm1Documents::searchSelectAndDownload()
     QFETCH(int, row);
     QFETCH(QString, command);
     QFETCH(QStringList, files);
+    QFETCH(bool, tls);
     ProgramFixture f;
     qunsetenv("SSL_CERT_FILE");
     if (tls) {
