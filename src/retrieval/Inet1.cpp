@@ -107,6 +107,14 @@ Inet1::~Inet1() = default;
 
 void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
 
+void Inet1::Abort()
+{
+    if (!m_running || m_aborted)
+        return;
+    m_aborted = true;
+    m_running->abort();
+}
+
 QString Inet1::Describe(int errorNumber, const QString &technical)
 {
     const QString text = japaneseFor(errorNumber);
@@ -150,23 +158,52 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
 
     QNetworkReply *reply = manager.get(request);
+    m_running = reply;
+    m_aborted = false;
+    // The body is taken as it arrives, so the reply's buffer never holds it whole
+    // beside our copy; with its length known, the copy is made room for once.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result] {
+        if (result.body.isEmpty()) {
+            const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            if (length > 0 && length < qint64(1) << 31)
+                result.body.reserve(qsizetype(length));
+        }
+        result.body.append(reply->readAll());
+    });
+    Observer *observer = m_observer;
+    if (observer)
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                         [observer](qint64 received, qint64 total) {
+                             observer->TransferProgress(received, total > 0 ? total : -1);
+                         });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (observer)
+        observer->TransferStarted();
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(observer ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    m_running = nullptr;
+    if (observer)
+        observer->TransferEnded();
 
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
     const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::NoError || (result.httpStatus >= 400 && isStatusError(error))) {
+    if (m_aborted) {
+        result.body = QByteArray();
+        result.aborted = true;
+        result.errorNumber = int(QNetworkReply::OperationCanceledError);
+    } else if (error == QNetworkReply::NoError || (result.httpStatus >= 400 && isStatusError(error))) {
         result.ok = true;
-        result.body = reply->readAll();
+        result.body.append(reply->readAll());
     } else {
+        result.body = QByteArray();
         // No HTTP answer at all: the connection went to the proxy, if there was one.
         const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
         result.description = Describe(result.errorNumber, reply->errorString());
     }
+    m_aborted = false;
     delete reply;
     return result;
 }

@@ -3,12 +3,26 @@
 #include <QByteArray>
 #include <QString>
 
+class QNetworkReply;
+
 // The transfer control: one GET of exactly the given URL, the whole body or an error
 // with a number and a description. Redirects are followed, the system's proxy
 // settings honoured, and nothing (cookies, connections) is kept between requests.
-// Blocks the caller; the event loop keeps repainting but gets no user input.
+// Blocks the caller; the event loop keeps repainting but gets no user input, unless
+// an observer follows the transfer: then input is delivered, so that the observer's
+// window can stop it, and keeping the caller's window still is the caller's matter.
 class Inet1 {
 public:
+    // Follows one transfer as it runs: the progress window.
+    class Observer {
+    public:
+        virtual ~Observer() = default;
+        virtual void TransferStarted() = 0;
+        // total is -1 while the server has not said how long the body is
+        virtual void TransferProgress(qint64 received, qint64 total) = 0;
+        virtual void TransferEnded() = 0;
+    };
+
     struct Reply {
         bool ok = false;
         QByteArray body;
@@ -16,6 +30,7 @@ public:
         QByteArray httpReason;
         int errorNumber = 0;         // 0 on success; else the network error code
         QString description;         // Japanese, then the technical text in parentheses
+        bool aborted = false;        // stopped by Abort(); no body, nothing to report
     };
 
     explicit Inet1(int timeoutMs = 60000);
@@ -28,6 +43,11 @@ public:
     // returned with ok set, and httpStatus tells the caller what the server said.
     Reply OpenURL(const QString &url);
 
+    // Followed by `observer` (none: nullptr) from the next OpenURL on.
+    void setObserver(Observer *observer) { m_observer = observer; }
+    // Stops the running transfer; OpenURL then returns with aborted set.
+    void Abort();
+
     // The user-facing text for a failed transfer: what went wrong in Japanese, then
     // the technical text in parentheses.
     static QString Describe(int errorNumber, const QString &technical);
@@ -36,4 +56,7 @@ public:
 
 private:
     int m_timeoutMs;
+    Observer *m_observer = nullptr;
+    QNetworkReply *m_running = nullptr;
+    bool m_aborted = false;
 };

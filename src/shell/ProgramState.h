@@ -20,4 +20,5 @@ struct ProgramState {
     QList<bool> ManualMarks;
 
     int TransferTimeoutMs = 60000; // without progress
+    int ProgressDelayMs = 500;     // a transfer running this long shows "通信中"
 };

@@ -25,11 +25,17 @@ void TestForm1Documents::searchSelectAndDownload_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("command"); // a button, or "double-click" / "Enter" on the hit
     QTest::addColumn<QStringList>("files"); // opened, in order
 
     QTest::newRow("文書表示: guide, then insert")
         << u"ハイバリン"_s << 1 << u"Command2"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s};
+    QTest::newRow("double-click on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"double-click"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s};
+    QTest::newRow("Enter on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"Enter"_s
         << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s};
     QTest::newRow("改訂指示履歴: first entry")
         << u"トリノキサン"_s << 0 << u"Command6"_s
@@ -72,7 +78,12 @@ void TestForm1Documents::searchSelectAndDownload()
             QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
         }
     });
-    QTest::mouseClick(window.findChild<QPushButton *>(command), Qt::LeftButton);
+    if (command == u"double-click"_s)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    else if (command == u"Enter"_s)
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        QTest::mouseClick(window.findChild<QPushButton *>(command), Qt::LeftButton);
 
     QTRY_COMPARE(f.dialogsSeen, 1);
     QStringList opened;
