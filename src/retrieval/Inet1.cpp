@@ -11,6 +11,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr qint64 ReadBufferBytes = 1024 * 1024;
+
 // Errors that Qt derives from an HTTP error status once the whole body has arrived;
 // the body is then the server's answer, not a broken transfer.
 bool isStatusError(QNetworkReply::NetworkError error)
@@ -158,6 +160,9 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
 
     QNetworkReply *reply = manager.get(request);
+    // A bounded buffer makes the network wait for us: without it, what the network
+    // thread has read piles up unbounded whenever this thread is slower.
+    reply->setReadBufferSize(ReadBufferBytes);
     m_running = reply;
     m_aborted = false;
     // The body is taken as it arrives, so the reply's buffer never holds it whole
