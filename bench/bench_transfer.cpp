@@ -21,11 +21,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 
 #include "retrieval/Fetch.h"
 #include "retrieval/Inet1.h"
 #include "shell/AppContext.h"
+#include "shell/Appearance.h"
 
 extern char **environ;
 
@@ -60,13 +62,19 @@ long statusKiB(const char *key)
 int childDownload(int argc, char **argv, bool window, const QString &url)
 {
     QApplication app(argc, argv);
+    ApplyAppearance(app);
     SilentDesktop desktop;
     ProgramState state;
     state.ProgressDelayMs = window ? 0 : 3600 * 1000;
     AppContext context{state, desktop};
+    // The window that starts a transfer has painted its Japanese captions already, so
+    // the font is loaded before the progress window needs it.
     QWidget owner;
     owner.resize(400, 300);
+    QLabel caption(QStringLiteral("医療用医薬品情報：添付文書を取得・検索・中止"), &owner);
+    caption.setGeometry(8, 8, 380, 24);
     owner.show();
+    owner.repaint();
     QCoreApplication::processEvents();
     Inet1 inet;
 

@@ -110,7 +110,12 @@ void frmTransfer::keyPressEvent(QKeyEvent *event)
 
 void frmTransfer::closeEvent(QCloseEvent *event)
 {
-    // The window goes when the transfer has ended, which stopping it brings about.
+    // While the transfer runs, the window goes when it has ended, which stopping it
+    // brings about.
+    if (!m_running) {
+        QWidget::closeEvent(event);
+        return;
+    }
     event->ignore();
     Command1_Click();
 }
