@@ -65,7 +65,8 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     inet.setTimeout(context.state.TransferTimeoutMs);
     Inet1::Reply reply;
     {
-        frmTransfer progress(inet, what.isEmpty() ? u"サーバーと通信しています"_s : what, context.state.ProgressDelayMs, owner);
+        const QString shown = what.isEmpty() ? u"サーバーと通信しています"_s : what;
+        frmTransfer progress(inet, shown, context.state.ProgressDelayMs, owner);
         inet.setObserver(&progress);
         reply = inet.OpenURL(url);
         inet.setObserver(nullptr);

@@ -15,10 +15,10 @@ class QWidget;
 enum class BodyUse { Page, Document };
 
 // The transfer with its hourglass, its progress window "通信中" (which says what is
-// fetched: `what`, or that the service is being asked) and its one failure report: on failure the "通信エラー" message
-// (exclamation icon, the error's description) has been shown and the caller ends its
-// command without any further step. A transfer the user stopped with "中止" ends the
-// same way, without a message.
+// fetched: `what`, or that the service is being asked) and its one failure report: on
+// failure the "通信エラー" message (exclamation icon, the error's description) has
+// been shown and the caller ends its command without any further step. A transfer the
+// user stopped with "中止" ends the same way, without a message.
 std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
                                      BodyUse use = BodyUse::Document, const QString &what = QString());
 

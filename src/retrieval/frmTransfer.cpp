@@ -27,8 +27,9 @@ QString TransferCounts(qint64 received, qint64 total)
 }
 
 frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget *owner)
-    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_ui(std::make_unique<Ui::frmTransfer>()), m_inet(inet)
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_ui(std::make_unique<Ui::frmTransfer>())
+    , m_inet(inet)
 {
     m_ui->setupUi(this);
     setFixedSize(size());

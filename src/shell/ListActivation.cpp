@@ -9,7 +9,9 @@ namespace {
 class EnterOnSelection : public QObject {
 public:
     EnterOnSelection(QListWidget *list, std::function<void()> command)
-        : QObject(list), m_list(list), m_command(std::move(command))
+        : QObject(list)
+        , m_list(list)
+        , m_command(std::move(command))
     {
     }
 

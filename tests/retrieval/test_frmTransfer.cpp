@@ -28,12 +28,11 @@ void TestFrmTransfer::counts_data()
     QTest::addColumn<int>("barMaximum"); // 0: the busy bar
     QTest::addColumn<int>("barValue");
 
-    QTest::newRow("length known") << qint64(1234567) << qint64(5000000) << u"1,234,567 / 5,000,000 バイト受信"_s
-                                  << 1000 << 246;
+    QTest::newRow("length known") << qint64(1234567) << qint64(5000000) << u"1,234,567 / 5,000,000 バイト受信"_s << 1000
+                                  << 246;
     QTest::newRow("all of it") << qint64(52428800) << qint64(52428800) << u"52,428,800 / 52,428,800 バイト受信"_s
                                << 1000 << 1000;
-    QTest::newRow("beyond 2 GB") << qint64(3) << qint64(5000000000) << u"3 / 5,000,000,000 バイト受信"_s << 1000
-                                 << 0;
+    QTest::newRow("beyond 2 GB") << qint64(3) << qint64(5000000000) << u"3 / 5,000,000,000 バイト受信"_s << 1000 << 0;
     QTest::newRow("length unknown") << qint64(4096) << qint64(-1) << u"4,096 バイト受信"_s << 0 << 0;
 }
 
