@@ -193,7 +193,17 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
 
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-    const QNetworkReply::NetworkError error = reply->error();
+    QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError)
+        result.body.append(reply->readAll());
+    // A connection cut in the middle of a body can end the reply without an error when
+    // the network waited for us at that moment; the length the server announced tells
+    // (for a body sent as it is: a compressed one is unpacked to another length).
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (error == QNetworkReply::NoError && announced.isValid() && (encoding.isEmpty() || encoding == "identity")
+        && result.body.size() < announced.toLongLong())
+        error = QNetworkReply::RemoteHostClosedError;
     if (m_aborted) {
         result.body = QByteArray();
         result.aborted = true;
@@ -206,7 +216,9 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         // No HTTP answer at all: the connection went to the proxy, if there was one.
         const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
-        result.description = Describe(result.errorNumber, reply->errorString());
+        result.description = Describe(result.errorNumber, reply->error() == QNetworkReply::NoError
+                                                              ? u"Connection closed before the whole body arrived"_s
+                                                              : reply->errorString());
     }
     m_aborted = false;
     delete reply;
