@@ -1,6 +1,7 @@
 #include "library/Form5.h"
 
 #include "library/DocumentLibrary.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form5.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,6 +15,7 @@ Form5::Form5(AppContext &context, const QString &folder, const QString &fileName
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     m_ui->Label1->setText(fileName);
     m_ui->Text1->setText(name);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);

@@ -10,6 +10,8 @@
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
 #include "retrieval/Fetch.h"
+#include "shell/ListActivation.h"
+#include "shell/ScreenFit.h"
 #include "shell/ParamFile.h"
 #include "ui_Form3.h"
 
@@ -51,6 +53,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     for (QPushButton *button : {m_ui->Command5, m_ui->Command6, m_ui->Command8}) {
         QFont font = button->font();
         font.setPointSizeF(9.75);
@@ -67,6 +70,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form3::List1_Click);
     connect(m_ui->List1, &QListWidget::itemClicked, this, &Form3::List1_Click);
+    RunOnActivation(m_ui->List1, [this] { Command4_Click(); });
     Form_Load();
 }
 
@@ -145,7 +149,7 @@ void Form3::Page(OtcButton button)
 
 void Form3::LoadOtcResults(const QString &url, bool clearSelection)
 {
-    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
         return;
     if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
@@ -199,11 +203,11 @@ void Form3::Command4_Click()
         return;
     }
     const QString link = OtcDocumentLink(m_ui->List2->item(row)->text());
-    const std::optional<QByteArray> document =
-        FetchBytes(m_context, this, m_inet, m_context.state.ServiceBase + link, BodyUse::Document);
+    const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
+    const std::optional<QByteArray> document = FetchBytes(m_context, this, m_inet, m_context.state.ServiceBase + link,
+                                                          BodyUse::Document, DocumentText(path));
     if (!document)
         return;
-    const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
     SaveAndOpenDocument(m_context, this, path, *document);
 }
 

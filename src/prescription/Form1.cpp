@@ -7,6 +7,8 @@
 #include "retrieval/ESConv.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
+#include "shell/ListActivation.h"
+#include "shell/ScreenFit.h"
 #include "shell/ParamFile.h"
 #include "ui_Form1.h"
 
@@ -57,6 +59,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     // One line per hit: no need to measure a thousand names to lay the list out.
     m_ui->List1->setUniformItemSizes(true);
     m_ui->List2->setUniformItemSizes(true);
@@ -70,6 +73,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
+    RunOnActivation(m_ui->List1, [this] { Command2_Click(); });
     Form_Load();
 }
 
@@ -191,7 +195,7 @@ void Form1::RequestPage(const PagingStep &step)
     m_ui->TestLabel->setText(QString::number(m_position.NextStart));
     m_ui->TestLabel2->setText(m_position.CurrentStart);
 
-    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
         return;
     ReadPage(*page);

@@ -8,6 +8,7 @@
 #include "prescription/FootPage.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form6.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,6 +19,7 @@ Form6::Form6(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     m_ui->List2->hide();
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
@@ -54,11 +56,11 @@ void Form6::Command2_Click()
         m_context.desktop.Message(this, u"指定の医薬品には説明文書がありません"_s, u"文書情報無し"_s);
         return;
     }
-    const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document);
-    if (!bytes)
-        return;
     const QString path = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(),
                                              m_ui->List1->item(index)->text());
+    const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document, DocumentText(path));
+    if (!bytes)
+        return;
     SaveAndOpenDocument(m_context, this, path, *bytes);
 }
 

@@ -25,7 +25,7 @@ void TestForm1Documents::searchSelectAndDownload_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("command"); // a button, or "double-click" / "Enter" on the hit
     QTest::addColumn<QStringList>("files"); // opened, in order
     QTest::addColumn<bool>("tls");          // the service over https
 
@@ -39,6 +39,12 @@ void TestForm1Documents::searchSelectAndDownload_data()
             << u"トリノキサン"_s << 0 << u"Command6"_s
             << QStringList{u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s} << tls;
     }
+    QTest::newRow("double-click on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"double-click"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
+    QTest::newRow("Enter on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"Enter"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
 }
 
 void TestForm1Documents::searchSelectAndDownload()
@@ -70,7 +76,12 @@ void TestForm1Documents::searchSelectAndDownload()
         }
         Click(dialog, "Command1");
     });
-    Click(window, command);
+    if (command == u"double-click"_s)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    else if (command == u"Enter"_s)
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        Click(window, command);
 
     QTRY_COMPARE(f.dialogsSeen, 1);
     QStringList opened;
