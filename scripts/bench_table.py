@@ -28,10 +28,11 @@ def ms(run):
     return "failed" if run is None else f"{run['ms']:.1f} ms"
 
 
-def ratio(a, b, key="ms"):
-    if a is None or b is None or not b[key]:
+def ratio(a, b, key="ms", key_b=None):
+    key_b = key_b or key
+    if a is None or b is None or not b[key_b]:
         return "-"
-    return f"{a[key] / b[key]:.2f}"
+    return f"{a[key] / b[key_b]:.2f}"
 
 
 def main():
@@ -41,6 +42,7 @@ def main():
     pres = medians(os.path.join(folder, "prescription.json"))
     start = medians(os.path.join(folder, "startup.json"))
     sess = medians(os.path.join(folder, "session.json"))
+    trans = medians(os.path.join(folder, "transfer.json"))
 
     table = conv.get("BM_EucToSjis")
     window = conv.get("BM_EucToSjisWithWindow")
@@ -52,9 +54,17 @@ def main():
     hibari = start.get("BM_StartToReady_Hibari")
     bare = start.get("BM_StartToReady_BareWindow")
     session = sess.get("BM_SearchAndDownloadSession")
+    download = trans.get("BM_Download50MB")
+    download_window = trans.get("BM_Download50MBWithWindow")
 
     def mib(run):
         return "failed" if run is None else f"{run['peak_MiB']:.1f} MiB"
+
+    def growth(run):
+        return "failed" if run is None else f"{run['peak_growth_MiB']:.1f} MiB"
+
+    def size(run):
+        return "failed" if run is None else f"{run['document_MiB']:.1f} MiB"
 
     rows = [
         ("Page conversion, 5 MB result page", ms(table), "glibc iconv EUC-JP-MS, same bytes", ms(iconv),
@@ -71,6 +81,10 @@ def main():
          ratio(hibari, bare, "peak_MiB")),
         ("Peak memory, search-and-download session", mib(session), "bare Qt window", mib(bare),
          ratio(session, bare, "peak_MiB")),
+        ("50 MB document, progress window shown", ms(download_window), "the same download, no window",
+         ms(download), ratio(download_window, download)),
+        ("  peak memory growth during the download", growth(download_window), "the document's size",
+         size(download_window), ratio(download_window, download_window, "peak_growth_MiB", "document_MiB")),
     ]
     header = ("Measure (median)", "Hibari", "Reference", "Reference value", "Ratio")
     widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]

@@ -9,6 +9,7 @@
 #include "shell/Library.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form4.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -20,6 +21,7 @@ Form4::Form4(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     const auto chosen = [this](void (Form4::*handler)()) {
         return [this, handler](bool checked) {
             if (checked)
@@ -35,6 +37,7 @@ Form4::Form4(AppContext &context, QWidget *parent)
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
     connect(m_ui->Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form4::Command5_Click);
+    RunOnActivation(m_ui->List1, [this] { Command1_Click(); });
     Form_Load();
 }
 

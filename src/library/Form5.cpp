@@ -2,6 +2,7 @@
 
 #include "library/DocumentLibrary.h"
 #include "shell/Messages.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form5.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,6 +16,7 @@ Form5::Form5(AppContext &context, const QString &folder, const QString &fileName
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     m_ui->Label1->setText(fileName);
     m_ui->Text1->setText(name);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form5::Command1_Click);

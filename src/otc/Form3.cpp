@@ -6,11 +6,12 @@
 
 #include "library/MemoCommand.h"
 #include "retrieval/ESConv.h"
+#include "retrieval/Fetch.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
-#include "retrieval/Fetch.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form3.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,6 +22,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     for (QPushButton *button : {m_ui->Command5, m_ui->Command6, m_ui->Command8}) {
         QFont font = button->font();
         font.setPointSizeF(9.75);
@@ -37,6 +39,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form3::List1_Click);
     connect(m_ui->List1, &QListWidget::itemClicked, this, &Form3::List1_Click);
+    RunOnActivation(m_ui->List1, [this] { Command4_Click(); });
     Form_Load();
 }
 
@@ -117,7 +120,7 @@ void Form3::Page(OtcButton button)
 
 void Form3::LoadOtcResults(const QString &url, bool clearSelection)
 {
-    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
         return;
     if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
@@ -167,11 +170,11 @@ void Form3::Command4_Click()
         return;
     }
     const QString link = OtcDocumentLink(m_ui->List2->item(row)->text());
-    const std::optional<QByteArray> document =
-        FetchBytes(m_context, this, m_inet, m_context.state.ServiceBase + link, BodyUse::Document);
+    const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
+    const std::optional<QByteArray> document = FetchBytes(m_context, this, m_inet, m_context.state.ServiceBase + link,
+                                                          BodyUse::Document, DocumentText(path));
     if (!document)
         return;
-    const QString path = OtcDocumentPath(m_context.state.DocumentsPath, m_ui->Text8->text());
     SaveAndOpenDocument(m_context, this, path, *document);
 }
 

@@ -7,6 +7,7 @@
 #include "retrieval/ServicePage.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form1.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,6 +26,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     // One line per hit: no need to measure a thousand names to lay the list out.
     m_ui->List1->setUniformItemSizes(true);
     m_ui->List2->setUniformItemSizes(true);
@@ -38,6 +40,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
+    RunOnActivation(m_ui->List1, [this] { Command2_Click(); });
     Form_Load();
 }
 
@@ -144,7 +147,7 @@ void Form1::RequestPage(const PagingStep &step)
     m_ui->TestLabel->setText(QString::number(m_position.NextStart));
     m_ui->TestLabel2->setText(m_position.CurrentStart);
 
-    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url);
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
         return;
     ReadPage(*page);

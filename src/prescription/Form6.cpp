@@ -8,6 +8,7 @@
 #include "prescription/FootPage.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
+#include "shell/ScreenFit.h"
 #include "ui_Form6.h"
 #include "shell/Messages.h"
 
@@ -19,6 +20,7 @@ Form6::Form6(AppContext &context, QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    FitToScreen(*this);
     m_ui->List2->hide();
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
@@ -55,11 +57,11 @@ void Form6::Command2_Click()
         m_context.desktop.Message(this, Messages::NoDocument, Messages::NoDocumentTitle);
         return;
     }
-    const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document);
-    if (!bytes)
-        return;
     const QString path = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(),
                                              m_ui->List1->item(index)->text());
+    const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document, DocumentText(path));
+    if (!bytes)
+        return;
     SaveAndOpenDocument(m_context, this, path, *bytes);
 }
 

@@ -22,7 +22,7 @@ void NoDocuments(AppContext &context, QWidget *owner)
 // The selected hit's page, then its foot page. Nothing when the command ends here:
 // its message has been shown.
 std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
-                                    const QString &hitRow)
+                                    const QString &hitRow, const QString &drugName)
 {
     if (selectedIndex < 0) {
         context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
@@ -33,7 +33,7 @@ std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &
         NoDocuments(context, owner);
         return std::nullopt;
     }
-    const auto hitPage = FetchPage(context, owner, inet, *hitAddress);
+    const auto hitPage = FetchPage(context, owner, inet, *hitAddress, Yield::Yes, DrugPageText(drugName));
     if (!hitPage)
         return std::nullopt;
     const auto footAddress = FootPageAddress(*hitAddress, *hitPage);
@@ -41,7 +41,7 @@ std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &
         NoDocuments(context, owner);
         return std::nullopt;
     }
-    return FetchPage(context, owner, inet, *footAddress, Yield::No);
+    return FetchPage(context, owner, inet, *footAddress, Yield::No, DrugPageText(drugName));
 }
 
 } // namespace
@@ -49,7 +49,7 @@ std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &
 void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
                                const QString &hitRow, const QString &drugName)
 {
-    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow);
+    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
     if (!footPage)
         return;
     ProgramState &state = context.state;
@@ -78,7 +78,8 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
     }
 
     for (const DocumentDownload &download : plan) {
-        const auto bytes = FetchBytes(context, owner, inet, download.address, BodyUse::Document);
+        const auto bytes = FetchBytes(context, owner, inet, download.address, BodyUse::Document,
+                                      DocumentText(download.path));
         if (!bytes)
             return; // the first failed transfer ends the command; what was saved stays
         if (!SaveAndOpenDocument(context, owner, download.path, *bytes))
@@ -90,7 +91,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
 void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex, const QString &hitRow,
                          const QString &drugName)
 {
-    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow);
+    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
     if (!footPage)
         return;
     const QStringList entries = HistoryEntries(*footPage);

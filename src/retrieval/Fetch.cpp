@@ -3,10 +3,13 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 #include "retrieval/Inet1.h"
 #include "retrieval/frmE2SD.h"
+#include "retrieval/frmTransfer.h"
 #include "shell/AppContext.h"
 #include "shell/Messages.h"
 
@@ -43,8 +46,21 @@ void writeScratchCopy(const QString &workPath, const QByteArray &body)
 
 } // namespace
 
+QString SearchingText() { return u"検索しています"_s; }
+
+QString DrugPageText(const QString &drugName) { return u"医薬品の情報を取得しています："_s + drugName; }
+
+QString DocumentText(const QString &path)
+{
+    // The category folder tells the package insert from the patient guide of one drug.
+    const QFileInfo file(path);
+    const QString folder = file.dir().dirName();
+    const QString category = folder.startsWith(u'［') ? folder : QString();
+    return u"添付文書を取得しています："_s + category + file.completeBaseName();
+}
+
 std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
-                                     BodyUse use)
+                                     BodyUse use, const QString &what)
 {
     WaitCursor wait;
     inet.setTimeout(context.state.TransferTimeoutMs);
@@ -55,9 +71,18 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
         QGuiApplication::restoreOverrideCursor();
         return login;
     });
-    const Inet1::Reply reply = inet.OpenURL(url);
+    Inet1::Reply reply;
+    {
+        const QString shown = what.isEmpty() ? u"サーバーと通信しています"_s : what;
+        frmTransfer progress(inet, shown, context.state.ProgressDelayMs, owner);
+        inet.setObserver(&progress);
+        reply = inet.OpenURL(url);
+        inet.setObserver(nullptr);
+    }
     inet.setProxyLogin(nullptr, {});
     wait.restore();
+    if (reply.aborted)
+        return std::nullopt; // the user stopped it: nothing to report
 
     QString failure;
     if (!reply.ok)
@@ -71,9 +96,10 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     return reply.body;
 }
 
-std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url, Yield yield)
+std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
+                                 Yield yield, const QString &what)
 {
-    const std::optional<QByteArray> body = FetchBytes(context, owner, inet, url, BodyUse::Page);
+    const std::optional<QByteArray> body = FetchBytes(context, owner, inet, url, BodyUse::Page, what);
     if (!body)
         return std::nullopt;
     writeScratchCopy(context.state.WorkPath, *body);

@@ -14,13 +14,16 @@ class QWidget;
 // document; a result page is used whatever the status, and its reader decides.
 enum class BodyUse { Page, Document };
 
-// The transfer with its hourglass and its one failure report: on failure the
-// "通信エラー" message (exclamation icon, the error's description) has been shown
-// and the caller ends its command without any further step. A proxy that wants
-// credentials gets those of ProgramState::ProxyLogin, or asks the user through the
-// desktop ("プロキシ認証"); a cancelled question is a failure like any other.
+// The transfer with its hourglass, its progress window "通信中" (which says what is
+// fetched: `what`, or that the service is being asked) and its one failure report: on
+// failure the "通信エラー" message (exclamation icon, the error's description) has
+// been shown and the caller ends its command without any further step. A transfer the
+// user stopped with "中止" ends the same way, without a message.
+// A proxy that wants credentials gets those of ProgramState::ProxyLogin, or asks the
+// user through the desktop ("プロキシ認証"); a cancelled question is a failure like
+// any other.
 std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
-                                     BodyUse use = BodyUse::Document);
+                                     BodyUse use = BodyUse::Document, const QString &what = QString());
 
 enum class Yield { Yes, No };
 
@@ -28,4 +31,9 @@ enum class Yield { Yes, No };
 // conversion with EucToSjis and its progress window, and (unless Yield::No) one pass
 // of the event loop. Same failure rule as FetchBytes.
 std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
-                                 Yield yield = Yield::Yes);
+                                 Yield yield = Yield::Yes, const QString &what = QString());
+
+// What the progress window says for the common fetches.
+QString SearchingText();                        // a result page
+QString DrugPageText(const QString &drugName);  // a hit's page or its foot page
+QString DocumentText(const QString &path);      // a document, by its file name

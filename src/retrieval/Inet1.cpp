@@ -16,6 +16,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+constexpr qint64 ReadBufferBytes = 1024 * 1024;
+
 // Errors that Qt derives from an HTTP error status once the whole body has arrived;
 // the body is then the server's answer, not a broken transfer.
 bool isStatusError(QNetworkReply::NetworkError error)
@@ -191,6 +193,14 @@ void Inet1::setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker as
     m_askLogin = std::move(ask);
 }
 
+void Inet1::Abort()
+{
+    if (!m_running || m_aborted)
+        return;
+    m_aborted = true;
+    m_running->abort();
+}
+
 QString Inet1::Describe(int errorNumber, const QString &technical)
 {
     // The system's text only where there is no description of our own (the
@@ -282,18 +292,59 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     QObject::connect(reply, &QNetworkReply::downloadProgress, &stall, restartStall);
     QObject::connect(reply, &QNetworkReply::metaDataChanged, &stall, restartStall);
     restartStall();
+    // A bounded buffer makes the network wait for us: without it, what the network
+    // thread has read piles up unbounded whenever this thread is slower.
+    reply->setReadBufferSize(ReadBufferBytes);
+    m_running = reply;
+    m_aborted = false;
+    // The body is taken as it arrives, so the reply's buffer never holds it whole
+    // beside our copy; with its length known, the copy is made room for once.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result] {
+        if (result.body.isEmpty()) {
+            const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+            if (length > 0 && length < qint64(1) << 31)
+                result.body.reserve(qsizetype(length));
+        }
+        result.body.append(reply->readAll());
+    });
+    Observer *observer = m_observer;
+    if (observer)
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                         [observer](qint64 received, qint64 total) {
+                             observer->TransferProgress(received, total > 0 ? total : -1);
+                         });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (observer)
+        observer->TransferStarted();
     if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(observer ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    m_running = nullptr;
+    if (observer)
+        observer->TransferEnded();
 
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
-    const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::NoError || (result.httpStatus >= 400 && isStatusError(error))) {
+    QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::NoError)
+        result.body.append(reply->readAll());
+    // A connection cut in the middle of a body can end the reply without an error when
+    // the network waited for us at that moment; the length the server announced tells
+    // (for a body sent as it is: a compressed one is unpacked to another length).
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    const QByteArray encoding = reply->rawHeader("Content-Encoding").trimmed().toLower();
+    if (error == QNetworkReply::NoError && announced.isValid() && (encoding.isEmpty() || encoding == "identity")
+        && result.body.size() < announced.toLongLong())
+        error = QNetworkReply::RemoteHostClosedError;
+    if (m_aborted) {
+        result.body = QByteArray();
+        result.aborted = true;
+        result.errorNumber = int(QNetworkReply::OperationCanceledError);
+    } else if (error == QNetworkReply::NoError || (result.httpStatus >= 400 && isStatusError(error))) {
         result.ok = true;
-        result.body = reply->readAll();
+        result.body.append(reply->readAll());
     } else {
+        result.body = QByteArray();
         // No HTTP answer at all: the connection went to the proxy, if there was one.
         const bool viaProxy = result.httpStatus == 0 && goesThroughProxy(target);
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
@@ -301,9 +352,12 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
             const QSslError &first = certificateProblems.first();
             result.errorText = japaneseForCertificate(first.error()) % u" ("_s % first.errorString() % u')';
         } else {
-            result.errorText = Describe(result.errorNumber, reply->errorString());
+            result.errorText = Describe(result.errorNumber, reply->error() == QNetworkReply::NoError
+                                                                  ? u"Connection closed before the whole body arrived"_s
+                                                                  : reply->errorString());
         }
     }
+    m_aborted = false;
     delete reply;
     return result;
 }

@@ -12,14 +12,28 @@
 // "host:port"; `refused` tells that the proxy turned down the ones it was given.
 using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString &proxy, bool refused)>;
 
+class QNetworkReply;
+
 // The transfer control: one GET of exactly the given URL, the whole body or an error
 // with a number and a description. Redirects are followed, the system's proxy
 // settings honoured, and nothing (cookies, connections) is kept between requests.
 // https uses the system's trusted certificates and those that SSL_CERT_FILE and
 // SSL_CERT_DIR name; a certificate problem fails the transfer.
-// Blocks the caller; the event loop keeps repainting but gets no user input.
+// Blocks the caller; the event loop keeps repainting but gets no user input, unless
+// an observer follows the transfer: then input is delivered, so that the observer's
+// window can stop it, and keeping the caller's window still is the caller's matter.
 class Inet1 {
 public:
+    // Follows one transfer as it runs: the progress window.
+    class Observer {
+    public:
+        virtual ~Observer() = default;
+        virtual void TransferStarted() = 0;
+        // total is -1 while the server has not said how long the body is
+        virtual void TransferProgress(qint64 received, qint64 total) = 0;
+        virtual void TransferEnded() = 0;
+    };
+
     struct Reply {
         bool ok = false;
         QByteArray body;
@@ -27,6 +41,7 @@ public:
         QByteArray httpReason;
         int errorNumber = 0;         // 0 on success; else the network error code
         QString errorText;           // empty on success; Japanese, technical text in parentheses only without a description
+        bool aborted = false;        // stopped by Abort(); no body, nothing to report
     };
 
     explicit Inet1(int timeoutMs = 60000);
@@ -45,6 +60,11 @@ public:
     // returned with ok set, and httpStatus tells the caller what the server said.
     Reply OpenURL(const QString &url);
 
+    // Followed by `observer` (none: nullptr) from the next OpenURL on.
+    void setObserver(Observer *observer) { m_observer = observer; }
+    // Stops the running transfer; OpenURL then returns with aborted set.
+    void Abort();
+
     // The user-facing text for a failed transfer: what went wrong in Japanese; the
     // technical text in parentheses only where there is no Japanese description.
     static QString Describe(int errorNumber, const QString &technical);
@@ -55,4 +75,7 @@ private:
     int m_timeoutMs;
     ProxyCredentials *m_rememberedLogin = nullptr;
     ProxyCredentialsAsker m_askLogin;
+    Observer *m_observer = nullptr;
+    QNetworkReply *m_running = nullptr;
+    bool m_aborted = false;
 };

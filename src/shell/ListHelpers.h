@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
@@ -22,6 +24,11 @@ QStringList listTexts(const QListWidget &list);
 // The chosen row: the current row when it is also selected, else -1. Focus alone
 // makes a row current without selecting it, and that is no choice.
 int chosenRow(const QListWidget &list);
+
+// A double-click on an entry of `list`, or Enter while an entry is selected, runs
+// `command` (the window's "文書表示"). A single click keeps its own meaning, and
+// Enter without a selection goes on to the window as before.
+void RunOnActivation(QListWidget *list, std::function<void()> command);
 
 // While a long page fills a list, says when to repaint: at most every few tens of
 // milliseconds, so the user sees the list grow without the painting costing more

@@ -27,6 +27,7 @@ struct ProgramState {
     QList<bool> ManualMarks;
 
     int TransferTimeoutMs = 60000; // without progress
+    int ProgressDelayMs = 500;     // a transfer running this long shows "通信中"
 
     ProxyCredentials ProxyLogin; // as the user last gave them; memory only, never saved
 };

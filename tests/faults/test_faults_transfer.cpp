@@ -1,6 +1,10 @@
 #include <memory>
 
 #include "FaultFixture.h"
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
 #include "support/TestData.h"
@@ -17,6 +21,8 @@ private Q_SLOTS:
     void documentTransferFails();
     void pageTransferFails_data();
     void pageTransferFails();
+    void userStopsTransfer_data();
+    void userStopsTransfer();
 };
 
 namespace {
@@ -44,6 +50,38 @@ PracticeResponse Broken(const QString &mode, const QByteArray &body)
     }
     return response;
 }
+
+// The user's answer to "通信中": as soon as it shows `fetching`, "中止" or Esc.
+class TransferStopper {
+public:
+    TransferStopper(QString fetching, bool escape)
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this, fetching, escape] {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                auto *label = window->findChild<QLabel *>(u"Label1"_s);
+                if (window->objectName() != u"frmTransfer"_s || !window->isVisible() || !label
+                    || label->text() != fetching)
+                    continue;
+                m_poll.stop();
+                modality = window->windowModality();
+                owner = window->parentWidget() ? window->parentWidget()->windowTitle() : QString();
+                if (escape)
+                    QTest::keyClick(window, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(window->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+                stopped = true;
+            }
+        });
+        m_poll.start(5);
+    }
+
+    bool stopped = false;
+    Qt::WindowModality modality = Qt::NonModal;
+    QString owner; // the title of the window it is modal to
+
+private:
+    QTimer m_poll;
+};
 
 void Search(QWidget *form, const QString &text)
 {
@@ -228,6 +266,123 @@ void TestFaultsTransfer::pageTransferFails()
     f.desktop.messages.clear();
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
     QTRY_COMPARE(texts(list), shown);
+    QCOMPARE(f.desktop.messages.size(), 0);
+}
+
+void TestFaultsTransfer::userStopsTransfer_data()
+{
+    QTest::addColumn<QString>("window"); // as in documentTransferFails; "Form1 search"/"Form3 search" search again
+    addColumns<QString, int>("search", "row");
+    QTest::addColumn<QByteArray>("stalled"); // the document that never comes
+    addColumns<QString, QStringList>("stalledFile", "savedBefore");
+    QTest::addColumn<QString>("fetching"); // what "通信中" says
+    QTest::addColumn<bool>("escape");      // Esc, else "中止"
+
+    QTest::newRow("prescription search, 中止") << u"Form1 search"_s << u"ハイバリン"_s << 0 << QByteArray() << QString()
+                                              << QStringList() << u"検索しています"_s << false;
+    QTest::newRow("OTC search, Esc") << u"Form3 search"_s << u"ハルカゼ"_s << 0 << QByteArray() << QString()
+                                     << QStringList() << u"検索しています"_s << true;
+    QTest::newRow("prescription insert, 中止")
+        << u"Form1"_s << u"ハイバリン"_s << 1 << QByteArray("/downfiles/ph/PDF/2.pdf")
+        << u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s}
+        << u"添付文書を取得しています：［医療用］ハイバリン錠20mg"_s << false;
+    QTest::newRow("revision entry, Esc")
+        << u"Form6"_s << u"トリノキサン"_s << 0 << QByteArray("/revision/6/1.pdf")
+        << u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s << QStringList()
+        << u"添付文書を取得しています：［改訂指示］トリノキサン錠：2023年04月　改訂"_s << true;
+    QTest::newRow("OTC document, 中止")
+        << u"Form3"_s << u"ハルカゼ顆粒"_s << 0 << QByteArray("/downfiles/otc/PDF/o0001.pdf")
+        << u"医薬品情報/［一般用］/ハルカゼ顆粒青葉製薬.pdf"_s << QStringList()
+        << u"添付文書を取得しています：［一般用］ハルカゼ顆粒青葉製薬"_s << false;
+}
+
+// A stalled transfer stopped by the user ends the command as a failure would, but
+// without a message, and long before the time-out.
+void TestFaultsTransfer::userStopsTransfer()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, search);
+    QFETCH(int, row);
+    QFETCH(QByteArray, stalled);
+    QFETCH(QString, stalledFile);
+    QFETCH(QStringList, savedBefore);
+    QFETCH(QString, fetching);
+    QFETCH(bool, escape);
+    FaultFixture f;
+    f.state.ProgressDelayMs = 0; // up at once, however fast the machine
+    auto stalling = std::make_shared<bool>(true);
+    const auto stall = [stalling](const QByteArray &pdf) {
+        return *stalling ? Broken(u"stall"_s, pdf) : PracticeResponse{200, "OK", "application/pdf", {}, pdf};
+    };
+    if (!stalled.isEmpty())
+        f.server.Route(stalled, [stall](const PracticeRequest &) { return stall(PracticePdf(u"新しい版"_s, 3000)); });
+    PracticeServer broken; // every search of it stalls
+    broken.RoutePrefix("/", [stall](const PracticeRequest &) { return stall({}); });
+    QVERIFY(broken.Listen());
+    const QByteArray earlier = PracticePdf(u"earlier copy"_s, 100);
+    if (!stalledFile.isEmpty())
+        QVERIFY(writeBytes(f.inLibrary(stalledFile), earlier));
+
+    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window.left(5));
+    Search(form.get(), search);
+    auto *list = form->findChild<QListWidget *>(u"List1"_s);
+    QTRY_VERIFY(list->count() > row);
+    clickRow(list, row);
+    const QStringList shown = texts(list);
+
+    QElapsedTimer took;
+    took.start();
+    const QMap<QString, QByteArray> before = f.files();
+    TransferStopper stopper(fetching, escape);
+    if (window.endsWith(u"search"_s)) {
+        f.state.ServiceBase = broken.BaseUrl();
+        click(form.get(), u"Command1"_s);
+    } else if (window == u"Form6"_s) {
+        f.onModal([](QDialog *dialog) {
+            clickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
+            click(dialog, u"Command2"_s);
+            click(dialog, u"Command1"_s);
+        });
+        click(form.get(), u"Command6"_s);
+    } else if (window == u"Form1"_s) {
+        f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
+        click(form.get(), u"Command2"_s);
+    } else {
+        click(form.get(), u"Command4"_s);
+    }
+    QTRY_VERIFY(stopper.stopped);
+    if (window != u"Form3"_s && !window.endsWith(u"search"_s))
+        QTRY_COMPARE(f.dialogsSeen, 1);
+    QVERIFY(took.elapsed() < f.state.TransferTimeoutMs);
+    QCOMPARE(stopper.modality, Qt::WindowModal);
+    QCOMPARE(stopper.owner, window == u"Form6"_s ? u"改訂指示反映履歴"_s : form->windowTitle());
+
+    QCOMPARE(f.desktop.messages.size(), 0);
+    QStringList opened;
+    for (const QString &file : savedBefore)
+        opened.append(f.inLibrary(file));
+    QCOMPARE(f.desktop.opened, opened);
+    QMap<QString, QByteArray> after = f.files();
+    for (const QString &file : savedBefore)
+        after.remove(QDir(f.root.path()).relativeFilePath(f.inLibrary(file)));
+    QCOMPARE(after, before); // nothing partial, the earlier copy whole
+    QCOMPARE(texts(list), shown);
+    QVERIFY(!static_cast<WorkingWindow *>(form.get())->Guard().Busy());
+    for (QWidget *top : QApplication::topLevelWidgets())
+        QVERIFY(top->objectName() != u"frmTransfer"_s || !top->isVisible());
+
+    // The service answering again, the same command goes through.
+    *stalling = false;
+    f.desktop.opened.clear();
+    f.dialogsSeen = 0;
+    if (window.endsWith(u"search"_s)) {
+        f.state.ServiceBase = f.server.BaseUrl();
+        Search(form.get(), search);
+        QTRY_COMPARE(texts(list), shown);
+    } else if (window == u"Form3"_s) {
+        click(form.get(), u"Command4"_s);
+        QTRY_VERIFY(f.desktop.opened.contains(f.inLibrary(stalledFile)));
+    }
     QCOMPARE(f.desktop.messages.size(), 0);
 }
 

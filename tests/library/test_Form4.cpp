@@ -25,6 +25,8 @@ private Q_SLOTS:
     void listing();
     void missingFolderListsNothing();
     void openSelectedInListOrder();
+    void openOnDoubleClickOrEnter_data();
+    void openOnDoubleClickOrEnter();
     void emptyListMessages_data();
     void emptyListMessages();
     void rename_data();
@@ -189,6 +191,31 @@ void TestForm4::openSelectedInListOrder()
     click(f.window, u"Command1"_s);
     const QString folder = f.Folder(Library::Medical());
     QCOMPARE(f.desktop.opened, (QStringList { folder + u"/a.pdf"_s, folder + u"/c.pdf"_s }));
+    QVERIFY(f.desktop.messages.isEmpty());
+}
+
+void TestForm4::openOnDoubleClickOrEnter_data()
+{
+    QTest::addColumn<bool>("doubleClick"); // else Enter in the list
+    QTest::newRow("double-click") << true;
+    QTest::newRow("Enter") << false;
+}
+
+void TestForm4::openOnDoubleClickOrEnter()
+{
+    QFETCH(bool, doubleClick);
+    Fixture f;
+    for (const QString &name : { u"a.pdf"_s, u"b.pdf"_s })
+        f.Save(Library::Medical(), name);
+    f.Choose(u"Option3"_s);
+    f.Select(1);
+    QVERIFY(f.desktop.opened.isEmpty()); // a single click only picks the document
+    auto *list = child<QListWidget>(f.window, "List1");
+    if (doubleClick)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    else
+        QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(f.desktop.opened, QStringList { f.Folder(Library::Medical()) + u"/b.pdf"_s });
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

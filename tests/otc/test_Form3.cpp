@@ -33,6 +33,8 @@ private Q_SLOTS:
     void refusalsKeepThePreviousResult();
     void failedTransferMovesOnlyTheCounter();
     void documentSavedUnderText8();
+    void documentOnDoubleClickOrEnter_data();
+    void documentOnDoubleClickOrEnter();
     void documentFailures_data();
     void documentFailures();
     void copyAndMemo();
@@ -361,6 +363,34 @@ void TestForm3::documentSavedUnderText8()
     }
     const QStringList saved = QDir(f.OtcFile(QString())).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(saved.size(), 4); // no temporary file left behind
+    QVERIFY(f.desktop.messages.isEmpty());
+}
+
+void TestForm3::documentOnDoubleClickOrEnter_data()
+{
+    QTest::addColumn<bool>("doubleClick"); // else Enter in the list
+    QTest::newRow("double-click") << true;
+    QTest::newRow("Enter") << false;
+}
+
+void TestForm3::documentOnDoubleClickOrEnter()
+{
+    QFETCH(bool, doubleClick);
+    Fixture f;
+    Form3 window(f.context);
+    window.show();
+    Search(window, u"ハルカゼ"_s);
+    auto *list = child<QListWidget>(window, "List1");
+    QTRY_COMPARE(list->count(), 3);
+    const qsizetype searches = f.server.Requests().size();
+    clickRow(list, 1);
+    QVERIFY(f.desktop.opened.isEmpty()); // a single click only picks the hit
+    if (doubleClick)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    else
+        QTest::keyClick(list, Qt::Key_Return);
+    QTRY_COMPARE(f.desktop.opened, QStringList{f.OtcFile(u"ハルカゼ錠ひばり薬品工業.pdf"_s)});
+    QCOMPARE(f.server.Requests().size(), searches + 1); // the document, and no new search
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

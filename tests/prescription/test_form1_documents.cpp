@@ -22,7 +22,7 @@ private Q_SLOTS:
 
 void TestForm1Documents::searchSelectAndDownload_data()
 {
-    addColumns<QString, int, QString>("typed", "row", "command");
+    addColumns<QString, int, QString>("typed", "row", "command"); // command: a button, or "double-click" / "Enter" on the hit
     QTest::addColumn<QStringList>("files"); // opened, in order
     QTest::addColumn<bool>("tls");          // the service over https
 
@@ -36,6 +36,12 @@ void TestForm1Documents::searchSelectAndDownload_data()
             << u"トリノキサン"_s << 0 << u"Command6"_s
             << QStringList{u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s} << tls;
     }
+    QTest::newRow("double-click on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"double-click"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
+    QTest::newRow("Enter on the hit does 文書表示")
+        << u"ハイバリン"_s << 1 << u"Enter"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
 }
 
 void TestForm1Documents::searchSelectAndDownload()
@@ -44,6 +50,7 @@ void TestForm1Documents::searchSelectAndDownload()
     QFETCH(int, row);
     QFETCH(QString, command);
     QFETCH(QStringList, files);
+    QFETCH(bool, tls);
     ProgramFixture f;
     qunsetenv("SSL_CERT_FILE");
     if (tls) {
@@ -66,7 +73,12 @@ void TestForm1Documents::searchSelectAndDownload()
         }
         click(dialog, "Command1");
     });
-    click(window, command);
+    if (command == u"double-click"_s)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    else if (command == u"Enter"_s)
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        click(window, command);
 
     QTRY_COMPARE(f.dialogsSeen, 1);
     QStringList opened;

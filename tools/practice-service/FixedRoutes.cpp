@@ -68,7 +68,14 @@ void AddFixedRoutes(PracticeServer &server)
     server.Route("/practice/document.pdf",
                  [](const PracticeRequest &) { return pdf(PracticePdf(u"練習文書"_s, 100)); });
     server.Route("/practice/binary", [](const PracticeRequest &) { return pdf(PracticeBinary(4096)); });
-    server.Route("/practice/large", [](const PracticeRequest &) { return pdf(PracticeBinary(PracticeLargeSize)); });
+    // "?bytes=N" sets the length; the last body made is kept for the next request.
+    server.Route("/practice/large", [](const PracticeRequest &request) {
+        static QByteArray last;
+        const qsizetype size = queryInt(request, u"bytes"_s, int(PracticeLargeSize));
+        if (last.size() != size)
+            last = PracticeBinary(size);
+        return pdf(last);
+    });
 
     server.Route("/practice/error500", [](const PracticeRequest &) {
         return serverError(page(u"<html><body>サーバーエラー</body></html>"_s));

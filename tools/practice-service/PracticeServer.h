@@ -96,7 +96,7 @@ inline constexpr qsizetype PracticeLargeSize = 6 * 1024 * 1024 + 17;
 
 // Each part of the service registers its own routes.
 // "/practice/...": page, empty, document.pdf, binary, large, error500, error500.pdf,
-// notfound.pdf, reset, close, stall, slow?ms=N, redirect?to=/path
+// notfound.pdf, reset, close, stall, slow?ms=N, redirect?to=/path, large?bytes=N
 void AddFixedRoutes(PracticeServer &server);
 void AddPrescriptionRoutes(PracticeServer &server); // /sorano/PackinsSearch
 void AddPrescriptionDocumentRoutes(PracticeServer &server); // hit pages, foot pages, documents

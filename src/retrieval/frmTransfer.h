@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include "retrieval/Inet1.h"
+
+namespace Ui {
+class frmTransfer;
+}
+
+// "通信中": what is being fetched, how much of it has come, and "中止". It comes up
+// only when a transfer is still running after the delay, modal to the window that
+// started it, and goes away by itself when the transfer ends. "中止", Esc or closing
+// it stops the transfer. Not a QDialog: it answers nothing, and whoever answers the
+// command's dialogs need not tell it apart from them.
+class frmTransfer : public QWidget, public Inet1::Observer {
+    Q_OBJECT
+
+public:
+    frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget *owner);
+    ~frmTransfer() override;
+
+    void TransferStarted() override;
+    void TransferProgress(qint64 received, qint64 total) override;
+    void TransferEnded() override;
+
+    void Command1_Click(); // 中止
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Appear();
+    void ShowCounts();
+
+    std::unique_ptr<Ui::frmTransfer> m_ui;
+    Inet1 &m_inet;
+    QTimer m_delay;
+    QElapsedTimer m_sincePaint;
+    qint64 m_received = 0;
+    qint64 m_total = -1;
+    bool m_running = false;
+};
+
+// Label2's text: the bytes received, and the total when the server gave it.
+QString TransferCounts(qint64 received, qint64 total);

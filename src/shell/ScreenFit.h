@@ -1,0 +1,9 @@
+#pragma once
+
+class QWidget;
+
+// Where a window of fixed size is larger than its screen's free area (a small screen,
+// a high display scale), its controls go into a scrolling area and the window takes
+// the size that fits. Otherwise nothing changes. Called once, after setupUi and the
+// window's fixed size.
+void FitToScreen(QWidget &window);
