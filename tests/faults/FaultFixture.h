@@ -126,3 +126,24 @@ inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString 
     form->show();
     return form;
 }
+
+// Starts the download of the chosen hit as the user does, answering the dialogs:
+// "Form6" through the revision history (its first entry), "Form1" through
+// "文書表示" and the document choice, anything else through the OTC window's
+// "文書表示".
+inline void StartDownload(FaultFixture &f, QWidget *form, const QString &window)
+{
+    if (window == u"Form6"_s) {
+        f.onModal([](QDialog *dialog) {
+            clickRow(child<QListWidget>(dialog, "List1"), 0);
+            click(dialog, u"Command2"_s);
+            click(dialog, u"Command1"_s);
+        });
+        click(form, u"Command6"_s);
+    } else if (window == u"Form1"_s) {
+        f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
+        click(form, u"Command2"_s);
+    } else {
+        click(form, u"Command4"_s);
+    }
+}

@@ -153,22 +153,7 @@ void TestFaultsStorage::documentNotWritten()
     FillList(form, window, search);
     clickRow(child<QListWidget>(form, "List1"), row);
 
-    // The download as the user starts it, and what the dialogs are answered.
-    const auto download = [&] {
-        if (window == u"Form6"_s) {
-            f.onModal([](QDialog *dialog) {
-                clickRow(child<QListWidget>(dialog, "List1"), 0);
-                click(dialog, u"Command2"_s);
-                click(dialog, u"Command1"_s);
-            });
-            click(form, u"Command6"_s);
-        } else if (window == u"Form1"_s) {
-            f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
-            click(form, u"Command2"_s);
-        } else {
-            click(form, u"Command4"_s);
-        }
-    };
+    const auto download = [&] { StartDownload(f, form, window); };
 
     // The files are compared while the fault is still in place ("is a file" moves a
     // folder aside), the checks come after it is lifted.

@@ -141,21 +141,7 @@ void TestFaultsTransfer::documentTransferFails()
     QTRY_VERIFY(list->count() > row);
     clickRow(list, row);
 
-    const auto download = [&] {
-        if (window == u"Form6"_s) {
-            f.onModal([](QDialog *dialog) {
-                clickRow(child<QListWidget>(dialog, "List1"), 0);
-                click(dialog, u"Command2"_s);
-                click(dialog, u"Command1"_s);
-            });
-            click(form.get(), u"Command6"_s);
-        } else if (window == u"Form1"_s) {
-            f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
-            click(form.get(), u"Command2"_s);
-        } else {
-            click(form.get(), u"Command4"_s);
-        }
-    };
+    const auto download = [&] { StartDownload(f, form.get(), window); };
     QMap<QString, QByteArray> before = f.files();
     download();
     if (window != u"Form3"_s)
@@ -337,18 +323,8 @@ void TestFaultsTransfer::userStopsTransfer()
     if (window.endsWith(u"search"_s)) {
         f.state.ServiceBase = broken.BaseUrl();
         click(form.get(), u"Command1"_s);
-    } else if (window == u"Form6"_s) {
-        f.onModal([](QDialog *dialog) {
-            clickRow(dialog->findChild<QListWidget *>(u"List1"_s), 0);
-            click(dialog, u"Command2"_s);
-            click(dialog, u"Command1"_s);
-        });
-        click(form.get(), u"Command6"_s);
-    } else if (window == u"Form1"_s) {
-        f.onModal([](QDialog *dialog) { click(dialog, u"Command1"_s); });
-        click(form.get(), u"Command2"_s);
     } else {
-        click(form.get(), u"Command4"_s);
+        StartDownload(f, form.get(), window);
     }
     QTRY_VERIFY(stopper.stopped);
     if (window != u"Form3"_s && !window.endsWith(u"search"_s))

@@ -196,9 +196,7 @@ void TestForm4::openSelectedInListOrder()
 
 void TestForm4::openOnDoubleClickOrEnter_data()
 {
-    QTest::addColumn<bool>("doubleClick"); // else Enter in the list
-    QTest::newRow("double-click") << true;
-    QTest::newRow("Enter") << false;
+    boolRows("doubleClick", {{"double-click", true}, {"Enter", false}}); // else Enter in the list
 }
 
 void TestForm4::openOnDoubleClickOrEnter()

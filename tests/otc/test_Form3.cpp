@@ -368,9 +368,7 @@ void TestForm3::documentSavedUnderText8()
 
 void TestForm3::documentOnDoubleClickOrEnter_data()
 {
-    QTest::addColumn<bool>("doubleClick"); // else Enter in the list
-    QTest::newRow("double-click") << true;
-    QTest::newRow("Enter") << false;
+    boolRows("doubleClick", {{"double-click", true}, {"Enter", false}}); // else Enter in the list
 }
 
 void TestForm3::documentOnDoubleClickOrEnter()
