@@ -7,6 +7,7 @@
 #include "library/Form4.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
+#include "retrieval/ESConv.h"
 #include "shell/MainModule.h"
 #include "shell/frmMain.h"
 #include "support/TestData.h"
