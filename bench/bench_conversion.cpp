@@ -19,7 +19,10 @@
 
 namespace {
 
-QString tablePath() { return QStringLiteral(HIBARI_SOURCE_DIR "/data/E2S.param"); }
+QString tablePath()
+{
+    return QStringLiteral(HIBARI_SOURCE_DIR "/data/E2S.param");
+}
 
 void appendCode(QByteArray &page, int lead, int trail)
 {
@@ -61,15 +64,15 @@ const QByteArray &resultPage()
         appendJapanese(page, random, 12);
         page += "</title></head>\n<body>\n<table class=\"result\" width=\"100%\" border=\"0\">\n";
         while (page.size() < 5 * 1000 * 1000) {
-            page += "<tr class=\"row\">\n  <td class=\"name\"><a href=\"/sorano/PackinsSearch?id=" + QByteArray::number(id(random))
-                + "&amp;kind=1&amp;page=1\" target=\"_blank\">";
+            page += "<tr class=\"row\">\n  <td class=\"name\"><a href=\"/sorano/PackinsSearch?id="
+                    + QByteArray::number(id(random)) + "&amp;kind=1&amp;page=1\" target=\"_blank\">";
             appendJapanese(page, random, length(random) / 3);
             page += "</a></td>\n  <td class=\"maker\">";
             appendJapanese(page, random, 6);
             page += "</td>\n  <td class=\"text\">";
             appendJapanese(page, random, length(random));
             page += "</td>\n  <td class=\"date\">2024/04/" + QByteArray::number(id(random) % 28 + 1)
-                + "</td>\n  <td><img src=\"/images/pdf.gif\" alt=\"PDF\" width=\"16\" height=\"16\"></td>\n</tr>\n";
+                    + "</td>\n  <td><img src=\"/images/pdf.gif\" alt=\"PDF\" width=\"16\" height=\"16\"></td>\n</tr>\n";
         }
         page += "</table>\n</body></html>\n";
         return page;

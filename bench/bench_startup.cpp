@@ -101,8 +101,14 @@ void startUp(benchmark::State &state, const char *mode)
     state.counters["peak_MiB"] = double(peak) / 1024.0;
 }
 
-void BM_StartToReady_Hibari(benchmark::State &state) { startUp(state, "hibari"); }
-void BM_StartToReady_BareWindow(benchmark::State &state) { startUp(state, "bare"); }
+void BM_StartToReady_Hibari(benchmark::State &state)
+{
+    startUp(state, "hibari");
+}
+void BM_StartToReady_BareWindow(benchmark::State &state)
+{
+    startUp(state, "bare");
+}
 
 } // namespace
 

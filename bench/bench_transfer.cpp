@@ -44,8 +44,8 @@ public:
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
-    void OpenDocument(QWidget *, const QString &) override { }
-    void SetClipboardText(const QString &) override { }
+    void OpenDocument(QWidget *, const QString &) override {}
+    void SetClipboardText(const QString &) override {}
 };
 
 long statusKiB(const char *key)
@@ -66,7 +66,7 @@ int childDownload(int argc, char **argv, bool window, const QString &url)
     SilentDesktop desktop;
     ProgramState state;
     state.ProgressDelayMs = window ? 0 : 3600 * 1000;
-    AppContext context { state, desktop };
+    AppContext context{state, desktop};
     // The window that starts a transfer has painted its Japanese captions already, so
     // the font is loaded before the progress window needs it.
     QWidget owner;
@@ -83,7 +83,7 @@ int childDownload(int argc, char **argv, bool window, const QString &url)
     const long before = statusKiB("VmRSS:");
     const auto start = std::chrono::steady_clock::now();
     const auto body = FetchBytes(context, &owner, inet, url, BodyUse::Document,
-        DocumentText(QStringLiteral("/documents/［医療用］/練習文書.pdf")));
+                                 DocumentText(QStringLiteral("/documents/［医療用］/練習文書.pdf")));
     const auto end = std::chrono::steady_clock::now();
     const long peak = statusKiB("VmHWM:");
     if (!body || body->size() != DocumentBytes)
@@ -105,7 +105,7 @@ double runDownload(bool window, long *growthKiB)
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     std::string child = window ? "--child=1" : "--child=0";
     std::string url = "--url=" + g_base + "/practice/large?bytes=" + std::to_string(DocumentBytes);
-    char *args[] = { g_self.data(), child.data(), url.data(), nullptr };
+    char *args[] = {g_self.data(), child.data(), url.data(), nullptr};
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, g_self.c_str(), &actions, nullptr, args, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -181,7 +181,7 @@ int main(int argc, char **argv)
     std::string portArg = portFile;
     char service[] = HIBARI_PRACTICE_SERVICE;
     char portOption[] = "--port-file";
-    char *serviceArgs[] = { service, portOption, portArg.data(), nullptr };
+    char *serviceArgs[] = {service, portOption, portArg.data(), nullptr};
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);

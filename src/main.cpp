@@ -25,8 +25,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = ParseCommandLine(arguments, qEnvironmentVariable("HIBARI_SERVICE_BASE"),
-                                              QStringLiteral(HIBARI_SERVICE_BASE));
+    const CommandLine line
+        = ParseCommandLine(arguments, qEnvironmentVariable("HIBARI_SERVICE_BASE"), QStringLiteral(HIBARI_SERVICE_BASE));
     if (line.action == CommandLine::Action::Help || line.action == CommandLine::Action::Version) {
         std::fputs(line.text.toLocal8Bit().constData(), stdout);
         return 0;

@@ -24,7 +24,7 @@ QString Quoted(const QString &name)
 QString VanishedText(const QString &name)
 {
     return u"変更するファイル"_s + Quoted(name)
-        + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s;
+           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s;
 }
 
 QString ExistsText(const QString &name)
@@ -39,7 +39,7 @@ QStringList ListDocuments(const QString &folder)
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
         return {};
-    return dir.entryList({ u"*.pdf"_s }, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    return dir.entryList({u"*.pdf"_s}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
 }
 
 QString DocumentTitle(const QString &fileName)

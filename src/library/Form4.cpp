@@ -15,9 +15,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 Form4::Form4(AppContext &context, QWidget *parent)
-    : WorkingWindow(parent)
-    , m_ui(std::make_unique<Ui::Form4>())
-    , m_context(context)
+    : WorkingWindow(parent), m_ui(std::make_unique<Ui::Form4>()), m_context(context)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -131,7 +129,7 @@ void Form4::Command4_Click()
 void Form4::Command5_Click()
 {
     QString caption;
-    for (const QRadioButton *option : { m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4 }) {
+    for (const QRadioButton *option : {m_ui->Option1, m_ui->Option2, m_ui->Option3, m_ui->Option4}) {
         if (option->isChecked()) {
             caption = option->text();
             break;

@@ -8,11 +8,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 Form5::Form5(AppContext &context, const QString &folder, const QString &fileName, const QString &name, QWidget *parent)
-    : QDialog(parent)
-    , m_ui(std::make_unique<Ui::Form5>())
-    , m_context(context)
-    , m_folder(folder)
-    , m_fileName(fileName)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Form5>()), m_context(context), m_folder(folder), m_fileName(fileName)
 {
     m_ui->setupUi(this);
     setFixedSize(size());

@@ -18,7 +18,7 @@ class Form5 : public QDialog {
 public:
     // folder and fileName: the document; name: the name shown for it, offered for editing.
     Form5(AppContext &context, const QString &folder, const QString &fileName, const QString &name,
-        QWidget *parent = nullptr);
+          QWidget *parent = nullptr);
     ~Form5() override;
 
     void Command1_Click();

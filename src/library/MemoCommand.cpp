@@ -7,8 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, const QStringList &lines,
-             bool listEmpty)
+void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, const QStringList &lines, bool listEmpty)
 {
     if (listEmpty) {
         context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);

@@ -3,10 +3,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-WrapRadioButton::WrapRadioButton(QWidget *parent)
-    : QRadioButton(parent)
-{
-}
+WrapRadioButton::WrapRadioButton(QWidget *parent) : QRadioButton(parent) {}
 
 QRect WrapRadioButton::CaptionRect() const
 {
@@ -24,5 +21,5 @@ void WrapRadioButton::paintEvent(QPaintEvent *)
     option.text.clear(); // the style draws background, indicator and focus; the caption is ours
     painter.drawControl(QStyle::CE_RadioButton, option);
     style()->drawItemText(&painter, CaptionRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(),
-        isEnabled(), caption, QPalette::WindowText);
+                          isEnabled(), caption, QPalette::WindowText);
 }

@@ -91,24 +91,32 @@ QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
     return ::ComposeOtcQuery(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
 }
 
-void Form3::Command1_Click() { Page(OtcButton::Search); }
-void Form3::Command2_Click() { Page(OtcButton::Previous); }
-void Form3::Command3_Click() { Page(OtcButton::Next); }
+void Form3::Command1_Click()
+{
+    Page(OtcButton::Search);
+}
+void Form3::Command2_Click()
+{
+    Page(OtcButton::Previous);
+}
+void Form3::Command3_Click()
+{
+    Page(OtcButton::Next);
+}
 
 void Form3::Page(OtcButton button)
 {
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const QString unusable = UnusableQueryMessage(
-        m_context.state.Tables,
-        {{m_ui->Text1->text(), m_ui->Label1->text()},
-         {m_ui->Text2->text(), m_ui->Label2->text()},
-         {m_ui->Text3->text(), m_ui->Label3->text() + m_ui->Label8->text()},
-         {m_ui->Text4->text(), m_ui->Label3->text() + m_ui->Label9->text()},
-         {m_ui->Text5->text(), m_ui->Label4->text() + m_ui->Label10->text()},
-         {m_ui->Text6->text(), m_ui->Label4->text() + m_ui->Label11->text()},
-         {m_ui->Text7->text(), m_ui->Label5->text()}});
+    const QString unusable = UnusableQueryMessage(m_context.state.Tables,
+                                                  {{m_ui->Text1->text(), m_ui->Label1->text()},
+                                                   {m_ui->Text2->text(), m_ui->Label2->text()},
+                                                   {m_ui->Text3->text(), m_ui->Label3->text() + m_ui->Label8->text()},
+                                                   {m_ui->Text4->text(), m_ui->Label3->text() + m_ui->Label9->text()},
+                                                   {m_ui->Text5->text(), m_ui->Label4->text() + m_ui->Label10->text()},
+                                                   {m_ui->Text6->text(), m_ui->Label4->text() + m_ui->Label11->text()},
+                                                   {m_ui->Text7->text(), m_ui->Label5->text()}});
     if (!unusable.isEmpty()) {
         m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
         return;
@@ -178,7 +186,10 @@ void Form3::Command4_Click()
     SaveAndOpenDocument(m_context, this, path, *document);
 }
 
-void Form3::Command5_Click() { close(); }
+void Form3::Command5_Click()
+{
+    close();
+}
 
 void Form3::Command6_Click()
 {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-
 #include "retrieval/ESConv.h"
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
@@ -113,8 +112,9 @@ OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &
         if (Find(anchor, FontStart) < 0) {
             const qsizetype innerStart = anchor.indexOf(u'>') + 1;
             const qsizetype innerEnd = anchor.size() - AnchorEnd.size();
-            const QString name = innerStart < innerEnd ? StripTags(anchor.mid(innerStart, innerEnd - innerStart).toString())
-                                                       : QString();
+            const QString name = innerStart < innerEnd
+                                     ? StripTags(anchor.mid(innerStart, innerEnd - innerStart).toString())
+                                     : QString();
             QStringView maker;
             const qsizetype f = fonts.at(e);
             if (f >= 0) {

@@ -16,7 +16,10 @@ std::optional<QString> UpToQuote(const QString &text, qsizetype from)
     return text.mid(from, quote - from);
 }
 
-QString PdfName(const QString &name) { return FitFileName({}, SafeFileName(name), u".pdf"); }
+QString PdfName(const QString &name)
+{
+    return FitFileName({}, SafeFileName(name), u".pdf");
+}
 
 // The first absolute web address in `text` at or after `from`, "http://" or "https://".
 qsizetype FindWebAddress(const QString &text, qsizetype from = 0)

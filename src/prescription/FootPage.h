@@ -26,8 +26,8 @@ struct ManualLink {
 
 // What a foot page offers. The two single documents count by their first link only.
 struct FootDocuments {
-    QString insertAddress; // package insert, empty when not offered
-    QString guideAddress;  // patient guide, empty when not offered
+    QString insertAddress;     // package insert, empty when not offered
+    QString guideAddress;      // patient guide, empty when not offered
     QList<ManualLink> manuals; // serious side-effect manuals, in page order
 
     bool hasInsert() const { return !insertAddress.isEmpty(); }

@@ -238,7 +238,10 @@ void Form1::Command6_Click()
     ShowRevisionHistory(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
 }
 
-void Form1::Command5_Click() { close(); }
+void Form1::Command5_Click()
+{
+    close();
+}
 
 void Form1::Command7_Click()
 {

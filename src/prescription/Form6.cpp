@@ -15,8 +15,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 Form6::Form6(AppContext &context, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::Form6>()), m_context(context),
-      m_inet1(context.state.TransferTimeoutMs)
+    : QDialog(parent), m_ui(std::make_unique<Ui::Form6>()), m_context(context), m_inet1(context.state.TransferTimeoutMs)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -39,7 +38,10 @@ void Form6::Fill(const QString &drugName, const QStringList &entries)
     }
 }
 
-void Form6::Command1_Click() { close(); }
+void Form6::Command1_Click()
+{
+    close();
+}
 
 void Form6::Command2_Click()
 {
@@ -57,8 +59,8 @@ void Form6::Command2_Click()
         m_context.desktop.Message(this, Messages::NoDocument, Messages::NoDocumentTitle);
         return;
     }
-    const QString path = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(),
-                                             m_ui->List1->item(index)->text());
+    const QString path
+        = HistoryDocumentPath(m_context.state.DocumentsPath, m_ui->Label1->text(), m_ui->List1->item(index)->text());
     const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document, DocumentText(path));
     if (!bytes)
         return;

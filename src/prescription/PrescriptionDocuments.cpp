@@ -58,12 +58,8 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
 
     QList<DocumentDownload> plan;
     switch (ChooseDocuments(documents)) {
-    case DocumentChoice::None:
-        NoDocuments(context, owner);
-        return;
-    case DocumentChoice::Single:
-        plan = DownloadPlan(documents, state.DocumentsPath, drugName, true, true, {});
-        break;
+    case DocumentChoice::None: NoDocuments(context, owner); return;
+    case DocumentChoice::Single: plan = DownloadPlan(documents, state.DocumentsPath, drugName, true, true, {}); break;
     case DocumentChoice::Dialog: {
         QStringList titles;
         for (const ManualLink &manual : documents.manuals)
@@ -78,13 +74,12 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
     }
 
     for (const DocumentDownload &download : plan) {
-        const auto bytes = FetchBytes(context, owner, inet, download.address, BodyUse::Document,
-                                      DocumentText(download.path));
+        const auto bytes
+            = FetchBytes(context, owner, inet, download.address, BodyUse::Document, DocumentText(download.path));
         if (!bytes)
             return; // the first failed transfer ends the command; what was saved stays
         if (!SaveAndOpenDocument(context, owner, download.path, *bytes))
             return; // like a failed transfer, a failed save ends the command
-
     }
 }
 

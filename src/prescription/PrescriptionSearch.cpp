@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-
 #include "retrieval/ESConv.h"
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
@@ -171,8 +170,14 @@ std::optional<ResultHit> ResultScanner::Next()
     return ResultHit{name, row.toString()};
 }
 
-bool ResultScanner::HasNextLink() const { return Tail().contains(u"次へ"); }
-bool ResultScanner::HasPreviousLink() const { return Tail().contains(u"前へ"); }
+bool ResultScanner::HasNextLink() const
+{
+    return Tail().contains(u"次へ");
+}
+bool ResultScanner::HasPreviousLink() const
+{
+    return Tail().contains(u"前へ");
+}
 
 ResultPage ReadResultPage(QStringView page)
 {
@@ -216,15 +221,9 @@ QStringList SearchMemoLines(const SearchConditions &c, const QStringList &names,
 {
     constexpr QStringView colon = u"：";
     QStringList lines = {
-        c.nameCaption + colon + c.name,
-        c.effectCaption + colon + c.effect,
-        c.item1Caption + colon + c.item1,
-        u'\t' + c.keyword1 + c.rule1,
-        c.item2Caption + colon + c.item2,
-        u'\t' + c.keyword2 + c.rule2,
-        c.item3Caption + colon + c.item3,
-        u'\t' + c.keyword3 + c.rule3,
-        c.filterCaption,
+        c.nameCaption + colon + c.name,   c.effectCaption + colon + c.effect, c.item1Caption + colon + c.item1,
+        u'\t' + c.keyword1 + c.rule1,     c.item2Caption + colon + c.item2,   u'\t' + c.keyword2 + c.rule2,
+        c.item3Caption + colon + c.item3, u'\t' + c.keyword3 + c.rule3,       c.filterCaption,
     };
     for (const QString &filter : c.tickedFilters)
         lines.append(u'\t' + filter);

@@ -15,14 +15,14 @@ class EucTable;
 // selected line of every choice list, the four filters. The choice tables are the
 // query values read from the parameter files, line for line.
 struct PrescriptionForm {
-    QString name;                        // Text1
-    QString keyword1, keyword2, keyword3; // Text2, Text3, Text4
-    int effectLine = 0;                  // Combo1
-    int item1Line = 0;                   // Combo2
-    int item2Line = 0;                   // Combo3, line 0 is the blank line
-    int item3Line = 0;                   // Combo4, line 0 is the blank line
+    QString name;                                    // Text1
+    QString keyword1, keyword2, keyword3;            // Text2, Text3, Text4
+    int effectLine = 0;                              // Combo1
+    int item1Line = 0;                               // Combo2
+    int item2Line = 0;                               // Combo3, line 0 is the blank line
+    int item3Line = 0;                               // Combo4, line 0 is the blank line
     int rule1Line = 0, rule2Line = 0, rule3Line = 0; // Combo5..7
-    int countLine = 0;                   // Combo8
+    int countLine = 0;                               // Combo8
     bool warn = false, contraindication = false, interaction = false, cautious = false;
 
     QStringList effectCodes; // effect.param

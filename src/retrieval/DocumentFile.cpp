@@ -55,27 +55,17 @@ QString DescribeFileError(int errorNumber)
 {
     switch (errorNumber) {
     case ENOSPC:
-    case EDQUOT:
-        return u"ディスクの空き容量が足りません。"_s;
-    case EFBIG:
-        return u"ファイルの大きさが上限を超えました。"_s;
+    case EDQUOT: return u"ディスクの空き容量が足りません。"_s;
+    case EFBIG: return u"ファイルの大きさが上限を超えました。"_s;
     case EACCES:
-    case EPERM:
-        return u"書き込む権限がありません。"_s;
-    case EROFS:
-        return u"読み取り専用のファイルシステムには書き込めません。"_s;
-    case EISDIR:
-        return u"同じ名前のフォルダーがあるため、ファイルを保存できません。"_s;
-    case ENOTDIR:
-        return u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
-    case ENOENT:
-        return u"保存先のフォルダーがありません。"_s;
-    case ENAMETOOLONG:
-        return u"ファイル名が長すぎます。"_s;
-    case EIO:
-        return u"ディスクの読み書きに失敗しました。"_s;
-    default:
-        return u"ファイルを書き込めませんでした。 ("_s + QString::fromLocal8Bit(std::strerror(errorNumber)) + u')';
+    case EPERM: return u"書き込む権限がありません。"_s;
+    case EROFS: return u"読み取り専用のファイルシステムには書き込めません。"_s;
+    case EISDIR: return u"同じ名前のフォルダーがあるため、ファイルを保存できません。"_s;
+    case ENOTDIR: return u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
+    case ENOENT: return u"保存先のフォルダーがありません。"_s;
+    case ENAMETOOLONG: return u"ファイル名が長すぎます。"_s;
+    case EIO: return u"ディスクの読み書きに失敗しました。"_s;
+    default: return u"ファイルを書き込めませんでした。 ("_s + QString::fromLocal8Bit(std::strerror(errorNumber)) + u')';
     }
 }
 
@@ -92,8 +82,8 @@ QString WriteFileAtomically(const QString &path, const QByteArray &bytes)
 
     TemporaryFile temporary;
     for (int attempt = 0; attempt < 100 && temporary.fd < 0; ++attempt) {
-        const QByteArray name = folder + "/.hibari-" + QByteArray::number(QRandomGenerator::global()->generate(), 36)
-                                + ".tmp";
+        const QByteArray name
+            = folder + "/.hibari-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
         temporary.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (temporary.fd >= 0)
             temporary.path = name;

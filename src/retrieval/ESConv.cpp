@@ -16,7 +16,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-bool isEucTrail(uchar b) { return b >= 0xA1 && b <= 0xFE; }
+bool isEucTrail(uchar b)
+{
+    return b >= 0xA1 && b <= 0xFE;
+}
 
 // The length of the well-formed EUC-JP sequence at `p` (8F + two bytes A1-FE, 8E + one,
 // two bytes A1-FE), 0 when there is none.
@@ -185,13 +188,13 @@ quint32 eucCodeOf(const EucTable &table, QStringView character, QStringEncoder &
 
 // Calls `each` with every character of `text` and its EUC-JP code; stops when it
 // returns false.
-template <typename Each>
-void forEachCode(const EucTable &table, const QString &text, Each each)
+template <typename Each> void forEachCode(const EucTable &table, const QString &text, Each each)
 {
     QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
     QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const qsizetype length
+            = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
         const QStringView character = QStringView(text).mid(i, length);
         i += length - 1;
         if (!each(character, eucCodeOf(table, character, encoder, decoder)))

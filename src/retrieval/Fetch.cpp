@@ -46,9 +46,15 @@ void writeScratchCopy(const QString &workPath, const QByteArray &body)
 
 } // namespace
 
-QString SearchingText() { return u"検索しています"_s; }
+QString SearchingText()
+{
+    return u"検索しています"_s;
+}
 
-QString DrugPageText(const QString &drugName) { return u"医薬品の情報を取得しています："_s + drugName; }
+QString DrugPageText(const QString &drugName)
+{
+    return u"医薬品の情報を取得しています："_s + drugName;
+}
 
 QString DocumentText(const QString &path)
 {
@@ -59,8 +65,8 @@ QString DocumentText(const QString &path)
     return u"添付文書を取得しています："_s + category + file.completeBaseName();
 }
 
-std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
-                                     BodyUse use, const QString &what)
+std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url, BodyUse use,
+                                     const QString &what)
 {
     WaitCursor wait;
     inet.setTimeout(context.state.TransferTimeoutMs);
@@ -96,8 +102,8 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     return reply.body;
 }
 
-std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
-                                 Yield yield, const QString &what)
+std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url, Yield yield,
+                                 const QString &what)
 {
     const std::optional<QByteArray> body = FetchBytes(context, owner, inet, url, BodyUse::Page, what);
     if (!body)

@@ -34,6 +34,6 @@ std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &ine
                                  Yield yield = Yield::Yes, const QString &what = QString());
 
 // What the progress window says for the common fetches.
-QString SearchingText();                        // a result page
-QString DrugPageText(const QString &drugName);  // a hit's page or its foot page
-QString DocumentText(const QString &path);      // a document, by its file name
+QString SearchingText();                       // a result page
+QString DrugPageText(const QString &drugName); // a hit's page or its foot page
+QString DocumentText(const QString &path);     // a document, by its file name

@@ -35,53 +35,36 @@ bool isStatusError(QNetworkReply::NetworkError error)
     case QNetworkReply::InternalServerError:
     case QNetworkReply::OperationNotImplementedError:
     case QNetworkReply::ServiceUnavailableError:
-    case QNetworkReply::UnknownServerError:
-        return true;
-    default:
-        return false;
+    case QNetworkReply::UnknownServerError: return true;
+    default: return false;
     }
 }
 
 QString japaneseFor(int errorNumber)
 {
     switch (errorNumber) {
-    case QNetworkReply::ConnectionRefusedError:
-        return u"サーバーに接続できませんでした。接続を拒否されました。"_s;
-    case QNetworkReply::RemoteHostClosedError:
-        return u"サーバーが通信の途中で接続を閉じました。"_s;
-    case QNetworkReply::HostNotFoundError:
-        return u"サーバーが見つかりません。ネットワークの接続を確認してください。"_s;
+    case QNetworkReply::ConnectionRefusedError: return u"サーバーに接続できませんでした。接続を拒否されました。"_s;
+    case QNetworkReply::RemoteHostClosedError: return u"サーバーが通信の途中で接続を閉じました。"_s;
+    case QNetworkReply::HostNotFoundError: return u"サーバーが見つかりません。ネットワークの接続を確認してください。"_s;
     case QNetworkReply::TimeoutError:
     case QNetworkReply::OperationCanceledError: // the transfer time-out cancels the reply
         return u"サーバーから時間内に応答がありませんでした。"_s;
-    case QNetworkReply::SslHandshakeFailedError:
-        return u"安全な接続を確立できませんでした。"_s;
+    case QNetworkReply::SslHandshakeFailedError: return u"安全な接続を確立できませんでした。"_s;
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::BackgroundRequestNotAllowedError:
-        return u"ネットワークに接続できません。"_s;
-    case QNetworkReply::TooManyRedirectsError:
-        return u"転送先の指定が多すぎます。"_s;
-    case QNetworkReply::InsecureRedirectError:
-        return u"安全でない転送先が指定されました。"_s;
+    case QNetworkReply::BackgroundRequestNotAllowedError: return u"ネットワークに接続できません。"_s;
+    case QNetworkReply::TooManyRedirectsError: return u"転送先の指定が多すぎます。"_s;
+    case QNetworkReply::InsecureRedirectError: return u"安全でない転送先が指定されました。"_s;
     case QNetworkReply::ProxyConnectionRefusedError:
         return u"プロキシサーバーに接続できませんでした。接続を拒否されました。"_s;
-    case QNetworkReply::ProxyConnectionClosedError:
-        return u"プロキシサーバーが通信の途中で接続を閉じました。"_s;
-    case QNetworkReply::ProxyNotFoundError:
-        return u"プロキシサーバーが見つかりません。"_s;
-    case QNetworkReply::ProxyTimeoutError:
-        return u"プロキシサーバーから時間内に応答がありませんでした。"_s;
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-        return u"プロキシサーバーの認証が必要です。"_s;
-    case QNetworkReply::UnknownProxyError:
-        return u"プロキシサーバーとの通信に失敗しました。"_s;
-    case QNetworkReply::ProtocolUnknownError:
-        return u"この形式のアドレスには対応していません。"_s;
-    case QNetworkReply::ProtocolFailure:
-        return u"サーバーの応答を読み取れませんでした。"_s;
-    default:
-        return {};
+    case QNetworkReply::ProxyConnectionClosedError: return u"プロキシサーバーが通信の途中で接続を閉じました。"_s;
+    case QNetworkReply::ProxyNotFoundError: return u"プロキシサーバーが見つかりません。"_s;
+    case QNetworkReply::ProxyTimeoutError: return u"プロキシサーバーから時間内に応答がありませんでした。"_s;
+    case QNetworkReply::ProxyAuthenticationRequiredError: return u"プロキシサーバーの認証が必要です。"_s;
+    case QNetworkReply::UnknownProxyError: return u"プロキシサーバーとの通信に失敗しました。"_s;
+    case QNetworkReply::ProtocolUnknownError: return u"この形式のアドレスには対応していません。"_s;
+    case QNetworkReply::ProtocolFailure: return u"サーバーの応答を読み取れませんでした。"_s;
+    default: return {};
     }
 }
 
@@ -110,12 +93,9 @@ QString japaneseForStatus(int status)
 QNetworkReply::NetworkError asProxyError(QNetworkReply::NetworkError error)
 {
     switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QNetworkReply::ProxyConnectionRefusedError;
-    case QNetworkReply::HostNotFoundError:
-        return QNetworkReply::ProxyNotFoundError;
-    default:
-        return error;
+    case QNetworkReply::ConnectionRefusedError: return QNetworkReply::ProxyConnectionRefusedError;
+    case QNetworkReply::HostNotFoundError: return QNetworkReply::ProxyNotFoundError;
+    default: return error;
     }
 }
 
@@ -124,24 +104,18 @@ QNetworkReply::NetworkError asProxyError(QNetworkReply::NetworkError error)
 QString japaneseForCertificate(QSslError::SslError error)
 {
     switch (error) {
-    case QSslError::CertificateExpired:
-        return u"サーバーの証明書の有効期限が切れています。"_s;
-    case QSslError::CertificateNotYetValid:
-        return u"サーバーの証明書はまだ有効ではありません。"_s;
-    case QSslError::HostNameMismatch:
-        return u"サーバーの証明書が接続先の名前と一致しません。"_s;
-    case QSslError::CertificateRevoked:
-        return u"サーバーの証明書は失効しています。"_s;
+    case QSslError::CertificateExpired: return u"サーバーの証明書の有効期限が切れています。"_s;
+    case QSslError::CertificateNotYetValid: return u"サーバーの証明書はまだ有効ではありません。"_s;
+    case QSslError::HostNameMismatch: return u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    case QSslError::CertificateRevoked: return u"サーバーの証明書は失効しています。"_s;
     case QSslError::SelfSignedCertificate:
     case QSslError::SelfSignedCertificateInChain:
     case QSslError::UnableToGetIssuerCertificate:
     case QSslError::UnableToGetLocalIssuerCertificate:
     case QSslError::UnableToVerifyFirstCertificate:
     case QSslError::CertificateUntrusted:
-    case QSslError::CertificateRejected:
-        return u"サーバーの証明書を信頼できません。"_s;
-    default:
-        return u"サーバーの証明書に問題があります。"_s;
+    case QSslError::CertificateRejected: return u"サーバーの証明書を信頼できません。"_s;
+    default: return u"サーバーの証明書に問題があります。"_s;
     }
 }
 
@@ -163,8 +137,8 @@ std::optional<QSslConfiguration> trustFromEnvironment()
         if (!file.isEmpty())
             authorities += QSslCertificate::fromPath(file);
         for (const QString &folder : folders.split(u':', Qt::SkipEmptyParts))
-            authorities += QSslCertificate::fromPath(folder + u"/*"_s, QSsl::Pem,
-                                                     QSslCertificate::PatternSyntax::Wildcard);
+            authorities
+                += QSslCertificate::fromPath(folder + u"/*"_s, QSsl::Pem, QSslCertificate::PatternSyntax::Wildcard);
         readFor = key;
     }
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -185,7 +159,10 @@ Inet1::Inet1(int timeoutMs) : m_timeoutMs(timeoutMs) {}
 
 Inet1::~Inet1() = default;
 
-void Inet1::setTimeout(int timeoutMs) { m_timeoutMs = timeoutMs; }
+void Inet1::setTimeout(int timeoutMs)
+{
+    m_timeoutMs = timeoutMs;
+}
 
 void Inet1::setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker ask)
 {
@@ -309,10 +286,9 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     });
     Observer *observer = m_observer;
     if (observer)
-        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                         [observer](qint64 received, qint64 total) {
-                             observer->TransferProgress(received, total > 0 ? total : -1);
-                         });
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [observer](qint64 received, qint64 total) {
+            observer->TransferProgress(received, total > 0 ? total : -1);
+        });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (observer)
@@ -353,8 +329,8 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
             result.errorText = japaneseForCertificate(first.error()) % u" ("_s % first.errorString() % u')';
         } else {
             result.errorText = Describe(result.errorNumber, reply->error() == QNetworkReply::NoError
-                                                                  ? u"Connection closed before the whole body arrived"_s
-                                                                  : reply->errorString());
+                                                                ? u"Connection closed before the whole body arrived"_s
+                                                                : reply->errorString());
         }
     }
     m_aborted = false;

@@ -37,11 +37,11 @@ public:
     struct Reply {
         bool ok = false;
         QByteArray body;
-        int httpStatus = 0;          // 0 when no HTTP answer arrived
+        int httpStatus = 0; // 0 when no HTTP answer arrived
         QByteArray httpReason;
-        int errorNumber = 0;         // 0 on success; else the network error code
-        QString errorText;           // empty on success; Japanese, technical text in parentheses only without a description
-        bool aborted = false;        // stopped by Abort(); no body, nothing to report
+        int errorNumber = 0;  // 0 on success; else the network error code
+        QString errorText;    // empty on success; Japanese, technical text in parentheses only without a description
+        bool aborted = false; // stopped by Abort(); no body, nothing to report
     };
 
     explicit Inet1(int timeoutMs = 60000);

@@ -34,7 +34,10 @@ QStringView utf8Prefix(QStringView text, qsizetype bytes)
     return text.first(i);
 }
 
-qsizetype utf8Size(QStringView text) { return text.toUtf8().size(); }
+qsizetype utf8Size(QStringView text)
+{
+    return text.toUtf8().size();
+}
 
 } // namespace
 
@@ -67,7 +70,8 @@ qsizetype Find(QStringView text, QStringView what, qsizetype from)
     // Jump between occurrences of the first character: a vectorised scan when it is
     // not a letter, a plain loop over both cases when it is.
     if (first < u'a' || first > u'z') {
-        for (qsizetype i = text.indexOf(QChar(first), from); i >= 0 && i <= last; i = text.indexOf(QChar(first), i + 1)) {
+        for (qsizetype i = text.indexOf(QChar(first), from); i >= 0 && i <= last;
+             i = text.indexOf(QChar(first), i + 1)) {
             if (matchesAt(i))
                 return i;
         }

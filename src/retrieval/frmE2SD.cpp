@@ -17,7 +17,8 @@ QString ConvertStatus(const QString &position, const QString &percent)
     return u"      Convert Process    "_s + position + u" Bytes    "_s + u"("_s + percent + u" % )"_s;
 }
 
-frmE2SD::frmE2SD(QWidget *parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint), m_ui(std::make_unique<Ui::frmE2SD>())
+frmE2SD::frmE2SD(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint), m_ui(std::make_unique<Ui::frmE2SD>())
 {
     m_ui->setupUi(this);
     QFont font = m_ui->Label1->font();
@@ -67,7 +68,8 @@ void frmE2SD::Text1_Change()
     // Label1 and the new strip of the box are painted at once, in one pass.
     QRegion changed = m_ui->Label1->geometry();
     if (width > m_boxWidth) {
-        changed += QRect(m_ui->Picture1->x() + m_boxWidth, m_ui->Picture1->y(), width - m_boxWidth, m_ui->Picture1->height());
+        changed += QRect(m_ui->Picture1->x() + m_boxWidth, m_ui->Picture1->y(), width - m_boxWidth,
+                         m_ui->Picture1->height());
         m_boxWidth = width;
     }
     // Painting every percent would cost more than a fast conversion itself: paint at
@@ -95,5 +97,6 @@ QString EucToSjisShown(const EucTable &table, const QByteArray &bytes)
     frmE2SD window;
     window.Begin(bytes.size() - 1);
     ShowPainted(window);
-    return EucToSjis(table, bytes, [&window](qsizetype position, int percent) { window.ShowProgress(position, percent); });
+    return EucToSjis(table, bytes,
+                     [&window](qsizetype position, int percent) { window.ShowProgress(position, percent); });
 }

@@ -27,9 +27,8 @@ QString TransferCounts(qint64 received, qint64 total)
 }
 
 frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget *owner)
-    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_ui(std::make_unique<Ui::frmTransfer>())
-    , m_inet(inet)
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_ui(std::make_unique<Ui::frmTransfer>()), m_inet(inet)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
@@ -101,11 +100,8 @@ void frmTransfer::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Escape:
     case Qt::Key_Return: // on its one button
-    case Qt::Key_Enter:
-        Command1_Click();
-        return;
-    default:
-        QWidget::keyPressEvent(event);
+    case Qt::Key_Enter: Command1_Click(); return;
+    default: QWidget::keyPressEvent(event);
     }
 }
 

@@ -56,8 +56,7 @@ bool CommandGuard::eventFilter(QObject *watched, QEvent *event)
             return true; // dropped: this window is busy with a command
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -25,8 +25,7 @@ ServiceBaseCheck CheckServiceBase(const QString &text)
     return check;
 }
 
-CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase,
-                             const QString &builtInBase)
+CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase, const QString &builtInBase)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(u"医薬品の添付文書を公開サービスから検索して取り出します。"_s);
@@ -54,11 +53,13 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
     }
     if (parser.isSet(versionOption)) {
         line.action = CommandLine::Action::Version;
-        line.text = u"hibari %1.%2.%3\n"_s.arg(HIBARI_VERSION_MAJOR).arg(HIBARI_VERSION_MINOR).arg(HIBARI_VERSION_PATCH);
+        line.text
+            = u"hibari %1.%2.%3\n"_s.arg(HIBARI_VERSION_MAJOR).arg(HIBARI_VERSION_MINOR).arg(HIBARI_VERSION_PATCH);
         return line;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(u"コマンドラインの指定が正しくありません（余分な引数: %1）。"_s.arg(parser.positionalArguments().join(u' ')));
+        return fail(u"コマンドラインの指定が正しくありません（余分な引数: %1）。"_s.arg(
+            parser.positionalArguments().join(u' ')));
 
     QString source = u"--service-base"_s;
     QString given = parser.value(baseOption);

@@ -27,5 +27,4 @@ ServiceBaseCheck CheckServiceBase(const QString &text);
 // the value of HIBARI_SERVICE_BASE (empty when unset or empty); builtInBase: the
 // address the build was made with. The option wins over the variable, the variable
 // over the build's address.
-CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase,
-                             const QString &builtInBase);
+CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase, const QString &builtInBase);

@@ -9,7 +9,7 @@ bool isDoubleByteCode(quint16 code)
 {
     const int lead = code >> 8, trail = code & 0xFF;
     return ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) && trail >= 0x40 && trail <= 0xFC
-        && trail != 0x7F;
+           && trail != 0x7F;
 }
 
 // The cp932 character of one table value. Bytes below 0x80 are ASCII, as cp932 has
@@ -29,9 +29,15 @@ char16_t characterOf(quint16 code, QStringDecoder &decoder)
     return text.size() == 1 && !text[0].isSurrogate() ? text[0].unicode() : char16_t(QChar::ReplacementCharacter);
 }
 
-QStringDecoder cp932Decoder() { return QStringDecoder("windows-31j", QStringConverter::Flag::Stateless); }
+QStringDecoder cp932Decoder()
+{
+    return QStringDecoder("windows-31j", QStringConverter::Flag::Stateless);
+}
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // One field of a record: blanks around it and a pair of double quotes are dropped.
 // Returns false unless it is 1..maxDigits hexadecimal digits.
@@ -72,7 +78,10 @@ bool parseHexField(const char *begin, const char *end, int maxDigits, quint32 &v
 EucTable::EucTable() : d(std::make_unique<Data>()) {}
 EucTable::~EucTable() = default;
 
-void EucTable::clear() { d = std::make_unique<Data>(); }
+void EucTable::clear()
+{
+    d = std::make_unique<Data>();
+}
 
 void EucTable::add(quint32 eucCode, quint16 sjisCode)
 {
@@ -90,8 +99,14 @@ quint16 EucTable::sjisFor(quint32 eucCode) const
     return d->code3.value(eucCode, 0);
 }
 
-quint32 EucTable::eucFor(quint16 sjisCode) const { return d->s2e[sjisCode]; }
-qsizetype EucTable::size() const { return d->count; }
+quint32 EucTable::eucFor(quint16 sjisCode) const
+{
+    return d->s2e[sjisCode];
+}
+qsizetype EucTable::size() const
+{
+    return d->count;
+}
 
 bool LoadEucTable(EucTable &table, const QString &path)
 {
@@ -122,8 +137,8 @@ bool ParseEucTable(EucTable &table, QByteArrayView content)
         const char *lineEnd = p;
         while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r')
             ++lineEnd;
-        const char *next = lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2
-                                                                                                       : lineEnd + 1;
+        const char *next
+            = lineEnd < end && *lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? lineEnd + 2 : lineEnd + 1;
         const char *q = p;
         while (q < lineEnd && isBlank(*q))
             ++q;

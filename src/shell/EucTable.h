@@ -28,9 +28,9 @@ public:
     // The Shift-JIS code is decoded to its character here, once.
     void add(quint32 eucCode, quint16 sjisCode);
 
-    quint16 sjisFor(quint32 eucCode) const;  // 0 when unmapped
-    quint32 eucFor(quint16 sjisCode) const;  // 0 when unmapped
-    qsizetype size() const;                  // number of E2STable entries
+    quint16 sjisFor(quint32 eucCode) const; // 0 when unmapped
+    quint32 eucFor(quint16 sjisCode) const; // 0 when unmapped
+    qsizetype size() const;                 // number of E2STable entries
 
     struct Data;
 

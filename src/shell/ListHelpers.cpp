@@ -10,9 +10,7 @@ namespace {
 class EnterOnSelection : public QObject {
 public:
     EnterOnSelection(QListWidget *list, std::function<void()> command)
-        : QObject(list)
-        , m_list(list)
-        , m_command(std::move(command))
+        : QObject(list), m_list(list), m_command(std::move(command))
     {
     }
 

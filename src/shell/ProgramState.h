@@ -20,7 +20,7 @@ struct ProgramState {
     QString DocumentsPath; // documents folder, always with a trailing "/"
     QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
-    EucTable Tables;       // E2STable and S2ETable
+    EucTable Tables; // E2STable and S2ETable
 
     bool FetchInsert = true;
     bool FetchGuide = true;

@@ -24,8 +24,7 @@ StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir,
     paths.WorkPath = withoutTrailingSlash(currentDir);
     paths.AppPath = applicationDir.isEmpty() ? paths.WorkPath : withoutTrailingSlash(applicationDir);
     paths.MemoPath = paths.AppPath;
-    const QString installedData =
-        QDir::cleanPath(paths.AppPath + u'/' + QStringLiteral(HIBARI_DATA_FROM_BIN));
+    const QString installedData = QDir::cleanPath(paths.AppPath + u'/' + QStringLiteral(HIBARI_DATA_FROM_BIN));
     paths.Installed = !applicationDir.isEmpty() && !QFileInfo::exists(paths.AppPath + u"/E2S.param")
                       && QFileInfo(installedData).isDir();
     if (paths.Installed) {

@@ -81,7 +81,8 @@ void frmMain::Form_Load()
 {
     setWindowTitle(u"Hibari"_s);
     m_ui->Label2->setText(u"Hibari"_s);
-    m_ui->Label4->setText(u"Ver.%1.%2.%3"_s.arg(HIBARI_VERSION_MAJOR).arg(HIBARI_VERSION_MINOR).arg(HIBARI_VERSION_PATCH));
+    m_ui->Label4->setText(
+        u"Ver.%1.%2.%3"_s.arg(HIBARI_VERSION_MAJOR).arg(HIBARI_VERSION_MINOR).arg(HIBARI_VERSION_PATCH));
     m_ui->Label3->setText(u"(C) Hibari developers"_s);
 }
 
@@ -106,9 +107,18 @@ void frmMain::OpenWorkingWindow(const WindowFactory &factory)
     hide();
 }
 
-void frmMain::Command1_Click() { OpenWorkingWindow(m_windows.Otc); }
-void frmMain::Command2_Click() { OpenWorkingWindow(m_windows.Prescription); }
-void frmMain::Command3_Click() { OpenWorkingWindow(m_windows.Disk); }
+void frmMain::Command1_Click()
+{
+    OpenWorkingWindow(m_windows.Otc);
+}
+void frmMain::Command2_Click()
+{
+    OpenWorkingWindow(m_windows.Prescription);
+}
+void frmMain::Command3_Click()
+{
+    OpenWorkingWindow(m_windows.Disk);
+}
 
 void frmMain::Command4_Click()
 {

@@ -34,10 +34,10 @@ struct Choice {
     int capacity;
 };
 
-const QList<Choice> Form1Choices = {{"effect.param", "Combo1", 301}, {"item.param", "Combo2", 101},
-                                    {"count.param", "Combo8", 11}};
-const QList<Choice> Form3Choices = {{"DosageForm.param", "Combo3", 101}, {"txtEffect.param", "Combo1", 1001},
-                                    {"count.param", "Combo2", 11}};
+const QList<Choice> Form1Choices
+    = {{"effect.param", "Combo1", 301}, {"item.param", "Combo2", 101}, {"count.param", "Combo8", 11}};
+const QList<Choice> Form3Choices
+    = {{"DosageForm.param", "Combo3", 101}, {"txtEffect.param", "Combo1", 1001}, {"count.param", "Combo2", 11}};
 
 // The contents a parameter file is given; nullopt removes it.
 std::optional<QByteArray> Contents(const QString &kind)
@@ -74,7 +74,8 @@ QStringList SearchKeys(FaultFixture &f, QWidget *form)
     retype(child<QLineEdit>(form, "Text1"), u"ハ"_s);
     click(form, u"Command1"_s);
     const QList<PracticeRequest> requests = f.server.Requests();
-    return requests.size() == 1 ? KeyNames(requests.first().query) : QStringList{u"requests: %1"_s.arg(requests.size())};
+    return requests.size() == 1 ? KeyNames(requests.first().query)
+                                : QStringList{u"requests: %1"_s.arg(requests.size())};
 }
 
 } // namespace
@@ -127,7 +128,7 @@ void TestFaultsParams::choiceFiles()
     QCOMPARE(SearchKeys(f, form.get()), shippedKeys);
     for (const RecordingDesktop::Shown &shown : f.desktop.messages)
         QVERIFY2(shown.title == u"入力エラー"_s, qPrintable(shown.title)); // the service's own answer at most
-    QCOMPARE(f.files(), before); // nothing beside the program is written
+    QCOMPARE(f.files(), before);                                           // nothing beside the program is written
 
     // Still usable: the memo and copy commands answer, and the window closes.
     click(form.get(), window == u"Form1"_s ? u"Command7"_s : u"Command8"_s);

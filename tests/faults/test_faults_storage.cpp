@@ -114,9 +114,9 @@ void TestFaultsStorage::documentNotWritten_data()
 {
     QTest::addColumn<QString>("window"); // Form1 (文書表示), Form6 (改訂指示履歴), Form3 (文書表示)
     addColumns<QString, int, QString>("search", "row", "fault");
-    QTest::addColumn<QString>("folder");        // the folder that cannot be written
-    QTest::addColumn<QStringList>("earlier");   // documents from an earlier download
-    QTest::addColumn<QString>("notRequested");  // a later document that must not be fetched
+    QTest::addColumn<QString>("folder");       // the folder that cannot be written
+    QTest::addColumn<QStringList>("earlier");  // documents from an earlier download
+    QTest::addColumn<QString>("notRequested"); // a later document that must not be fetched
 
     const QStringList form1Earlier = {Patient + u"/ハイバリン錠20mg.pdf"_s, Medical + u"/ハイバリン錠20mg.pdf"_s};
     const QStringList form6Earlier = {Revision + u"/トリノキサン錠：2023年04月　改訂.pdf"_s};
@@ -198,16 +198,17 @@ void TestFaultsStorage::memoNotWritten_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("onFile"); // the fault is on the earlier memo file, not on the folder
 
-    const QList<std::pair<QString, QString>> windows = {
-        {u"Form1"_s, u"医療用医薬品情報.txt"_s}, {u"Form3"_s, u"一般用医薬品情報.txt"_s}, {u"Form4"_s, u"［医療用］.txt"_s}};
+    const QList<std::pair<QString, QString>> windows = {{u"Form1"_s, u"医療用医薬品情報.txt"_s},
+                                                        {u"Form3"_s, u"一般用医薬品情報.txt"_s},
+                                                        {u"Form4"_s, u"［医療用］.txt"_s}};
     for (const auto &[window, memo] : windows) {
         const QString search = window == u"Form1"_s ? u"ハイバリン"_s : u"ハルカゼ"_s;
-        QTest::addRow("%s, program folder is a file", qPrintable(window)) << window << search << memo
-                                                                          << u"is a file"_s << false;
-        QTest::addRow("%s, program folder immutable", qPrintable(window)) << window << search << memo
-                                                                          << u"immutable"_s << false;
-        QTest::addRow("%s, memo file immutable", qPrintable(window)) << window << search << memo
-                                                                     << u"immutable"_s << true;
+        QTest::addRow("%s, program folder is a file", qPrintable(window))
+            << window << search << memo << u"is a file"_s << false;
+        QTest::addRow("%s, program folder immutable", qPrintable(window))
+            << window << search << memo << u"immutable"_s << false;
+        QTest::addRow("%s, memo file immutable", qPrintable(window))
+            << window << search << memo << u"immutable"_s << true;
         QTest::addRow("%s, size limit", qPrintable(window)) << window << search << memo << u"size limit"_s << false;
     }
 }
@@ -227,8 +228,9 @@ void TestFaultsStorage::memoNotWritten()
     Window holder;
     QWidget *form = Open(f, holder, window);
     FillList(form, window, search);
-    const QString memoButton = window == u"Form1"_s ? u"Command8"_s : window == u"Form3"_s ? u"Command6"_s
-                                                                                        : u"Command5"_s;
+    const QString memoButton = window == u"Form1"_s   ? u"Command8"_s
+                               : window == u"Form3"_s ? u"Command6"_s
+                                                      : u"Command5"_s;
     QMap<QString, QByteArray> before, after;
     {
         AppliedFault applied;

@@ -95,8 +95,8 @@ void TestFaultsTransfer::documentTransferFails_data()
 {
     QTest::addColumn<QString>("window"); // Form1 (文書表示), Form6 (改訂指示履歴), Form3 (文書表示)
     addColumns<QString, int>("search", "row");
-    QTest::addColumn<QByteArray>("failing");   // the document's path on the service
-    QTest::addColumn<QString>("failingFile");  // where it goes in the library
+    QTest::addColumn<QByteArray>("failing");      // the document's path on the service
+    QTest::addColumn<QString>("failingFile");     // where it goes in the library
     QTest::addColumn<QStringList>("savedBefore"); // fetched before it in the same command
     QTest::addColumn<QString>("mode");
 
@@ -181,8 +181,8 @@ void TestFaultsTransfer::pageTransferFails_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("command"); // Command1 (a new search) or Command2 (文書表示)
     QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("title");   // what the user is told
-    QTest::addColumn<QString>("text");    // empty: the transfer's own description
+    QTest::addColumn<QString>("title"); // what the user is told
+    QTest::addColumn<QString>("text");  // empty: the transfer's own description
     QTest::addColumn<bool>("listKept");
 
     const QString noData = u"該当するデータはありません。"_s;
@@ -195,8 +195,8 @@ void TestFaultsTransfer::pageTransferFails_data()
             << u"Form3"_s << u"Command1"_s << mode << u"通信エラー"_s << QString() << true;
     }
     // A server's error page is read like any page: it holds no hits and no links.
-    QTest::newRow("prescription search, 500") << u"Form1"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s
-                                              << noData << false;
+    QTest::newRow("prescription search, 500")
+        << u"Form1"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s << noData << false;
     QTest::newRow("prescription hit page, 500") << u"Form1"_s << u"Command2"_s << u"500"_s << u"文書情報無し"_s
                                                 << u"指定の医薬品には説明文書がありません"_s << true;
     QTest::newRow("OTC search, 500") << u"Form3"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s << QString()
@@ -265,21 +265,23 @@ void TestFaultsTransfer::userStopsTransfer_data()
     QTest::addColumn<bool>("escape");      // Esc, else "中止"
 
     QTest::newRow("prescription search, 中止") << u"Form1 search"_s << u"ハイバリン"_s << 0 << QByteArray() << QString()
-                                              << QStringList() << u"検索しています"_s << false;
+                                               << QStringList() << u"検索しています"_s << false;
     QTest::newRow("OTC search, Esc") << u"Form3 search"_s << u"ハルカゼ"_s << 0 << QByteArray() << QString()
                                      << QStringList() << u"検索しています"_s << true;
     QTest::newRow("prescription insert, 中止")
         << u"Form1"_s << u"ハイバリン"_s << 1 << QByteArray("/downfiles/ph/PDF/2.pdf")
-        << u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s}
+        << u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s}
         << u"添付文書を取得しています：［医療用］ハイバリン錠20mg"_s << false;
-    QTest::newRow("revision entry, Esc")
-        << u"Form6"_s << u"トリノキサン"_s << 0 << QByteArray("/revision/6/1.pdf")
-        << u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s << QStringList()
-        << u"添付文書を取得しています：［改訂指示］トリノキサン錠：2023年04月　改訂"_s << true;
-    QTest::newRow("OTC document, 中止")
-        << u"Form3"_s << u"ハルカゼ顆粒"_s << 0 << QByteArray("/downfiles/otc/PDF/o0001.pdf")
-        << u"医薬品情報/［一般用］/ハルカゼ顆粒青葉製薬.pdf"_s << QStringList()
-        << u"添付文書を取得しています：［一般用］ハルカゼ顆粒青葉製薬"_s << false;
+    QTest::newRow("revision entry, Esc") << u"Form6"_s << u"トリノキサン"_s << 0 << QByteArray("/revision/6/1.pdf")
+                                         << u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s
+                                         << QStringList()
+                                         << u"添付文書を取得しています：［改訂指示］トリノキサン錠：2023年04月　改訂"_s
+                                         << true;
+    QTest::newRow("OTC document, 中止") << u"Form3"_s << u"ハルカゼ顆粒"_s << 0
+                                        << QByteArray("/downfiles/otc/PDF/o0001.pdf")
+                                        << u"医薬品情報/［一般用］/ハルカゼ顆粒青葉製薬.pdf"_s << QStringList()
+                                        << u"添付文書を取得しています：［一般用］ハルカゼ顆粒青葉製薬"_s << false;
 }
 
 // A stalled transfer stopped by the user ends the command as a failure would, but

@@ -15,12 +15,12 @@
 #include "retrieval/ESConv.h"
 
 // A failed expectation is a finding: abort, so that libFuzzer saves the input.
-#define FUZZ_EXPECT(condition)                                                                     \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "expectation failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                                          \
-        }                                                                                          \
+#define FUZZ_EXPECT(condition)                                                                                         \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "expectation failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);                  \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 inline QByteArray FuzzBytes(const uint8_t *data, size_t size)
@@ -53,15 +53,13 @@ inline QString PageText(const uint8_t *data, size_t size)
     const char *rest = reinterpret_cast<const char *>(data + 1);
     const qsizetype length = qsizetype(size - 1);
     switch (data[0]) {
-    case 'U':
-        return QString::fromUtf8(rest, length);
+    case 'U': return QString::fromUtf8(rest, length);
     case 'W': {
         QString text(length / 2, Qt::Uninitialized); // the bytes need not be aligned
         std::memcpy(text.data(), rest, size_t(text.size()) * 2);
         return text;
     }
-    default:
-        return EucToSjis(ShippedTable(), QByteArray(rest, length));
+    default: return EucToSjis(ShippedTable(), QByteArray(rest, length));
     }
 }
 

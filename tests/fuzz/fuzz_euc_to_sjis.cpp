@@ -9,15 +9,15 @@ const EucTable &SmallTable()
 {
     static const EucTable *const table = [] {
         auto *small = new EucTable;
-        small->add(0x41, 0x41);         // "A" only: no run of ASCII is copied whole
+        small->add(0x41, 0x41); // "A" only: no run of ASCII is copied whole
         small->add(0x0A, 0x0A);
-        small->add(0xA4A2, 0x82A0);     // あ
-        small->add(0xB4C1, 0x8ABF);     // 漢
-        small->add(0x8EB1, 0xB1);       // half-width katakana
-        small->add(0x8FB0A1, 0x8A80);   // a three-byte code
-        small->add(0x00A4A4, 0x82A2);   // a three-byte code with a zero first byte
-        small->add(0xFFFFFF, 0x8140);   // the largest code
-        small->add(0xA1A1, 0);          // a record without a mapping
+        small->add(0xA4A2, 0x82A0);   // あ
+        small->add(0xB4C1, 0x8ABF);   // 漢
+        small->add(0x8EB1, 0xB1);     // half-width katakana
+        small->add(0x8FB0A1, 0x8A80); // a three-byte code
+        small->add(0x00A4A4, 0x82A2); // a three-byte code with a zero first byte
+        small->add(0xFFFFFF, 0x8140); // the largest code
+        small->add(0xA1A1, 0);        // a record without a mapping
         return small;
     }();
     return *table;

@@ -20,16 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_EXPECT(footAddress->startsWith(hit) && footAddress->size() <= hit.size() + page.size());
 
     const FootDocuments documents = ScanFootPage(base, page);
-    FUZZ_EXPECT(!documents.hasInsert() || documents.insertAddress.startsWith(base + u"/downfiles/ph/PDF/"_s, Qt::CaseInsensitive));
-    FUZZ_EXPECT(!documents.hasGuide() || documents.guideAddress.startsWith(base + u"/downfiles/ph/GUI/"_s, Qt::CaseInsensitive));
+    FUZZ_EXPECT(!documents.hasInsert()
+                || documents.insertAddress.startsWith(base + u"/downfiles/ph/PDF/"_s, Qt::CaseInsensitive));
+    FUZZ_EXPECT(!documents.hasGuide()
+                || documents.guideAddress.startsWith(base + u"/downfiles/ph/GUI/"_s, Qt::CaseInsensitive));
     for (const ManualLink &manual : documents.manuals)
         FUZZ_EXPECT(manual.address.startsWith(base, Qt::CaseInsensitive)); // the page may write it in capitals
     (void)ChooseDocuments(documents);
 
     const QString library = u"/library/"_s;
     const QList<bool> marks(documents.manuals.size(), true);
-    const QList<DocumentDownload> plan =
-        DownloadPlan(documents, library, page.left(40), true, true, marks);
+    const QList<DocumentDownload> plan = DownloadPlan(documents, library, page.left(40), true, true, marks);
     FUZZ_EXPECT(plan.size() == documents.hasInsert() + documents.hasGuide() + documents.manuals.size());
     for (const DocumentDownload &download : plan) {
         // Every document lands in a folder of the library, never outside it.

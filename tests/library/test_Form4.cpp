@@ -46,9 +46,9 @@ namespace {
 
 // The disk search window over an empty program folder.
 struct Fixture : ProgramFixture {
-    Form4 window { context };
+    Form4 window{context};
 
-    Fixture() : ProgramFixture(ParameterFiles) { }
+    Fixture() : ProgramFixture(ParameterFiles) {}
     QString Folder(const QString &folder) const { return state.DocumentsPath + folder; }
     // A document whose bytes differ from every other's.
     void Save(const QString &folder, const QString &name) const
@@ -66,7 +66,7 @@ struct Fixture : ProgramFixture {
 // Answers the rename dialog: checks what it offers, types a name, confirms; when the
 // rename is refused it checks the typed name is still there and cancels.
 void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &offeredName, const QString &typed,
-    bool refused)
+                 bool refused)
 {
     QCOMPARE(child<QLabel>(dialog, "Label1")->text(), offeredFile);
     auto *text = child<QLineEdit>(dialog, "Text1");
@@ -82,7 +82,8 @@ void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &off
     }
 }
 
-void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed, bool refused)
+void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed,
+                  bool refused)
 {
     f.onModal([=](QDialog *dialog) {
         QVERIFY(qobject_cast<Form5 *>(dialog));
@@ -106,14 +107,15 @@ void TestForm4::layout_data()
         {u"Command5", u"メ　モ", {1740, 1320, 1550, 495}, u"rgb(192,192,255)"},
         {u"Command4", u"コ ピ ー", {3360, 1320, 1550, 495}, u"rgb(255,255,0)"},
         {u"Command3", u"文書名変更", {4980, 1320, 1550, 495}, u"rgb(128,255,255)"},
-        {u"Command2", u"閉じる", {6600, 1320, 1550, 495}, u"rgb(255,255,128)"}, {u"List1", u"", {0, 1920, 8355, 8700}},
+        {u"Command2", u"閉じる", {6600, 1320, 1550, 495}, u"rgb(255,255,128)"},
+        {u"List1", u"", {0, 1920, 8355, 8700}},
     });
 }
 
 void TestForm4::layout()
 {
     Fixture f;
-    checkLayout(f.window, u"ディスク内検索"_s, { 8385, 10650 });
+    checkLayout(f.window, u"ディスク内検索"_s, {8385, 10650});
 }
 
 void TestForm4::windowAndTabOrder()
@@ -122,11 +124,11 @@ void TestForm4::windowAndTabOrder()
     QCOMPARE(f.window.windowTitle(), u"ディスク内検索"_s);
     QCOMPARE(f.window.size(), QSize(8385 / 15, 10650 / 15));
     QCOMPARE(f.window.y(), 0);
-    const QStringList order { u"Option1"_s, u"Option2"_s, u"Option3"_s, u"Option4"_s, u"List1"_s, u"Command1"_s,
-        u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s };
-    QStringList chain { order.first() };
-    for (QWidget *widget = child<QWidget>(f.window, order.first())->nextInFocusChain(); widget->objectName() != order.first();
-         widget = widget->nextInFocusChain()) {
+    const QStringList order{u"Option1"_s,  u"Option2"_s,  u"Option3"_s,  u"Option4"_s,  u"List1"_s,
+                            u"Command1"_s, u"Command5"_s, u"Command4"_s, u"Command3"_s, u"Command2"_s};
+    QStringList chain{order.first()};
+    for (QWidget *widget = child<QWidget>(f.window, order.first())->nextInFocusChain();
+         widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
         if (order.contains(widget->objectName()))
             chain.append(widget->objectName());
     }
@@ -139,14 +141,14 @@ void TestForm4::listing_data()
 {
     addColumns<QString, QString, QStringList, QStringList>("option", "folder", "files", "listed");
 
-    QTest::newRow("Option1 any case") << u"Option1"_s << Library::Otc() << QStringList { u"B.PDF"_s, u"A.pdf"_s }
-                                      << QStringList { u"A"_s, u"B"_s };
-    QTest::newRow("Option2 only pdf") << u"Option2"_s << Library::Patient()
-                                      << QStringList { u"患者.pdf"_s, u"note.txt"_s } << QStringList { u"患者"_s };
-    QTest::newRow("Option3 empty name") << u"Option3"_s << Library::Medical() << QStringList { u"x.pdf"_s, u".pdf"_s }
-                                        << QStringList { QString(), u"x"_s };
-    QTest::newRow("Option4 root only") << u"Option4"_s << Library::Root() << QStringList { u"manual.pdf"_s }
-                                       << QStringList { u"manual"_s };
+    QTest::newRow("Option1 any case") << u"Option1"_s << Library::Otc() << QStringList{u"B.PDF"_s, u"A.pdf"_s}
+                                      << QStringList{u"A"_s, u"B"_s};
+    QTest::newRow("Option2 only pdf") << u"Option2"_s << Library::Patient() << QStringList{u"患者.pdf"_s, u"note.txt"_s}
+                                      << QStringList{u"患者"_s};
+    QTest::newRow("Option3 empty name") << u"Option3"_s << Library::Medical() << QStringList{u"x.pdf"_s, u".pdf"_s}
+                                        << QStringList{QString(), u"x"_s};
+    QTest::newRow("Option4 root only") << u"Option4"_s << Library::Root() << QStringList{u"manual.pdf"_s}
+                                       << QStringList{u"manual"_s};
     QTest::newRow("no documents") << u"Option1"_s << Library::Otc() << QStringList() << QStringList();
 }
 
@@ -172,7 +174,7 @@ void TestForm4::missingFolderListsNothing()
     Fixture f;
     f.Save(Library::Patient(), u"A.pdf"_s);
     f.Choose(u"Option2"_s);
-    QCOMPARE(f.Listed(), QStringList { u"A"_s });
+    QCOMPARE(f.Listed(), QStringList{u"A"_s});
     QVERIFY(QDir(f.Folder(Library::Medical())).removeRecursively());
     f.Choose(u"Option3"_s);
     QCOMPARE(f.Listed(), QStringList());
@@ -183,14 +185,14 @@ void TestForm4::missingFolderListsNothing()
 void TestForm4::openSelectedInListOrder()
 {
     Fixture f;
-    for (const QString &name : { u"c.pdf"_s, u"a.pdf"_s, u"b.PDF"_s })
+    for (const QString &name : {u"c.pdf"_s, u"a.pdf"_s, u"b.PDF"_s})
         f.Save(Library::Medical(), name);
     f.Choose(u"Option3"_s);
     f.Select(2);
     f.Select(0, Qt::ControlModifier);
     click(f.window, u"Command1"_s);
     const QString folder = f.Folder(Library::Medical());
-    QCOMPARE(f.desktop.opened, (QStringList { folder + u"/a.pdf"_s, folder + u"/c.pdf"_s }));
+    QCOMPARE(f.desktop.opened, (QStringList{folder + u"/a.pdf"_s, folder + u"/c.pdf"_s}));
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -203,7 +205,7 @@ void TestForm4::openOnDoubleClickOrEnter()
 {
     QFETCH(bool, doubleClick);
     Fixture f;
-    for (const QString &name : { u"a.pdf"_s, u"b.pdf"_s })
+    for (const QString &name : {u"a.pdf"_s, u"b.pdf"_s})
         f.Save(Library::Medical(), name);
     f.Choose(u"Option3"_s);
     f.Select(1);
@@ -213,7 +215,7 @@ void TestForm4::openOnDoubleClickOrEnter()
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     else
         QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(f.desktop.opened, QStringList { f.Folder(Library::Medical()) + u"/b.pdf"_s });
+    QCOMPARE(f.desktop.opened, QStringList{f.Folder(Library::Medical()) + u"/b.pdf"_s});
     QVERIFY(f.desktop.messages.isEmpty());
 }
 
@@ -222,7 +224,7 @@ void TestForm4::emptyListMessages_data()
     QTest::addColumn<QString>("option"); // empty: no category chosen
     QTest::addColumn<QString>("button");
 
-    for (const QString &button : { u"Command1"_s, u"Command3"_s, u"Command5"_s }) {
+    for (const QString &button : {u"Command1"_s, u"Command3"_s, u"Command5"_s}) {
         QTest::addRow("%s no category", qPrintable(button)) << QString() << button;
         QTest::addRow("%s empty category", qPrintable(button)) << u"Option4"_s << button;
     }
@@ -250,12 +252,12 @@ void TestForm4::rename_data()
 {
     addColumns<QString, QString, QStringList>("typed", "renamed", "listed");
 
-    QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList { u"C"_s, u"D"_s };
-    QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList { u"B"_s, u"C"_s };
-    QTest::newRow("other extension") << u"B.pdf.txt"_s << u"B.pdf.txt.pdf"_s << QStringList { u"B.pdf.txt"_s, u"C"_s };
-    QTest::newRow("empty name") << QString() << u".pdf"_s << QStringList { QString(), u"C"_s };
-    QTest::newRow("unchanged") << u"A"_s << u"A.pdf"_s << QStringList { u"A"_s, u"C"_s };
-    QTest::newRow("spaces kept") << u" E "_s << u" E .pdf"_s << QStringList { u" E "_s, u"C"_s };
+    QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList{u"C"_s, u"D"_s};
+    QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList{u"B"_s, u"C"_s};
+    QTest::newRow("other extension") << u"B.pdf.txt"_s << u"B.pdf.txt.pdf"_s << QStringList{u"B.pdf.txt"_s, u"C"_s};
+    QTest::newRow("empty name") << QString() << u".pdf"_s << QStringList{QString(), u"C"_s};
+    QTest::newRow("unchanged") << u"A"_s << u"A.pdf"_s << QStringList{u"A"_s, u"C"_s};
+    QTest::newRow("spaces kept") << u" E "_s << u" E .pdf"_s << QStringList{u" E "_s, u"C"_s};
 }
 
 void TestForm4::rename()
@@ -308,7 +310,7 @@ void TestForm4::renameRefused()
     QCOMPARE(f.desktop.messages[0].title, u"ファイル名変更エラー"_s);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
     QVERIFY2(f.desktop.messages[0].text.contains(reason), qPrintable(f.desktop.messages[0].text));
-    QCOMPARE(f.Listed(), (QStringList { u"A"_s, u"C"_s }));
+    QCOMPARE(f.Listed(), (QStringList{u"A"_s, u"C"_s}));
     const QDir medical(f.Folder(Library::Medical()));
     QCOMPARE(readBytes(medical.filePath(u"A.pdf"_s)), QByteArray("%PDF-1.4 A.pdf"));
     QCOMPARE(readBytes(medical.filePath(u"C.pdf"_s)), QByteArray("%PDF-1.4 C.pdf"));
@@ -332,7 +334,7 @@ void TestForm4::memo()
     QFETCH(QString, folder);
     QFETCH(QString, memo);
     Fixture f;
-    for (const QString &name : { u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s })
+    for (const QString &name : {u"医薬品Ｂ.pdf"_s, u"a.PDF"_s, u"한.pdf"_s})
         f.Save(folder, name);
     const QString path = f.appFile(memo);
     QVERIFY(writeBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
@@ -340,7 +342,7 @@ void TestForm4::memo()
     click(f.window, u"Command5"_s);
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(readBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
-    QCOMPARE(f.desktop.opened, QStringList { path });
+    QCOMPARE(f.desktop.opened, QStringList{path});
 }
 
 void TestForm4::memoWriteFailure_data()
@@ -370,7 +372,7 @@ void TestForm4::copy_data()
 {
     addColumns<QStringList, QString>("files", "clipboard");
 
-    QTest::newRow("two documents") << QStringList { u"B.pdf"_s, u"A.PDF"_s } << u"A\r\nB\r\n"_s;
+    QTest::newRow("two documents") << QStringList{u"B.pdf"_s, u"A.PDF"_s} << u"A\r\nB\r\n"_s;
     QTest::newRow("empty list") << QStringList() << QString();
 }
 

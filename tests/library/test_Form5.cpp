@@ -24,8 +24,8 @@ namespace {
 
 // The dialog over a document in the otherwise empty working folder.
 struct Fixture : ProgramFixture {
-    Form5 dialog { context, state.WorkPath, u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
-        u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s };
+    Form5 dialog{context, state.WorkPath, u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s,
+                 u"重篤副作用疾患別対応マニュアル（長い名前の文書）"_s};
 };
 
 } // namespace
@@ -45,7 +45,7 @@ void TestForm5::layout_data()
 void TestForm5::layout()
 {
     Fixture f;
-    checkLayout(f.dialog, u"ファイル名の変更"_s, { 8430, 2940 });
+    checkLayout(f.dialog, u"ファイル名の変更"_s, {8430, 2940});
 }
 
 void TestForm5::cancelChangesNothing_data()

@@ -54,16 +54,16 @@ void TestDocumentLibrary::listDocuments_data()
     addColumns<QStringList, QStringList>("files", "listed");
 
     QTest::newRow("extension in any case")
-        << QStringList { u"B.PDF"_s, u"A.pdf"_s, u"C.Pdf"_s } << QStringList { u"A.pdf"_s, u"B.PDF"_s, u"C.Pdf"_s };
+        << QStringList{u"B.PDF"_s, u"A.pdf"_s, u"C.Pdf"_s} << QStringList{u"A.pdf"_s, u"B.PDF"_s, u"C.Pdf"_s};
     QTest::newRow("other files left out")
-        << QStringList { u"x.txt"_s, u"y.pdf.txt"_s, u"pdf"_s, u"z.pdf"_s } << QStringList { u"z.pdf"_s };
-    QTest::newRow("name without title") << QStringList { u".pdf"_s, u"a.pdf"_s }
-                                        << QStringList { u".pdf"_s, u"a.pdf"_s };
+        << QStringList{u"x.txt"_s, u"y.pdf.txt"_s, u"pdf"_s, u"z.pdf"_s} << QStringList{u"z.pdf"_s};
+    QTest::newRow("name without title") << QStringList{u".pdf"_s, u"a.pdf"_s} << QStringList{u".pdf"_s, u"a.pdf"_s};
     QTest::newRow("sorted without regard to case")
-        << QStringList { u"b.pdf"_s, u"C.pdf"_s, u"A.pdf"_s } << QStringList { u"A.pdf"_s, u"b.pdf"_s, u"C.pdf"_s };
-    QTest::newRow("folders and their files left out") << QStringList { u"sub.pdf/"_s, u"sub.pdf/in.pdf"_s,
-        u"［医療用］/d.pdf"_s, u"root.pdf"_s } << QStringList { u"root.pdf"_s };
-    QTest::newRow("japanese names") << QStringList { u"医薬品Ａ.pdf"_s } << QStringList { u"医薬品Ａ.pdf"_s };
+        << QStringList{u"b.pdf"_s, u"C.pdf"_s, u"A.pdf"_s} << QStringList{u"A.pdf"_s, u"b.pdf"_s, u"C.pdf"_s};
+    QTest::newRow("folders and their files left out")
+        << QStringList{u"sub.pdf/"_s, u"sub.pdf/in.pdf"_s, u"［医療用］/d.pdf"_s, u"root.pdf"_s}
+        << QStringList{u"root.pdf"_s};
+    QTest::newRow("japanese names") << QStringList{u"医薬品Ａ.pdf"_s} << QStringList{u"医薬品Ａ.pdf"_s};
     QTest::newRow("empty folder") << QStringList() << QStringList();
 }
 
@@ -110,25 +110,25 @@ void TestDocumentLibrary::renameDocument_data()
     QTest::addColumn<QString>("failure"); // a word of the description; empty: success
     QTest::addColumn<QStringList>("after");
 
-    const QStringList two { u"A.pdf"_s, u"B.pdf"_s };
-    QTest::newRow("new name") << QStringList { u"A.pdf"_s } << u"A.pdf"_s << u"C.pdf"_s << QString()
-                              << QStringList { u"C.pdf=A.pdf"_s };
-    QTest::newRow("same name") << QStringList { u"A.pdf"_s } << u"A.pdf"_s << u"A.pdf"_s << QString()
-                               << QStringList { u"A.pdf=A.pdf"_s };
-    QTest::newRow("extension case only") << QStringList { u"A.PDF"_s } << u"A.PDF"_s << u"A.pdf"_s << QString()
-                                         << QStringList { u"A.pdf=A.PDF"_s };
+    const QStringList two{u"A.pdf"_s, u"B.pdf"_s};
+    QTest::newRow("new name") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"C.pdf"_s << QString()
+                              << QStringList{u"C.pdf=A.pdf"_s};
+    QTest::newRow("same name") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"A.pdf"_s << QString()
+                               << QStringList{u"A.pdf=A.pdf"_s};
+    QTest::newRow("extension case only") << QStringList{u"A.PDF"_s} << u"A.PDF"_s << u"A.pdf"_s << QString()
+                                         << QStringList{u"A.pdf=A.PDF"_s};
     QTest::newRow("onto another document")
-        << two << u"A.pdf"_s << u"B.pdf"_s << u"既にあります"_s << QStringList { u"A.pdf=A.pdf"_s, u"B.pdf=B.pdf"_s };
-    QTest::newRow("onto a dangling link") << QStringList { u"A.pdf"_s } << u"A.pdf"_s << u"L.pdf"_s << u"既にあります"_s
-                                          << QStringList { u"A.pdf=A.pdf"_s };
+        << two << u"A.pdf"_s << u"B.pdf"_s << u"既にあります"_s << QStringList{u"A.pdf=A.pdf"_s, u"B.pdf=B.pdf"_s};
+    QTest::newRow("onto a dangling link")
+        << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"L.pdf"_s << u"既にあります"_s << QStringList{u"A.pdf=A.pdf"_s};
     QTest::newRow("slash into parent") << two << u"A.pdf"_s << u"../B.pdf"_s << u"「/」"_s
-                                       << QStringList { u"A.pdf=A.pdf"_s, u"B.pdf=B.pdf"_s };
-    QTest::newRow("slash into subfolder") << QStringList { u"A.pdf"_s, u"sub/"_s } << u"A.pdf"_s << u"sub/A.pdf"_s
-                                          << u"「/」"_s << QStringList { u"A.pdf=A.pdf"_s };
-    QTest::newRow("source vanished") << QStringList { u"B.pdf"_s } << u"A.pdf"_s << u"C.pdf"_s << u"見つかりません"_s
-                                     << QStringList { u"B.pdf=B.pdf"_s };
-    QTest::newRow("name too long") << QStringList { u"A.pdf"_s } << u"A.pdf"_s << QString(90, u'医') + u".pdf"_s
-                                   << u"長すぎます"_s << QStringList { u"A.pdf=A.pdf"_s };
+                                       << QStringList{u"A.pdf=A.pdf"_s, u"B.pdf=B.pdf"_s};
+    QTest::newRow("slash into subfolder") << QStringList{u"A.pdf"_s, u"sub/"_s} << u"A.pdf"_s << u"sub/A.pdf"_s
+                                          << u"「/」"_s << QStringList{u"A.pdf=A.pdf"_s};
+    QTest::newRow("source vanished") << QStringList{u"B.pdf"_s} << u"A.pdf"_s << u"C.pdf"_s << u"見つかりません"_s
+                                     << QStringList{u"B.pdf=B.pdf"_s};
+    QTest::newRow("name too long") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << QString(90, u'医') + u".pdf"_s
+                                   << u"長すぎます"_s << QStringList{u"A.pdf=A.pdf"_s};
 }
 
 void TestDocumentLibrary::renameDocument()

@@ -31,8 +31,8 @@ void TestMemo::toShiftJis_data()
     QTest::newRow("half-width kana") << u"ｱ"_s << QByteArray("\xb1");
     QTest::newRow("vendor circled digit") << u"①"_s << QByteArray("\x87\x40");
     QTest::newRow("full-width tilde") << u"～"_s << QByteArray("\x81\x60");
-    QTest::newRow("look-alikes from Linux input methods") << u"〜−‖—¢£¬"_s
-                                                          << QByteArray("\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca");
+    QTest::newRow("look-alikes from Linux input methods")
+        << u"〜−‖—¢£¬"_s << QByteArray("\x81\x60\x81\x7c\x81\x61\x81\x5c\x81\x91\x81\x92\x81\xca");
     QTest::newRow("JIS X 0212 kanji outside cp932") << u"丂"_s << QByteArray("?");
     QTest::newRow("hangul between ascii") << u"a한b"_s << QByteArray("a?b");
     QTest::newRow("emoji is one question mark") << u"x😀y"_s << QByteArray("x?y");
@@ -53,8 +53,8 @@ void TestMemo::copyText_data()
     addColumns<QStringList, QString>("lines", "text");
 
     QTest::newRow("empty list") << QStringList() << QString();
-    QTest::newRow("one line") << QStringList { u"A"_s } << u"A\r\n"_s;
-    QTest::newRow("empty lines kept") << QStringList { QString(), u"B"_s, QString() } << u"\r\nB\r\n\r\n"_s;
+    QTest::newRow("one line") << QStringList{u"A"_s} << u"A\r\n"_s;
+    QTest::newRow("empty lines kept") << QStringList{QString(), u"B"_s, QString()} << u"\r\nB\r\n\r\n"_s;
 }
 
 void TestMemo::copyText()
@@ -66,8 +66,8 @@ void TestMemo::writeReplacesWholeFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"［医療用］.txt"_s);
-    QVERIFY(WriteMemoFile(path, { u"古いメモの長い行"_s, u"その二"_s, u"その三"_s }).isEmpty());
-    QCOMPARE(WriteMemoFile(path, { u"医"_s, u"ｱ한"_s }), QString());
+    QVERIFY(WriteMemoFile(path, {u"古いメモの長い行"_s, u"その二"_s, u"その三"_s}).isEmpty());
+    QCOMPARE(WriteMemoFile(path, {u"医"_s, u"ｱ한"_s}), QString());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("\x88\xe3\r\n\xb1?\r\n"));
@@ -79,8 +79,8 @@ void TestMemo::writeFailure_data()
     QTest::addColumn<QString>("said"); // in Japanese, with no system text beside it
 
     QTest::newRow("missing folder") << u"missing/memo.txt"_s << u"保存先のフォルダーがありません。"_s;
-    QTest::newRow("folder is a regular file") << u"plain/memo.txt"_s
-                                              << u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
+    QTest::newRow("folder is a regular file")
+        << u"plain/memo.txt"_s << u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
     QTest::newRow("path is a folder") << u"folder"_s << u"同じ名前のフォルダーがあるため、ファイルを保存できません。"_s;
     QTest::newRow("name too long") << QString(86, u'メ') << u"ファイル名が長すぎます。"_s;
 }
@@ -95,7 +95,7 @@ void TestMemo::writeFailure()
     plain.close();
     QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
 
-    const QString failure = WriteMemoFile(dir.filePath(relativePath), { u"A"_s });
+    const QString failure = WriteMemoFile(dir.filePath(relativePath), {u"A"_s});
     QVERIFY(!failure.isEmpty());
     QCOMPARE(failure, u"メモファイルに書き込めません: "_s + dir.filePath(relativePath) + u'\n' + said);
     QCOMPARE(QFileInfo(dir.filePath(u"plain"_s)).size(), 0);

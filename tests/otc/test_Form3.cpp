@@ -88,24 +88,42 @@ const QStringList HaruKaze = {u"ハルカゼ顆粒青葉製薬"_s, u"ハルカ�
 void TestForm3::layout_data()
 {
     layoutRows({
-        {u"Label1", u"販売名", {60, 180, 1275, 300}}, {u"Text1", u"", {1380, 120, 6975, 360}},
-        {u"Label2", u"メーカー名（製造販売会社、販売会社）", {60, 600, 4215, 300}}, {u"Text2", u"", {1380, 900, 6975, 360}},
-        {u"Label7", u"剤形", {60, 1440, 1275, 300}}, {u"Combo3", u"", {1380, 1380, 2595, 360}},
-        {u"Label3", u"成分名", {60, 1860, 1275, 300}}, {u"Text3", u"", {1380, 1800, 5955, 360}},
-        {u"Label8", u"を含む", {7440, 1860, 855, 300}}, {u"Text4", u"", {1380, 2220, 5955, 360}},
-        {u"Label9", u"を除く", {7440, 2280, 855, 300}}, {u"Label4", u"添加物名", {60, 2760, 1275, 300}},
-        {u"Text5", u"", {1380, 2700, 5955, 360}}, {u"Label10", u"を含む", {7440, 2760, 855, 300}},
-        {u"Text6", u"", {1380, 3120, 5955, 360}}, {u"Label11", u"を除く", {7440, 3180, 855, 300}},
-        {u"Label6", u"薬効分類", {60, 3660, 1275, 300}}, {u"Combo1", u"", {1380, 3600, 6975, 360}},
-        {u"Label5", u"適応症、症状（効能・効果）", {60, 4080, 3015, 300}}, {u"Text7", u"", {1380, 4380, 6975, 360}},
-        {u"Label12", u"検索件数", {60, 4980, 1275, 300}}, {u"Combo2", u"", {1380, 4920, 1455, 360}},
-        {u"Command2", u"前", {5640, 4860, 555, 480}}, {u"Command1", u"検　索", {6240, 4860, 1395, 480}},
-        {u"Command3", u"次", {7680, 4860, 555, 480}}, {u"Line1", u"", {60, 5460, 8280, 15}},
-        {u"Label13", u"選択中の文書", {180, 5580, 1635, 255}}, {u"Label16", u"検索結果", {4440, 5580, 1035, 255}},
-        {u"Label15", u"1", {5520, 5640, 495, 195}}, {u"Label14", u"件目から表示", {6060, 5640, 1155, 195}},
-        {u"Text8", u"", {60, 5880, 8295, 360}}, {u"Command4", u"文書表示", {180, 6360, 1605, 495}},
-        {u"Command6", u"メ　モ", {1860, 6360, 1550, 495}}, {u"Command8", u"コ ピ ー", {3480, 6360, 1550, 495}},
-        {u"Command5", u"閉じる", {6720, 6360, 1550, 495}}, {u"List1", u"", {60, 6960, 8295, 3660}},
+        {u"Label1", u"販売名", {60, 180, 1275, 300}},
+        {u"Text1", u"", {1380, 120, 6975, 360}},
+        {u"Label2", u"メーカー名（製造販売会社、販売会社）", {60, 600, 4215, 300}},
+        {u"Text2", u"", {1380, 900, 6975, 360}},
+        {u"Label7", u"剤形", {60, 1440, 1275, 300}},
+        {u"Combo3", u"", {1380, 1380, 2595, 360}},
+        {u"Label3", u"成分名", {60, 1860, 1275, 300}},
+        {u"Text3", u"", {1380, 1800, 5955, 360}},
+        {u"Label8", u"を含む", {7440, 1860, 855, 300}},
+        {u"Text4", u"", {1380, 2220, 5955, 360}},
+        {u"Label9", u"を除く", {7440, 2280, 855, 300}},
+        {u"Label4", u"添加物名", {60, 2760, 1275, 300}},
+        {u"Text5", u"", {1380, 2700, 5955, 360}},
+        {u"Label10", u"を含む", {7440, 2760, 855, 300}},
+        {u"Text6", u"", {1380, 3120, 5955, 360}},
+        {u"Label11", u"を除く", {7440, 3180, 855, 300}},
+        {u"Label6", u"薬効分類", {60, 3660, 1275, 300}},
+        {u"Combo1", u"", {1380, 3600, 6975, 360}},
+        {u"Label5", u"適応症、症状（効能・効果）", {60, 4080, 3015, 300}},
+        {u"Text7", u"", {1380, 4380, 6975, 360}},
+        {u"Label12", u"検索件数", {60, 4980, 1275, 300}},
+        {u"Combo2", u"", {1380, 4920, 1455, 360}},
+        {u"Command2", u"前", {5640, 4860, 555, 480}},
+        {u"Command1", u"検　索", {6240, 4860, 1395, 480}},
+        {u"Command3", u"次", {7680, 4860, 555, 480}},
+        {u"Line1", u"", {60, 5460, 8280, 15}},
+        {u"Label13", u"選択中の文書", {180, 5580, 1635, 255}},
+        {u"Label16", u"検索結果", {4440, 5580, 1035, 255}},
+        {u"Label15", u"1", {5520, 5640, 495, 195}},
+        {u"Label14", u"件目から表示", {6060, 5640, 1155, 195}},
+        {u"Text8", u"", {60, 5880, 8295, 360}},
+        {u"Command4", u"文書表示", {180, 6360, 1605, 495}},
+        {u"Command6", u"メ　モ", {1860, 6360, 1550, 495}},
+        {u"Command8", u"コ ピ ー", {3480, 6360, 1550, 495}},
+        {u"Command5", u"閉じる", {6720, 6360, 1550, 495}},
+        {u"List1", u"", {60, 6960, 8295, 3660}},
         {u"List2", u"", {8760, 6900, 2415, 3480}},
     });
 }
@@ -132,10 +150,10 @@ void TestForm3::startsEmptyWithItsLists()
     QCOMPARE(window.Paging().CurrentStart, 0);
     QCOMPARE(window.Paging().NextStart, 0);
 
-    const QStringList order = {u"Text1"_s,   u"Text2"_s,    u"Combo3"_s,   u"Text3"_s,    u"Text4"_s,
-                               u"Text5"_s,   u"Text6"_s,    u"Combo1"_s,   u"Text7"_s,    u"Combo2"_s,
-                               u"Command1"_s, u"Command2"_s, u"Command3"_s, u"List1"_s,    u"Command4"_s,
-                               u"Command6"_s, u"Command8"_s, u"Command5"_s, u"Text8"_s};
+    const QStringList order
+        = {u"Text1"_s,    u"Text2"_s,    u"Combo3"_s,   u"Text3"_s,    u"Text4"_s,    u"Text5"_s,    u"Text6"_s,
+           u"Combo1"_s,   u"Text7"_s,    u"Combo2"_s,   u"Command1"_s, u"Command2"_s, u"Command3"_s, u"List1"_s,
+           u"Command4"_s, u"Command6"_s, u"Command8"_s, u"Command5"_s, u"Text8"_s};
     QStringList chain;
     QWidget *widget = child<QLineEdit>(window, "Text1");
     do {
@@ -158,8 +176,7 @@ void TestForm3::choiceLists_data()
         << u"&cboDosageForm=A,B&"_s;
     QTest::newRow("missing efficacy file: key still sent")
         << u"txtEffect.param"_s << QByteArray() << u"Combo1"_s << 0 << u"&cboEffect=&"_s;
-    QTest::newRow("empty count file") << u"count.param"_s << QByteArray("") << u"Combo2"_s << 0
-                                      << u"&cboDisCnt=&"_s;
+    QTest::newRow("empty count file") << u"count.param"_s << QByteArray("") << u"Combo2"_s << 0 << u"&cboDisCnt=&"_s;
     QStringList twelve;
     for (int i = 1; i <= 12; ++i)
         twelve.append(u"%1,%1件"_s.arg(i * 5));
@@ -202,11 +219,11 @@ void TestForm3::enterInTextBoxSearchesWithTypedText()
 
     // The transfer writes unreserved characters plainly (%41 goes as A); the bytes
     // that the service decodes are the same.
-    QCOMPARE(f.Urls(),
-             QStringList{OnTheWire(f.state.ServiceBase
-                         + u"/osearch/PackinsSearch?txtSaleName=%A5%CF%A5%EB%A5%AB%A5%BC&cboDosageForm=F002"
-                           "&txtComName=&txtIngredient=%41%26%42&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex="
-                           "&cboEffect=E0001&txtEffect=&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4&cboDisCnt=10&start=1"_s)});
+    QCOMPARE(f.Urls(), QStringList{OnTheWire(
+                           f.state.ServiceBase
+                           + u"/osearch/PackinsSearch?txtSaleName=%A5%CF%A5%EB%A5%AB%A5%BC&cboDosageForm=F002"
+                             "&txtComName=&txtIngredient=%41%26%42&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex="
+                             "&cboEffect=E0001&txtEffect=&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4&cboDisCnt=10&start=1"_s)});
     QCOMPARE(texts(child<QListWidget>(window, "List1")), HaruKaze);
     const QStringList anchors = texts(child<QListWidget>(window, "List2"));
     QCOMPARE(anchors.size(), 3);
@@ -457,16 +474,16 @@ void TestForm3::copyAndMemo()
     const QString memo = f.state.AppPath + u"/一般用医薬品情報.txt"_s;
     QCOMPARE(f.desktop.opened, QStringList{memo});
     QCOMPARE(readBytes(memo), sjisBytes(u"販売名：ハルカゼ\r\n"
-                                   "メーカー名（製造販売会社、販売会社）：朝凪\r\n"
-                                   "剤形：錠剤\r\n"
-                                   "成分名：を含む\r\n"
-                                   "成分名：カフェインを除く\r\n"
-                                   "添加物名：を含む\r\n"
-                                   "添加物名：を除く\r\n"
-                                   "薬効分類：胃腸薬\r\n"
-                                   "適応症、症状（効能・効果）：頭痛\r\n"
-                                   " \r\n"
-                                   "ハルカゼ液朝凪ファーマ\r\n"_s));
+                                        "メーカー名（製造販売会社、販売会社）：朝凪\r\n"
+                                        "剤形：錠剤\r\n"
+                                        "成分名：を含む\r\n"
+                                        "成分名：カフェインを除く\r\n"
+                                        "添加物名：を含む\r\n"
+                                        "添加物名：を除く\r\n"
+                                        "薬効分類：胃腸薬\r\n"
+                                        "適応症、症状（効能・効果）：頭痛\r\n"
+                                        " \r\n"
+                                        "ハルカゼ液朝凪ファーマ\r\n"_s));
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

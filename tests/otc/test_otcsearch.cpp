@@ -44,8 +44,9 @@ const QString Fixed = u"&btnSearch=%B8%A1%BA%F7%BC%C2%B9%D4"_s;
 
 QString EmptyKeys(const QString &count)
 {
-    return Base + u"/osearch/PackinsSearch?txtSaleName=&cboDosageForm=&txtComName=&txtIngredient="
-                  "&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex=&cboEffect=&txtEffect="_s
+    return Base
+           + u"/osearch/PackinsSearch?txtSaleName=&cboDosageForm=&txtComName=&txtIngredient="
+             "&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex=&cboEffect=&txtEffect="_s
            + Fixed + u"&cboDisCnt="_s + count;
 }
 
@@ -55,19 +56,19 @@ void TestOtcSearch::query_data()
 {
     addColumns<OtcConditions, int, bool, QString>("conditions", "start", "withCount", "url");
 
-    QTest::newRow("nothing given: every key, empty values") << OtcConditions{} << 1 << false
-                                                             << EmptyKeys({}) + u"&start=1"_s;
+    QTest::newRow("nothing given: every key, empty values")
+        << OtcConditions{} << 1 << false << EmptyKeys({}) + u"&start=1"_s;
     OtcConditions twenty;
     twenty.countValue = u"20"_s;
-    QTest::newRow("count key only when asked")
-        << twenty << 11 << true << EmptyKeys(u"20"_s) + u"&count=20&start=11"_s;
+    QTest::newRow("count key only when asked") << twenty << 11 << true << EmptyKeys(u"20"_s) + u"&count=20&start=11"_s;
 
     OtcConditions all{u"あ"_s, u"A"_s, u"か"_s, u"き"_s, u"く"_s, u"け"_s, u"こ"_s, u"F003"_s, u"E0010"_s, u"50"_s};
     QTest::newRow("every field in its place")
         << all << 32767 << false
-        << Base + u"/osearch/PackinsSearch?txtSaleName=%A4%A2&cboDosageForm=F003&txtComName=%41"
-                  "&txtIngredient=%A4%AB&txtIngredient_Ex=%A4%AD&txtAdditive=%A4%AF&txtAdditive_Ex=%A4%B1"
-                  "&cboEffect=E0010&txtEffect=%A4%B3"_s
+        << Base
+               + u"/osearch/PackinsSearch?txtSaleName=%A4%A2&cboDosageForm=F003&txtComName=%41"
+                 "&txtIngredient=%A4%AB&txtIngredient_Ex=%A4%AD&txtAdditive=%A4%AF&txtAdditive_Ex=%A4%B1"
+                 "&cboEffect=E0010&txtEffect=%A4%B3"_s
                + Fixed + u"&cboDisCnt=50&start=32767"_s;
 
     // Typed text can never start a key of its own; list values go as stored.
@@ -76,14 +77,17 @@ void TestOtcSearch::query_data()
     typed.effectCode = u"x,y"_s;
     QTest::newRow("ampersand and blank encoded")
         << typed << 1 << false
-        << Base + u"/osearch/PackinsSearch?txtSaleName=%61%26%73%74%61%72%74%3D%39%20&cboDosageForm=&txtComName="
-                  "&txtIngredient=&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex=&cboEffect=x,y&txtEffect="_s
+        << Base
+               + u"/osearch/PackinsSearch?txtSaleName=%61%26%73%74%61%72%74%3D%39%20&cboDosageForm=&txtComName="
+                 "&txtIngredient=&txtIngredient_Ex=&txtAdditive=&txtAdditive_Ex=&cboEffect=x,y&txtEffect="_s
                + Fixed + u"&cboDisCnt=&start=1"_s;
 }
 
 void TestOtcSearch::query()
 {
-    QCOMPARE(ComposeOtcQuery(Base, m_tables, fetch<OtcConditions>("conditions"), qint16(fetch<int>("start")), fetch<bool>("withCount")), fetch<QString>("url"));
+    QCOMPARE(ComposeOtcQuery(Base, m_tables, fetch<OtcConditions>("conditions"), qint16(fetch<int>("start")),
+                             fetch<bool>("withCount")),
+             fetch<QString>("url"));
 }
 
 void TestOtcSearch::counters_data()
@@ -93,18 +97,18 @@ void TestOtcSearch::counters_data()
     addColumns<QString, int, QList<int>, QList<bool>, QList<int>>("presses", "pageSize", "starts", "counts", "nexts");
 
     QTest::newRow("search") << u"S"_s << 10 << QList<int>{1} << QList<bool>{false} << QList<int>{11};
-    QTest::newRow("previous on the first page") << u"SP"_s << 10 << QList<int>{1, 1} << QList<bool>{false, true}
-                                                << QList<int>{11, 11};
-    QTest::newRow("next then previous") << u"SNP"_s << 10 << QList<int>{1, 11, 1}
-                                        << QList<bool>{false, false, true} << QList<int>{11, 21, 11};
+    QTest::newRow("previous on the first page")
+        << u"SP"_s << 10 << QList<int>{1, 1} << QList<bool>{false, true} << QList<int>{11, 11};
+    QTest::newRow("next then previous") << u"SNP"_s << 10 << QList<int>{1, 11, 1} << QList<bool>{false, false, true}
+                                        << QList<int>{11, 21, 11};
     QTest::newRow("two nexts back one") << u"SNNP"_s << 20 << QList<int>{1, 21, 41, 21}
                                         << QList<bool>{false, false, false, true} << QList<int>{21, 41, 61, 41};
-    QTest::newRow("page size 0 stands still") << u"SNP"_s << 0 << QList<int>{1, 1, 1}
-                                              << QList<bool>{false, false, true} << QList<int>{1, 1, 1};
+    QTest::newRow("page size 0 stands still")
+        << u"SNP"_s << 0 << QList<int>{1, 1, 1} << QList<bool>{false, false, true} << QList<int>{1, 1, 1};
     QTest::newRow("no wrap past 32767") << u"SNN"_s << 30000 << QList<int>{1, 30001, 32767}
                                         << QList<bool>{false, false, false} << QList<int>{30001, 32767, 32767};
-    QTest::newRow("next before any search asks for 1") << u"N"_s << 10 << QList<int>{1} << QList<bool>{false}
-                                                       << QList<int>{10};
+    QTest::newRow("next before any search asks for 1")
+        << u"N"_s << 10 << QList<int>{1} << QList<bool>{false} << QList<int>{10};
 }
 
 void TestOtcSearch::counters()
@@ -116,7 +120,7 @@ void TestOtcSearch::counters()
     QFETCH(QList<int>, nexts);
     OtcPaging paging;
     for (qsizetype i = 0; i < presses.size(); ++i) {
-        const OtcButton button = presses[i] == u'S' ? OtcButton::Search
+        const OtcButton button = presses[i] == u'S'   ? OtcButton::Search
                                  : presses[i] == u'P' ? OtcButton::Previous
                                                       : OtcButton::Next;
         const OtcRequest request = MoveOtcCounters(paging, button, pageSize);
@@ -136,8 +140,7 @@ void TestOtcSearch::scan_data()
     const QString maker1 = u"<font size=\"-1\">丙製薬</font>"_s;
     const QString maker2 = u"<font size=\"-1\"><i>丁</i></font>"_s;
 
-    QTest::newRow("no marker, no paging") << u"<html>なし</html>"_s << QStringList() << QStringList() << false
-                                          << false;
+    QTest::newRow("no marker, no paging") << u"<html>なし</html>"_s << QStringList() << QStringList() << false << false;
     QTest::newRow("no marker, whole page is the tail")
         << u"前へ 次へ"_s << QStringList() << QStringList() << true << true;
     QTest::newRow("bold name, maker tags kept")
@@ -151,21 +154,21 @@ void TestOtcSearch::scan_data()
     QTest::newRow("anchor holding a font element is skipped")
         << a1 + maker1 + decorated + a2 + maker2 << QStringList{a1, a2}
         << QStringList{u"甲錠丙製薬"_s, u"乙散<i>丁</i>"_s} << false << false;
-    QTest::newRow("paging text only before the first hit") << u"次へ 前へ"_s + a1 + maker1 << QStringList{a1}
-                                                          << QStringList{u"甲錠丙製薬"_s} << false << false;
+    QTest::newRow("paging text only before the first hit")
+        << u"次へ 前へ"_s + a1 + maker1 << QStringList{a1} << QStringList{u"甲錠丙製薬"_s} << false << false;
     const QString capital = u"<A HREF=\"/DOWNFILES/OTC/pdf/3.pdf\">戊</A><FONT SIZE=\"-1\">己社</FONT>"_s;
     QTest::newRow("capital tags") << capital << QStringList{capital.left(capital.indexOf(u"<FONT"_s))}
                                   << QStringList{u"戊己社"_s} << false << false;
     QTest::newRow("marker without closing anchor ends the scan")
         << a1 + maker1 + u"次へ<a href=\"/downfiles/otc/PDF/4.pdf\">終わらない 前へ"_s << QStringList{a1}
         << QStringList{u"甲錠丙製薬"_s} << true << true;
-    QTest::newRow("font element never closed") << a1 + u"<font size=\"-1\">丙製薬"_s << QStringList{a1}
-                                               << QStringList{u"甲錠"_s} << false << false;
+    QTest::newRow("font element never closed")
+        << a1 + u"<font size=\"-1\">丙製薬"_s << QStringList{a1} << QStringList{u"甲錠"_s} << false << false;
     QTest::newRow("font closed inside its 16 characters")
         << a1 + u"<font size=1></font>"_s << QStringList{a1} << QStringList{u"甲錠"_s} << false << false;
     QTest::newRow("other links are not hits")
-        << u"<a href=\"/downfiles/ph/PDF/1.pdf\">医療用</a><a href='/downfiles/otc/PDF/1.pdf'>x</a>"_s
-        << QStringList() << QStringList() << false << false;
+        << u"<a href=\"/downfiles/ph/PDF/1.pdf\">医療用</a><a href='/downfiles/otc/PDF/1.pdf'>x</a>"_s << QStringList()
+        << QStringList() << false << false;
 }
 
 void TestOtcSearch::scan()
@@ -228,17 +231,33 @@ void TestOtcSearch::memoLines_data()
 {
     addColumns<OtcMemoFields, QStringList, QStringList>("fields", "hits", "lines");
 
-    QTest::newRow("empty conditions")
-        << OtcMemoFields{} << QStringList{u"甲"_s}
-        << QStringList{u"販売名："_s, u"メーカー名（製造販売会社、販売会社）："_s, u"剤形："_s, u"成分名：を含む"_s,
-                       u"成分名：を除く"_s, u"添加物名：を含む"_s, u"添加物名：を除く"_s, u"薬効分類："_s,
-                       u"適応症、症状（効能・効果）："_s, u" "_s, u"甲"_s};
-    QTest::newRow("every field")
-        << OtcMemoFields{u"1"_s, u"2"_s, u"錠剤"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"かぜ薬"_s, u"9"_s}
-        << QStringList{u"甲"_s, u"乙"_s}
-        << QStringList{u"販売名：1"_s, u"メーカー名（製造販売会社、販売会社）：2"_s, u"剤形：錠剤"_s,
-                       u"成分名：4を含む"_s, u"成分名：5を除く"_s, u"添加物名：6を含む"_s, u"添加物名：7を除く"_s,
-                       u"薬効分類：かぜ薬"_s, u"適応症、症状（効能・効果）：9"_s, u" "_s, u"甲"_s, u"乙"_s};
+    QTest::newRow("empty conditions") << OtcMemoFields{} << QStringList{u"甲"_s}
+                                      << QStringList{u"販売名："_s,
+                                                     u"メーカー名（製造販売会社、販売会社）："_s,
+                                                     u"剤形："_s,
+                                                     u"成分名：を含む"_s,
+                                                     u"成分名：を除く"_s,
+                                                     u"添加物名：を含む"_s,
+                                                     u"添加物名：を除く"_s,
+                                                     u"薬効分類："_s,
+                                                     u"適応症、症状（効能・効果）："_s,
+                                                     u" "_s,
+                                                     u"甲"_s};
+    QTest::newRow("every field") << OtcMemoFields{u"1"_s, u"2"_s, u"錠剤"_s,   u"4"_s, u"5"_s,
+                                                  u"6"_s, u"7"_s, u"かぜ薬"_s, u"9"_s}
+                                 << QStringList{u"甲"_s, u"乙"_s}
+                                 << QStringList{u"販売名：1"_s,
+                                                u"メーカー名（製造販売会社、販売会社）：2"_s,
+                                                u"剤形：錠剤"_s,
+                                                u"成分名：4を含む"_s,
+                                                u"成分名：5を除く"_s,
+                                                u"添加物名：6を含む"_s,
+                                                u"添加物名：7を除く"_s,
+                                                u"薬効分類：かぜ薬"_s,
+                                                u"適応症、症状（効能・効果）：9"_s,
+                                                u" "_s,
+                                                u"甲"_s,
+                                                u"乙"_s};
 }
 
 void TestOtcSearch::memoLines()

@@ -19,12 +19,12 @@ inline QByteArray PdfTitleBytes(const QString &title)
 
 // A user with a document library and the practice service, without parameter files.
 struct DocumentsFixture : ProgramFixture {
-    DocumentsFixture() : ProgramFixture(ParameterFiles) { }
+    DocumentsFixture() : ProgramFixture(ParameterFiles) {}
 
     static QString Row(int id, const QString &name)
     {
-        return u"<TR><TD><A href=\"/sorano/hit/%1/\" target=\"_new\">"_s.arg(id) + name +
-               u"</A></TD></TR><TR><TD><DL><DD>試験\r\n</DL></TD></TR>"_s;
+        return u"<TR><TD><A href=\"/sorano/hit/%1/\" target=\"_new\">"_s.arg(id) + name
+               + u"</A></TD></TR><TR><TD><DL><DD>試験\r\n</DL></TD></TR>"_s;
     }
 
     // Every file under the temporary folder, relative to the library.

@@ -77,29 +77,52 @@ QString names(int from, int to)
 void TestForm1::layout_data()
 {
     layoutRows({
-        {u"Label11", u"一般名・販売名", {60, 180, 1935, 300}}, {u"Text1", u"", {2040, 120, 6075, 375}},
-        {u"Label5", u"薬効分類", {60, 660, 1935, 300}},         {u"Combo1", u"", {2040, 600, 6315, 360}},
-        {u"Label6", u"項目内検索1", {60, 1260, 1935, 300}},    {u"Combo2", u"", {2040, 1200, 6315, 360}},
-        {u"Text2", u"", {2040, 1620, 4215, 360}},              {u"Combo5", u"", {6300, 1620, 2055, 360}},
-        {u"Label4", u"項目内検索2", {60, 2100, 1935, 300}},    {u"Combo3", u"", {2040, 2040, 6315, 360}},
-        {u"Text3", u"", {2040, 2460, 4215, 360}},              {u"Combo6", u"", {6300, 2460, 2055, 360}},
-        {u"Label7", u"項目内検索3", {60, 2940, 1935, 300}},    {u"Combo4", u"", {2040, 2880, 6315, 360}},
-        {u"Text4", u"", {2040, 3300, 4215, 360}},              {u"Combo7", u"", {6300, 3300, 2055, 360}},
-        {u"Label12", u"検索条件", {60, 3840, 1935, 300}},       {u"Check1", u"警告", {2040, 3720, 1800, 300}},
-        {u"Check2", u"禁忌／原則禁忌", {2040, 4020, 1800, 300}}, {u"Check3", u"相互作用", {3900, 3720, 1320, 300}},
-        {u"Check4", u"慎重投与", {3900, 4020, 1320, 300}},      {u"Label2", u"検索件数", {60, 4440, 1935, 300}},
-        {u"Combo8", u"", {2040, 4380, 1695, 360}},             {u"Command3", u"前", {5640, 4200, 585, 480}},
-        {u"Command1", u"検索", {6240, 4200, 1395, 480}},        {u"Command4", u"次", {7680, 4200, 585, 480}},
-        {u"Label9", u"選択中の文書", {120, 4980, 1815, 315}},   {u"Label1", u"検索結果", {4500, 4980, 1275, 285}},
-        {u"TestLabel3", u"1", {5940, 5040, 495, 195}},         {u"Label10", u"件目から", {6480, 5040, 735, 195}},
-        {u"Label8", u"0件", {7320, 4980, 975, 300}},           {u"Text5", u"", {60, 5280, 8295, 375}},
-        {u"Text6", u"", {60, 5640, 8295, 375}},                {u"Command2", u"文書表示", {180, 6120, 1605, 495}},
-        {u"Command8", u"メ　モ", {1860, 6120, 1550, 495}},      {u"Command7", u"コ ピ ー", {3480, 6120, 1550, 495}},
-        {u"Command6", u"改訂指示履歴", {5100, 6120, 1550, 495}}, {u"Command5", u"閉じる", {6720, 6120, 1550, 495}},
-        {u"List1", u"", {60, 6720, 8295, 3660}},               {u"List2", u"", {8640, 5340, 3675, 3300}},
-        {u"dragname", u"", {8700, 180, 3600, 255}},            {u"keyword1", u"", {8700, 600, 3600, 255}},
-        {u"keyword2", u"", {8700, 1020, 3600, 255}},           {u"keyword3", u"", {8700, 1440, 3600, 255}},
-        {u"TestLabel2", u"Label10", {8820, 2580, 735, 315}},   {u"TestLabel", u"Label10", {8820, 3000, 735, 315}},
+        {u"Label11", u"一般名・販売名", {60, 180, 1935, 300}},
+        {u"Text1", u"", {2040, 120, 6075, 375}},
+        {u"Label5", u"薬効分類", {60, 660, 1935, 300}},
+        {u"Combo1", u"", {2040, 600, 6315, 360}},
+        {u"Label6", u"項目内検索1", {60, 1260, 1935, 300}},
+        {u"Combo2", u"", {2040, 1200, 6315, 360}},
+        {u"Text2", u"", {2040, 1620, 4215, 360}},
+        {u"Combo5", u"", {6300, 1620, 2055, 360}},
+        {u"Label4", u"項目内検索2", {60, 2100, 1935, 300}},
+        {u"Combo3", u"", {2040, 2040, 6315, 360}},
+        {u"Text3", u"", {2040, 2460, 4215, 360}},
+        {u"Combo6", u"", {6300, 2460, 2055, 360}},
+        {u"Label7", u"項目内検索3", {60, 2940, 1935, 300}},
+        {u"Combo4", u"", {2040, 2880, 6315, 360}},
+        {u"Text4", u"", {2040, 3300, 4215, 360}},
+        {u"Combo7", u"", {6300, 3300, 2055, 360}},
+        {u"Label12", u"検索条件", {60, 3840, 1935, 300}},
+        {u"Check1", u"警告", {2040, 3720, 1800, 300}},
+        {u"Check2", u"禁忌／原則禁忌", {2040, 4020, 1800, 300}},
+        {u"Check3", u"相互作用", {3900, 3720, 1320, 300}},
+        {u"Check4", u"慎重投与", {3900, 4020, 1320, 300}},
+        {u"Label2", u"検索件数", {60, 4440, 1935, 300}},
+        {u"Combo8", u"", {2040, 4380, 1695, 360}},
+        {u"Command3", u"前", {5640, 4200, 585, 480}},
+        {u"Command1", u"検索", {6240, 4200, 1395, 480}},
+        {u"Command4", u"次", {7680, 4200, 585, 480}},
+        {u"Label9", u"選択中の文書", {120, 4980, 1815, 315}},
+        {u"Label1", u"検索結果", {4500, 4980, 1275, 285}},
+        {u"TestLabel3", u"1", {5940, 5040, 495, 195}},
+        {u"Label10", u"件目から", {6480, 5040, 735, 195}},
+        {u"Label8", u"0件", {7320, 4980, 975, 300}},
+        {u"Text5", u"", {60, 5280, 8295, 375}},
+        {u"Text6", u"", {60, 5640, 8295, 375}},
+        {u"Command2", u"文書表示", {180, 6120, 1605, 495}},
+        {u"Command8", u"メ　モ", {1860, 6120, 1550, 495}},
+        {u"Command7", u"コ ピ ー", {3480, 6120, 1550, 495}},
+        {u"Command6", u"改訂指示履歴", {5100, 6120, 1550, 495}},
+        {u"Command5", u"閉じる", {6720, 6120, 1550, 495}},
+        {u"List1", u"", {60, 6720, 8295, 3660}},
+        {u"List2", u"", {8640, 5340, 3675, 3300}},
+        {u"dragname", u"", {8700, 180, 3600, 255}},
+        {u"keyword1", u"", {8700, 600, 3600, 255}},
+        {u"keyword2", u"", {8700, 1020, 3600, 255}},
+        {u"keyword3", u"", {8700, 1440, 3600, 255}},
+        {u"TestLabel2", u"Label10", {8820, 2580, 735, 315}},
+        {u"TestLabel", u"Label10", {8820, 3000, 735, 315}},
         {u"Line1", u"", {120, 4860, 8220, 15}},
     });
 }
@@ -120,19 +143,20 @@ void TestForm1::tabOrder()
     Fixture f;
     Form1 window(f.context);
     QVERIFY(exposed(window));
-    const QStringList order = {u"Text1"_s,  u"Combo1"_s,   u"Combo2"_s,   u"Text2"_s,    u"Combo5"_s,   u"Combo3"_s,
-                               u"Text3"_s,  u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,
-                               u"Check2"_s, u"Check3"_s,   u"Check4"_s,   u"Combo8"_s,   u"Command1"_s, u"Command3"_s,
-                               u"Command4"_s, u"List1"_s,  u"Command2"_s, u"Command8"_s, u"Command7"_s, u"Command6"_s,
-                               u"Command5"_s, u"Text5"_s,  u"Text6"_s};
+    const QStringList order
+        = {u"Text1"_s,    u"Combo1"_s,   u"Combo2"_s,   u"Text2"_s,    u"Combo5"_s,   u"Combo3"_s, u"Text3"_s,
+           u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,   u"Check2"_s, u"Check3"_s,
+           u"Check4"_s,   u"Combo8"_s,   u"Command1"_s, u"Command3"_s, u"Command4"_s, u"List1"_s,  u"Command2"_s,
+           u"Command8"_s, u"Command7"_s, u"Command6"_s, u"Command5"_s, u"Text5"_s,    u"Text6"_s};
     QStringList seen;
     QWidget *widget = child<QWidget>(window, order.first());
     for (qsizetype i = 0; i < order.size(); ++i) {
         seen.append(widget->objectName());
         do
             widget = widget->nextInFocusChain();
-        while (widget != &window && !(widget->focusPolicy() & Qt::TabFocus && widget->isVisibleTo(&window)
-                                      && !widget->objectName().startsWith(u"qt_"_s)));
+        while (widget != &window
+               && !(widget->focusPolicy() & Qt::TabFocus && widget->isVisibleTo(&window)
+                    && !widget->objectName().startsWith(u"qt_"_s)));
         if (widget == &window)
             break;
     }
@@ -154,7 +178,8 @@ void TestForm1::openingState()
         QCOMPARE(texts(child<QComboBox>(window, name)).mid(1), texts(child<QComboBox>(window, u"Combo2"_s)));
     }
     for (const QString &name : {u"Combo5"_s, u"Combo6"_s, u"Combo7"_s})
-        QCOMPARE(texts(child<QComboBox>(window, name)), (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
+        QCOMPARE(texts(child<QComboBox>(window, name)),
+                 (QStringList{u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s}));
     QCOMPARE(texts(child<QComboBox>(window, u"Combo8"_s)).first(), u"20件"_s);
     for (const QString &name : {u"Combo1"_s, u"Combo2"_s, u"Combo5"_s, u"Combo8"_s})
         QVERIFY(!child<QComboBox>(window, name)->isEditable());
@@ -186,8 +211,8 @@ void TestForm1::parameterFiles_data()
     QStringList eleven;
     for (int i = 1; i <= 11; ++i)
         eleven.append(QString::number(i));
-    QTest::newRow("records beyond the table ignored") << u"count.param"_s << many << u"Combo8"_s << eleven
-                                                      << u"count"_s << u"1"_s;
+    QTest::newRow("records beyond the table ignored")
+        << u"count.param"_s << many << u"Combo8"_s << eleven << u"count"_s << u"1"_s;
 }
 
 void TestForm1::parameterFiles()
@@ -242,7 +267,7 @@ void TestForm1::conditionsReachTheService()
     QVERIFY(exposed(window));
     auto *combo2 = child<QComboBox>(window, u"Combo2"_s);
     combo2->setFocus();
-    QTest::keyClick(combo2, Qt::Key_Down); // 警告
+    QTest::keyClick(combo2, Qt::Key_Down);                     // 警告
     child<QComboBox>(window, u"Combo1"_s)->setCurrentIndex(4); // 114
     child<QComboBox>(window, u"Combo3"_s)->setCurrentIndex(2); // 警告 after the blank line
     child<QComboBox>(window, u"Combo6"_s)->setCurrentIndex(1);
@@ -254,9 +279,10 @@ void TestForm1::conditionsReachTheService()
     click(window, u"Command1"_s);
     QTRY_COMPARE(f.server.Requests().size(), 1);
     QCOMPARE(f.server.Requests().first().path, QByteArray("/sorano/PackinsSearch"));
-    QCOMPARE(decoded(f.lastQuery()), decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
-                            "&keyword2=%61&type2=not&item3=&keyword3=&type3=and&is_warn=1&is_interaction=1"
-                            "&count=50&start=1"_s));
+    QCOMPARE(decoded(f.lastQuery()),
+             decoded(u"dragname=&effect=114&item1=warning&keyword1=%C6%AC%C4%CB&type1=and&item2=warning"
+                     "&keyword2=%61&type2=not&item3=&keyword3=&type3=and&is_warn=1&is_interaction=1"
+                     "&count=50&start=1"_s));
     QCOMPARE(child<QLabel>(window, u"keyword1"_s)->text(), u"%C6%AC%C4%CB"_s);
 }
 
@@ -309,10 +335,9 @@ void TestForm1::pageRefusals_data()
     QTest::newRow("more than 1000") << u"Text1"_s << u"*"_s
                                     << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s
                                     << true << true;
-    QTest::newRow("nothing found") << u"Text1"_s << u"該当なし"_s << u"該当するデータはありません。"_s << false
-                                   << true;
-    QTest::newRow("only a row never closed") << u"Text1"_s << u"メンテナンス"_s << u"該当するデータはありません。"_s
-                                             << false << true;
+    QTest::newRow("nothing found") << u"Text1"_s << u"該当なし"_s << u"該当するデータはありません。"_s << false << true;
+    QTest::newRow("only a row never closed")
+        << u"Text1"_s << u"メンテナンス"_s << u"該当するデータはありません。"_s << false << true;
     QTest::newRow("a character no search can use")
         << u"Text3"_s << u"〜丂"_s << u"\"丂\" は検索に使えない文字です。（項目内検索2）"_s << true << false;
 }

@@ -69,7 +69,8 @@ void TestFootPage::footPageAddress_data()
 
 void TestFootPage::footPageAddress()
 {
-    QCOMPARE(FootPageAddress(u"http://svc.test/sorano/hit/4/"_s, fetch<QString>("page")).value_or(QString()), fetch<QString>("expected"));
+    QCOMPARE(FootPageAddress(u"http://svc.test/sorano/hit/4/"_s, fetch<QString>("page")).value_or(QString()),
+             fetch<QString>("expected"));
 }
 
 void TestFootPage::scanFootPage_data()
@@ -83,31 +84,30 @@ void TestFootPage::scanFootPage_data()
     };
 
     QTest::newRow("nothing") << u"<html><body>なし</body></html>"_s << QString() << QString() << Manuals{};
-    QTest::newRow("insert and guide")
-        << gui + pdf << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s
-        << Manuals{};
-    QTest::newRow("second insert ignored")
-        << pdf + u"<A HREF=\"/downfiles/ph/PDF/7_old.pdf\">旧</A>"_s << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s
-        << QString() << Manuals{};
+    QTest::newRow("insert and guide") << gui + pdf << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s
+                                      << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s << Manuals{};
+    QTest::newRow("second insert ignored") << pdf + u"<A HREF=\"/downfiles/ph/PDF/7_old.pdf\">旧</A>"_s
+                                           << u"http://svc.test/downfiles/ph/PDF/7.pdf"_s << QString() << Manuals{};
     QTest::newRow("marker in other case") << u"<a href=\"/DOWNFILES/PH/gui/x.pdf\">g</a>"_s << QString()
                                           << u"http://svc.test/DOWNFILES/PH/gui/x.pdf"_s << Manuals{};
-    QTest::newRow("manuals in page order")
-        << manual(u"2"_s, u"横紋筋融解症"_s) + gui + manual(u"1"_s, u"間質性肺炎"_s) << QString()
-        << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s
-        << Manuals{{u"横紋筋融解症"_s, u"http://svc.test/juutoku/file/2.pdf"_s},
-                   {u"間質性肺炎"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
+    QTest::newRow("manuals in page order") << manual(u"2"_s, u"横紋筋融解症"_s) + gui + manual(u"1"_s, u"間質性肺炎"_s)
+                                           << QString() << u"http://svc.test/downfiles/ph/GUI/7.pdf"_s
+                                           << Manuals{{u"横紋筋融解症"_s, u"http://svc.test/juutoku/file/2.pdf"_s},
+                                                      {u"間質性肺炎"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
     QTest::newRow("title kept as sent") << manual(u"3"_s, u"../../a/b"_s) << QString() << QString()
                                         << Manuals{{u"../../a/b"_s, u"http://svc.test/juutoku/file/3.pdf"_s}};
     QTest::newRow("https manual link counts too")
-        << u"<a href=\"HTTPS://svc.test/juutoku/file/4.pdf\">四</a>"_s + manual(u"5"_s, u"五"_s) << QString() << QString()
-        << Manuals{{u"四"_s, u"HTTPS://svc.test/juutoku/file/4.pdf"_s}, {u"五"_s, u"http://svc.test/juutoku/file/5.pdf"_s}};
+        << u"<a href=\"HTTPS://svc.test/juutoku/file/4.pdf\">四</a>"_s + manual(u"5"_s, u"五"_s) << QString()
+        << QString()
+        << Manuals{{u"四"_s, u"HTTPS://svc.test/juutoku/file/4.pdf"_s},
+                   {u"五"_s, u"http://svc.test/juutoku/file/5.pdf"_s}};
     QTest::newRow("manual of another host ignored")
         << u"<a href=\"http://other.test/juutoku/file/1.pdf\">x</a>"_s << QString() << QString() << Manuals{};
     QTest::newRow("unclosed manual link ends the scan")
         << manual(u"1"_s, u"一"_s) + u"<a href=\"http://svc.test/juutoku/file/2.pdf"_s << QString() << QString()
         << Manuals{{u"一"_s, u"http://svc.test/juutoku/file/1.pdf"_s}};
-    QTest::newRow("insert link never closed") << u"<a href=\"/downfiles/ph/PDF/7.pdf"_s << QString() << QString()
-                                              << Manuals{};
+    QTest::newRow("insert link never closed")
+        << u"<a href=\"/downfiles/ph/PDF/7.pdf"_s << QString() << QString() << Manuals{};
 }
 
 void TestFootPage::scanFootPage()
@@ -135,8 +135,8 @@ void TestFootPage::historyEntries_data()
     const QString head = u"<a href=\"/top.html\">戻る</a><table><tr><th>改訂指示反映履歴</th></tr>"_s;
 
     QTest::newRow("three entries in order")
-        << head + u"<tr><td><a "_s + a + u"</td></tr><tr><td><a "_s + b + u"</td></tr><tr><td><a "_s + c +
-               u"</td></tr></table><a href=\"/after.html\">後</a>"_s
+        << head + u"<tr><td><a "_s + a + u"</td></tr><tr><td><a "_s + b + u"</td></tr><tr><td><a "_s + c
+               + u"</td></tr></table><a href=\"/after.html\">後</a>"_s
         << QStringList{a, b, c};
     QTest::newRow("no heading") << u"<table><tr><td><a "_s + a + u"</td></tr></table>"_s << QStringList{};
     QTest::newRow("heading without table end") << head + u"<tr><td><a "_s + a << QStringList{};
@@ -170,18 +170,18 @@ void TestFootPage::historyDocument_data()
 {
     addColumns<QString, QString, QString, QString>("entry", "drug", "address", "path");
 
-    QTest::newRow("absolute link") << u"href=\"http://svc.test/revision/6/1.pdf\" target=\"_blank\">2023年04月&nbsp;改訂</a>"_s
-                                   << u"トリノキサン錠"_s << u"http://svc.test/revision/6/1.pdf"_s
-                                   << docs + u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s;
+    QTest::newRow("absolute link")
+        << u"href=\"http://svc.test/revision/6/1.pdf\" target=\"_blank\">2023年04月&nbsp;改訂</a>"_s
+        << u"トリノキサン錠"_s << u"http://svc.test/revision/6/1.pdf"_s
+        << docs + u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s;
     QTest::newRow("slash and colon in both names")
         << u"href=\"http://svc.test/r.pdf\">第2版/追補:1</a>"_s << u"A/B配合錠:試験用"_s << u"http://svc.test/r.pdf"_s
         << docs + u"医薬品情報/［改訂指示］/A／B配合錠：試験用：第2版／追補：1.pdf"_s;
     QTest::newRow("https link before an http one")
         << u"href=\"https://svc.test/r.pdf\" title=\"http://old.test/r.pdf\">版</a>"_s << u"錠"_s
         << u"https://svc.test/r.pdf"_s << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
-    QTest::newRow("relative link has no address")
-        << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
-        << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+    QTest::newRow("relative link has no address") << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
+                                                  << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
     // Past 255 bytes the entry is cut, never the drug's name and "：".
     QTest::newRow("long entry cut after the drug's name")
         << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << QString()

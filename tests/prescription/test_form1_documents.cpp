@@ -22,15 +22,17 @@ private Q_SLOTS:
 
 void TestForm1Documents::searchSelectAndDownload_data()
 {
-    addColumns<QString, int, QString>("typed", "row", "command"); // command: a button, or "double-click" / "Enter" on the hit
-    QTest::addColumn<QStringList>("files"); // opened, in order
-    QTest::addColumn<bool>("tls");          // the service over https
+    addColumns<QString, int, QString>("typed", "row",
+                                      "command"); // command: a button, or "double-click" / "Enter" on the hit
+    QTest::addColumn<QStringList>("files");       // opened, in order
+    QTest::addColumn<bool>("tls");                // the service over https
 
     for (const bool tls : {false, true}) {
         const char *over = tls ? " over https" : "";
         QTest::addRow("文書表示: guide, then insert%s", over)
             << u"ハイバリン"_s << 1 << u"Command2"_s
-            << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s}
+            << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s,
+                           u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s}
             << tls;
         QTest::addRow("改訂指示履歴: first entry%s", over)
             << u"トリノキサン"_s << 0 << u"Command6"_s
@@ -38,10 +40,13 @@ void TestForm1Documents::searchSelectAndDownload_data()
     }
     QTest::newRow("double-click on the hit does 文書表示")
         << u"ハイバリン"_s << 1 << u"double-click"_s
-        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
-    QTest::newRow("Enter on the hit does 文書表示")
-        << u"ハイバリン"_s << 1 << u"Enter"_s
-        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s, u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s} << false;
+        << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s,
+                       u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s}
+        << false;
+    QTest::newRow("Enter on the hit does 文書表示") << u"ハイバリン"_s << 1 << u"Enter"_s
+                                                    << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s,
+                                                                   u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s}
+                                                    << false;
 }
 
 void TestForm1Documents::searchSelectAndDownload()

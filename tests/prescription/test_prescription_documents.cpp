@@ -47,7 +47,10 @@ const QString patient = u"医薬品情報/［患者向け］/"_s;
 const QString root = u"医薬品情報/"_s;
 const QStringList manualTitles = {u"間質性肺炎"_s, u"横紋筋融解症"_s, u"薬物性肝障害"_s, u"../../重篤副作用/皮膚"_s};
 
-QStringList Titles(int n) { return manualTitles.mid(0, n); }
+QStringList Titles(int n)
+{
+    return manualTitles.mid(0, n);
+}
 
 // What the user does in "ファイルの選択": "confirm" (after unticking and selecting),
 // "close" (閉じる), "escape" (Esc), "enter" (Enter on the focused 閉じる) or "frame"
@@ -188,9 +191,10 @@ void TestPrescriptionDocuments::downloads_data()
     QTest::newRow("manuals only: frame close fetches nothing")
         << 4 << manualsOnly << u"frame"_s << QStringList{} << QList<int>{} << QList<bool>{false, false} << Titles(2)
         << Saved{};
-    QTest::newRow("name with / and :")
-        << 7 << u"A/B配合錠:試験用"_s << QString() << QStringList{} << QList<int>{} << QList<bool>{} << QStringList{}
-        << Saved{{medical + u"A／B配合錠：試験用.pdf"_s, u"添付文書 A/B配合錠:試験用"_s}};
+    QTest::newRow("name with / and :") << 7 << u"A/B配合錠:試験用"_s << QString() << QStringList{} << QList<int>{}
+                                       << QList<bool>{} << QStringList{}
+                                       << Saved{
+                                              {medical + u"A／B配合錠：試験用.pdf"_s, u"添付文書 A/B配合錠:試験用"_s}};
 }
 
 void TestPrescriptionDocuments::downloads()
@@ -229,9 +233,9 @@ void TestPrescriptionDocuments::downloads()
 
 void TestPrescriptionDocuments::choiceAcrossUses_data()
 {
-    QTest::addColumn<QString>("first");   // what the user did in the dialog for drug 2 (or 3)
+    QTest::addColumn<QString>("first"); // what the user did in the dialog for drug 2 (or 3)
     QTest::addColumn<int>("firstId");
-    QTest::addColumn<QStringList>("then"); // files opened when drug 8's dialog is closed by its frame
+    QTest::addColumn<QStringList>("then");  // files opened when drug 8's dialog is closed by its frame
     QTest::addColumn<QList<bool>>("flags"); // FetchInsert, FetchGuide afterwards
 
     QTest::newRow("閉じる clears both") << u"close"_s << 2 << QStringList{} << QList<bool>{false, false};
@@ -329,17 +333,18 @@ void TestPrescriptionDocuments::messages_data()
         const char *kind = history ? "history: " : "documents: ";
         QTest::addRow("%sno selection", kind) << history << -1 << DocumentsFixture::Row(1, insert10)
                                               << u"医薬品を選択してください"_s << u"選択エラー"_s << false;
-        QTest::addRow("%srow without link", kind) << history << 0 << u"<TR><TD>名前</TD></TR>"_s << noDocuments
-                                                  << u"文書情報無し"_s << false;
+        QTest::addRow("%srow without link", kind)
+            << history << 0 << u"<TR><TD>名前</TD></TR>"_s << noDocuments << u"文書情報無し"_s << false;
         QTest::addRow("%shit page without foot frame", kind)
-            << history << 0 << DocumentsFixture::Row(10, u"カゼナシ顆粒"_s) << noDocuments << u"文書情報無し"_s << false;
+            << history << 0 << DocumentsFixture::Row(10, u"カゼナシ顆粒"_s) << noDocuments << u"文書情報無し"_s
+            << false;
         QTest::addRow("%sunknown hit page", kind)
             << history << 0 << DocumentsFixture::Row(999, u"無い薬"_s) << noDocuments << u"文書情報無し"_s << false;
     }
     QTest::newRow("documents: nothing offered")
         << false << 0 << DocumentsFixture::Row(5, u"ナシノール散"_s) << noDocuments << u"文書情報無し"_s << false;
-    QTest::newRow("history: no heading")
-        << true << 0 << DocumentsFixture::Row(1, insert10) << noHistory << u"データなし"_s << true;
+    QTest::newRow("history: no heading") << true << 0 << DocumentsFixture::Row(1, insert10) << noHistory
+                                         << u"データなし"_s << true;
     QTest::newRow("history: heading without links")
         << true << 0 << DocumentsFixture::Row(9, u"クモリン点眼液"_s) << noHistory << u"データなし"_s << true;
 }

@@ -64,8 +64,9 @@ void TestPrescriptionSearch::searchUrl_data()
     const PrescriptionForm plain = defaultForm();
     QTest::newRow("empty form, first lines")
         << plain << u"1"_s
-        << Base + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
-                   "&keyword3=&type3=and&count=20&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
+                 "&keyword3=&type3=and&count=20&start=1"_s;
 
     PrescriptionForm items = plain;
     items.effectLine = 2;
@@ -75,8 +76,9 @@ void TestPrescriptionSearch::searchUrl_data()
     items.countLine = 1;
     QTest::newRow("choice lines map to their codes")
         << items << u"51"_s
-        << Base + u"?dragname=&effect=214&item1=warning&keyword1=&type1=and&item2=warning&keyword2=&type2=and"
-                   "&item3=dosage&keyword3=&type3=and&count=50&start=51"_s;
+        << Base
+               + u"?dragname=&effect=214&item1=warning&keyword1=&type1=and&item2=warning&keyword2=&type2=and"
+                 "&item3=dosage&keyword3=&type3=and&count=50&start=51"_s;
 
     PrescriptionForm keyword = plain;
     keyword.keyword2 = u"AB c"_s;
@@ -84,44 +86,50 @@ void TestPrescriptionSearch::searchUrl_data()
     keyword.rule3Line = 2;
     QTest::newRow("keyword with the blank item, not and or")
         << keyword << u"1"_s
-        << Base + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=%41%42%20%63&type2=not"
-                   "&item3=&keyword3=&type3=or&count=20&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=%41%42%20%63&type2=not"
+                 "&item3=&keyword3=&type3=or&count=20&start=1"_s;
 
     PrescriptionForm interaction = plain;
     interaction.interaction = true;
     QTest::newRow("interaction alone")
         << interaction << u"1"_s
-        << Base + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
-                   "&keyword3=&type3=and&is_interaction=1&count=20&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
+                 "&keyword3=&type3=and&is_interaction=1&count=20&start=1"_s;
 
     PrescriptionForm filters = plain;
     filters.warn = filters.contraindication = filters.interaction = filters.cautious = true;
     QTest::newRow("all four filters in order")
         << filters << u"1"_s
-        << Base + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
-                   "&keyword3=&type3=and&is_warn=1&is_contraindication=1&is_interaction=1&is_cautious=1"
-                   "&count=20&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
+                 "&keyword3=&type3=and&is_warn=1&is_contraindication=1&is_interaction=1&is_cautious=1"
+                 "&count=20&start=1"_s;
 
     PrescriptionForm japanese = plain;
     japanese.name = u"ハイバリン"_s;
     japanese.keyword1 = u"錠"_s;
     QTest::newRow("japanese as euc-jp")
         << japanese << u"1"_s
-        << Base + u"?dragname=%A5%CF%A5%A4%A5%D0%A5%EA%A5%F3&effect=&item1=all&keyword1=%BE%FB&type1=and"
-                   "&item2=&keyword2=&type2=and&item3=&keyword3=&type3=and&count=20&start=1"_s;
+        << Base
+               + u"?dragname=%A5%CF%A5%A4%A5%D0%A5%EA%A5%F3&effect=&item1=all&keyword1=%BE%FB&type1=and"
+                 "&item2=&keyword2=&type2=and&item3=&keyword3=&type3=and&count=20&start=1"_s;
 
     PrescriptionForm noTables;
     QTest::newRow("empty tables send empty values")
         << noTables << u"1"_s
-        << Base + u"?dragname=&effect=&item1=&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
-                   "&keyword3=&type3=and&count=&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
+                 "&keyword3=&type3=and&count=&start=1"_s;
 
     PrescriptionForm noRule = plain;
     noRule.rule1Line = -1;
     QTest::newRow("rule without a line is left out")
         << noRule << u"1"_s
-        << Base + u"?dragname=&effect=&item1=all&keyword1=&item2=&keyword2=&type2=and&item3="
-                   "&keyword3=&type3=and&count=20&start=1"_s;
+        << Base
+               + u"?dragname=&effect=&item1=all&keyword1=&item2=&keyword2=&type2=and&item3="
+                 "&keyword3=&type3=and&count=20&start=1"_s;
 }
 
 void TestPrescriptionSearch::searchUrl()
@@ -138,14 +146,14 @@ void TestPrescriptionSearch::paging_data()
     // start sent, "/", the following NextStart.
     addColumns<QString, QString, QString>("startPosition", "commands", "expected");
 
-    QTest::newRow("forward and back by 20") << QString() << u"S20 N20 N20 P20 P20"_s
-                                            << u"1/21 21/41 41/61 21/41 1/21"_s;
+    QTest::newRow("forward and back by 20")
+        << QString() << u"S20 N20 N20 P20 P20"_s << u"1/21 21/41 41/61 21/41 1/21"_s;
     QTest::newRow("back on the first page stays at 1") << QString() << u"S20 P20 P20"_s << u"1/21 1/21 1/21"_s;
     QTest::newRow("size changed between commands") << u"11"_s << u"P20"_s << u"1/21"_s;
     QTest::newRow("new search restarts") << QString() << u"S50 N50 N50 S20"_s << u"1/51 51/101 101/151 1/21"_s;
     QTest::newRow("size without digits repeats the start") << QString() << u"S0 N0 N0 P0"_s << u"1/1 1/1 1/1 1/1"_s;
-    QTest::newRow("next near the 16-bit edge stays positive") << u"32760"_s << u"N20 N20"_s
-                                                              << u"32760/32767 32767/32767"_s;
+    QTest::newRow("next near the 16-bit edge stays positive")
+        << u"32760"_s << u"N20 N20"_s << u"32760/32767 32767/32767"_s;
 }
 
 void TestPrescriptionSearch::paging()
@@ -203,8 +211,8 @@ void TestPrescriptionSearch::readPage_data()
         << endFirst << QStringList{QString()} << QStringList{endFirst} << false << false;
 
     const QString noEnd = u"<TR><TD><A target=\"_new\">名前</TD></TR><TR></TR>"_s;
-    QTest::newRow("marker without end of link") << noEnd << QStringList{QString()} << QStringList{noEnd} << false
-                                                << false;
+    QTest::newRow("marker without end of link")
+        << noEnd << QStringList{QString()} << QStringList{noEnd} << false << false;
 
     const QString unfinished = u"<TR><TD><A target=\"_new\">名前</A></TD></TR> 次へ"_s;
     QTest::newRow("unfinished last block ends the scan")
@@ -213,8 +221,7 @@ void TestPrescriptionSearch::readPage_data()
     QTest::newRow("row start without any row end: no hit")
         << u"<TR><TR><TR>"_s << QStringList() << QStringList() << false << false;
     QTest::newRow("a notice in a row never closed is no hit")
-        << u"<TABLE><TR><TD>メンテナンスのお知らせ 前へ</TD></TR>"_s << QStringList() << QStringList() << false
-        << true;
+        << u"<TABLE><TR><TD>メンテナンスのお知らせ 前へ</TD></TR>"_s << QStringList() << QStringList() << false << true;
 }
 
 void TestPrescriptionSearch::readPage()
@@ -281,9 +288,20 @@ void TestPrescriptionSearch::copyAndMemoLines()
     c.filterCaption = u"検索条件"_s;
     c.tickedFilters = {u"禁忌／原則禁忌"_s};
     const QStringList expected = {
-        u"一般名・販売名：ハイバリン"_s, u"薬効分類：指定なし"_s, u"項目内検索1：全文"_s, u"\t頭痛全てを含む"_s,
-        u"項目内検索2："_s, u"\tいずれも含まない"_s, u"項目内検索3："_s, u"\tいずれかを含む"_s,
-        u"検索条件"_s, u"\t禁忌／原則禁忌"_s, u"\t"_s, u"甲\tX"_s, u"乙\tY"_s, u"丙\t"_s,
+        u"一般名・販売名：ハイバリン"_s,
+        u"薬効分類：指定なし"_s,
+        u"項目内検索1：全文"_s,
+        u"\t頭痛全てを含む"_s,
+        u"項目内検索2："_s,
+        u"\tいずれも含まない"_s,
+        u"項目内検索3："_s,
+        u"\tいずれかを含む"_s,
+        u"検索条件"_s,
+        u"\t禁忌／原則禁忌"_s,
+        u"\t"_s,
+        u"甲\tX"_s,
+        u"乙\tY"_s,
+        u"丙\t"_s,
     };
     QCOMPARE(SearchMemoLines(c, names, rows), expected);
 }

@@ -14,7 +14,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString tablePath() { return QStringLiteral(HIBARI_SOURCE_DIR) + u"/data/E2S.param"_s; }
+QString tablePath()
+{
+    return QStringLiteral(HIBARI_SOURCE_DIR) + u"/data/E2S.param"_s;
+}
 
 QByteArray bytesOf(quint32 code)
 {
@@ -75,7 +78,10 @@ QList<Pair> readPairs()
     return pairs;
 }
 
-bool isPrivateUse(const QString &text) { return text.size() == 1 && text[0].unicode() >= 0xE000 && text[0].unicode() <= 0xF8FF; }
+bool isPrivateUse(const QString &text)
+{
+    return text.size() == 1 && text[0].unicode() >= 0xE000 && text[0].unicode() <= 0xF8FF;
+}
 
 } // namespace
 
@@ -143,7 +149,8 @@ void TestE2STable::pairsMatchTheCodecs()
         }
         const QString shown = decodeWithLibc("CP932", bytesOf(pair.sjis));
         if (shown != expected || expected.size() != 1)
-            QFAIL(qPrintable(u"%1,%2 shows %3 instead of %4"_s.arg(pair.euc, 0, 16).arg(pair.sjis, 0, 16).arg(shown, expected)));
+            QFAIL(qPrintable(
+                u"%1,%2 shows %3 instead of %4"_s.arg(pair.euc, 0, 16).arg(pair.sjis, 0, 16).arg(shown, expected)));
         QCOMPARE(m_table.sjisFor(pair.euc), pair.sjis);
     }
     QCOMPARE(count, expectedCount);
@@ -151,9 +158,11 @@ void TestE2STable::pairsMatchTheCodecs()
 
 void TestE2STable::everyRecordInAKnownRange()
 {
-    const QList<std::pair<quint32, quint32>> ranges = {{0x01, 0x7F}, {0x8EA1, 0x8EDF}, {0xA1A1, 0xFCFE}, {0x8FA1A1, 0x8FF4FE}};
+    const QList<std::pair<quint32, quint32>> ranges
+        = {{0x01, 0x7F}, {0x8EA1, 0x8EDF}, {0xA1A1, 0xFCFE}, {0x8FA1A1, 0x8FF4FE}};
     for (const Pair &pair : std::as_const(m_pairs)) {
-        const bool known = std::any_of(ranges.begin(), ranges.end(), [&](const auto &r) { return pair.euc >= r.first && pair.euc <= r.second; });
+        const bool known = std::any_of(ranges.begin(), ranges.end(),
+                                       [&](const auto &r) { return pair.euc >= r.first && pair.euc <= r.second; });
         if (!known || (pair.euc & 0xFF) < (pair.euc > 0xFF ? 0xA1u : 0x01u))
             QFAIL(qPrintable(u"record %1 outside the EUC-JP ranges"_s.arg(pair.euc, 0, 16)));
     }
@@ -203,10 +212,12 @@ void TestE2STable::reverseRoundTrips()
             expected += u'%' + QString::number(quint8(byte), 16).toUpper().rightJustified(2, u'0');
         const QString encoded = EncodeQuery(m_table, character);
         if (encoded != expected)
-            QFAIL(qPrintable(u"cp932 %1 (%2) encodes as %3, not %4"_s.arg(QString::fromLatin1(code.toHex()), character, encoded, expected)));
+            QFAIL(qPrintable(u"cp932 %1 (%2) encodes as %3, not %4"_s.arg(QString::fromLatin1(code.toHex()), character,
+                                                                          encoded, expected)));
         const QString back = EucToSjis(m_table, euc);
         if (back != character)
-            QFAIL(qPrintable(u"cp932 %1 (%2) comes back as %3"_s.arg(QString::fromLatin1(code.toHex()), character, back)));
+            QFAIL(qPrintable(
+                u"cp932 %1 (%2) comes back as %3"_s.arg(QString::fromLatin1(code.toHex()), character, back)));
     }
     QVERIFY(checked > 0);
 }
@@ -255,7 +266,8 @@ void TestE2STable::everyCodeAsLibcReadsIt()
                     expected = known;
             }
             if (got != expected + u'A')
-                QFAIL(qPrintable(u"%1 reads as %2, not %3"_s.arg(QString::fromLatin1(code.toHex()), got, expected + u'A')));
+                QFAIL(qPrintable(
+                    u"%1 reads as %2, not %3"_s.arg(QString::fromLatin1(code.toHex()), got, expected + u'A')));
             agreed += libcHolds;
         }
     }

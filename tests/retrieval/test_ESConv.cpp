@@ -74,18 +74,19 @@ void TestESConv::conversion_data()
     addColumns<QByteArray, QByteArray, QString>("records", "input", "expected");
 
     const QByteArray kana = "ascii\nA4A2,82A0\nA4A4,82A2";
-    QTest::newRow("last byte converted") << QByteArray("A4A2,82A0\n0A,0A") << QByteArray::fromHex("a4a20a") << u"あ\n"_s;
+    QTest::newRow("last byte converted") << QByteArray("A4A2,82A0\n0A,0A") << QByteArray::fromHex("a4a20a")
+                                         << u"あ\n"_s;
     QTest::newRow("one byte") << QByteArray("41,41") << QByteArray("A") << u"A"_s;
     QTest::newRow("one unmapped byte") << QByteArray("41,41") << QByteArray("B") << QString();
     QTest::newRow("empty input") << kana << QByteArray() << QString();
-    QTest::newRow("unmapped byte dropped, next starts anew")
-        << kana << QByteArray::fromHex("a4a4a4a2") << u"いあ"_s;
+    QTest::newRow("unmapped byte dropped, next starts anew") << kana << QByteArray::fromHex("a4a4a4a2") << u"いあ"_s;
     QTest::newRow("stray lead byte before text") << kana << QByteArray::fromHex("ff41a4a2") << u"Aあ"_s;
     QTest::newRow("two bytes cut at the end") << kana << QByteArray::fromHex("41a4") << u"A"_s;
     QTest::newRow("three bytes cut at the end")
         << QByteArray("ascii\n8FD4E3,FA5C") << QByteArray::fromHex("418fd4") << u"A"_s;
     QTest::newRow("three bytes") << QByteArray("ascii\n8FD4E3,FA5C") << QByteArray::fromHex("8fd4e341") << u"纊A"_s;
-    QTest::newRow("half-width katakana") << QByteArray("8EB1,B1\n8EDF,DF") << QByteArray::fromHex("8eb18edf") << u"ｱﾟ"_s;
+    QTest::newRow("half-width katakana") << QByteArray("8EB1,B1\n8EDF,DF") << QByteArray::fromHex("8eb18edf")
+                                         << u"ｱﾟ"_s;
     QTest::newRow("one-byte entry for 8E hides katakana")
         << QByteArray("8E,41\n8EB1,B1") << QByteArray::fromHex("8eb1") << u"A"_s;
     QTest::newRow("two bytes tried before three")
@@ -97,13 +98,12 @@ void TestESConv::conversion_data()
         << QByteArray("A4A2,82A2\nA4A2,0") << QByteArray::fromHex("a4a2") << u"あ"_s;
     QTest::newRow("JIS X 0212 without an entry read whole") << kana << QByteArray::fromHex("8fb0a141") << u"丂A"_s;
     QTest::newRow("undefined three-byte code dropped whole") << kana << QByteArray::fromHex("8fa1a141") << u"A"_s;
-    QTest::newRow("undefined, then defined three-byte code") << kana << QByteArray::fromHex("8fa1a18fb0a1")
-                                                             << u"丂"_s;
+    QTest::newRow("undefined, then defined three-byte code") << kana << QByteArray::fromHex("8fa1a18fb0a1") << u"丂"_s;
     QTest::newRow("malformed lead byte dropped alone") << kana << QByteArray::fromHex("8f41a4a2") << u"Aあ"_s;
     QTest::newRow("control codes as cp932 has them")
         << QByteArray("ascii") << QByteArray::fromHex("1a7f1c") << u"\x1a\x7f\x1c"_s;
-    QTest::newRow("windows tilde and minus") << QByteArray("A1C1,8160\nA1DD,817C") << QByteArray::fromHex("a1c1a1dd")
-                                             << u"～－"_s;
+    QTest::newRow("windows tilde and minus")
+        << QByteArray("A1C1,8160\nA1DD,817C") << QByteArray::fromHex("a1c1a1dd") << u"～－"_s;
 
     // Long ASCII runs around Japanese text, at every offset within sixteen bytes.
     for (int offset : {0, 1, 15, 16, 17, 31, 40}) {
@@ -112,10 +112,9 @@ void TestESConv::conversion_data()
             << kana << (ascii + QByteArray::fromHex("a4a2") + ascii + "<b>" + QByteArray::fromHex("a4a4"))
             << (QString::fromLatin1(ascii) + u"あ"_s + QString::fromLatin1(ascii) + u"<b>い"_s);
     }
-    QTest::newRow("ASCII not mapped to itself")
-        << QByteArray("41,42\n42,41") << QByteArray("AB") << u"BA"_s;
-    QTest::newRow("table without the ASCII range") << QByteArray("A4A2,82A0") << QByteArray::fromHex("41a4a242")
-                                                   << u"あ"_s;
+    QTest::newRow("ASCII not mapped to itself") << QByteArray("41,42\n42,41") << QByteArray("AB") << u"BA"_s;
+    QTest::newRow("table without the ASCII range")
+        << QByteArray("A4A2,82A0") << QByteArray::fromHex("41a4a242") << u"あ"_s;
 }
 
 void TestESConv::conversion()
@@ -189,18 +188,18 @@ void TestESConv::loading_data()
 {
     addColumns<QByteArray, bool, qsizetype, QList<Lookup>>("fileText", "wellFormed", "entries", "lookups");
 
-    QTest::newRow("upper and lower case digits")
-        << QByteArray("A4A2,82A0\na4a4,82a2\n") << true << qsizetype(2) << QList<Lookup>{{0xA4A2, 0x82A0}, {0xA4A4, 0x82A2}};
+    QTest::newRow("upper and lower case digits") << QByteArray("A4A2,82A0\na4a4,82a2\n") << true << qsizetype(2)
+                                                 << QList<Lookup>{{0xA4A2, 0x82A0}, {0xA4A4, 0x82A2}};
     QTest::newRow("CR LF, blank lines and blanks")
         << QByteArray("41,41\r\n\r\n  A4A2 , 82A0 \r\n\"A4A4\",\"82A2\"\r\n") << true << qsizetype(3)
         << QList<Lookup>{{0x41, 0x41}, {0xA4A2, 0x82A0}, {0xA4A4, 0x82A2}};
-    QTest::newRow("no line break at the end") << QByteArray("41,41") << true << qsizetype(1) << QList<Lookup>{{0x41, 0x41}};
+    QTest::newRow("no line break at the end")
+        << QByteArray("41,41") << true << qsizetype(1) << QList<Lookup>{{0x41, 0x41}};
     QTest::newRow("three-byte codes up to the limit")
         << QByteArray("8FD4E3,FA5C\n1000041,41\n00A4A2,082A0") << false << qsizetype(2)
         << QList<Lookup>{{0x8FD4E3, 0xFA5C}, {0x1000041, 0x41}, {0xA4A2, 0}};
-    QTest::newRow("not hexadecimal in the middle")
-        << QByteArray("A4A2,82A0\nA4G4,82A2\nA4A6,82A4") << false << qsizetype(1)
-        << QList<Lookup>{{0xA4A2, 0x82A0}, {0xA4A6, 0}};
+    QTest::newRow("not hexadecimal in the middle") << QByteArray("A4A2,82A0\nA4G4,82A2\nA4A6,82A4") << false
+                                                   << qsizetype(1) << QList<Lookup>{{0xA4A2, 0x82A0}, {0xA4A6, 0}};
     QTest::newRow("first field too large")
         << QByteArray("41,41\n1010000,42\n43,43") << false << qsizetype(1) << QList<Lookup>{{0x41, 0x41}, {0x43, 0}};
     QTest::newRow("first field negative")
@@ -306,16 +305,16 @@ void TestESConv::encodeQuery_data()
     QTest::newRow("what a cp932 user types for a tilde")
         << QByteArray("8FA2B7,8160\nA1C1,8160") << u"～"_s << u"%A1%C1"_s << QString();
     QTest::newRow("look-alikes from Linux input methods fold to cp932")
-        << QByteArray("A1C1,8160\nA1DD,817C\nA1C2,8161\nA1BD,815C\nA1F1,8191\nA1F2,8192\nA2CC,81CA")
-        << u"〜−‖—¢£¬"_s << u"%A1%C1%A1%DD%A1%C2%A1%BD%A1%F1%A1%F2%A2%CC"_s << QString();
+        << QByteArray("A1C1,8160\nA1DD,817C\nA1C2,8161\nA1BD,815C\nA1F1,8191\nA1F2,8192\nA2CC,81CA") << u"〜−‖—¢£¬"_s
+        << u"%A1%C1%A1%DD%A1%C2%A1%BD%A1%F1%A1%F2%A2%CC"_s << QString();
     QTest::newRow("NEC and IBM duplicates by the cp932 code")
         << QByteArray("ADF0,81E0\nA2E2,81E0\n8FD4E3,FA5C") << u"≒纊"_s << u"%A2%E2%8F%D4%E3"_s << QString();
     QTest::newRow("outside cp932, no best fit") << kana << u"éあ丂"_s << u"%A4%A2"_s << u"é"_s;
     QTest::newRow("outside the BMP, one per character") << kana << u"A😀𠀋A"_s << u"%41%41"_s << u"😀"_s;
     QTest::newRow("lone surrogate") << kana << (u"A"_s + QChar(0xD800) + u"A"_s) << u"%41%41"_s
                                     << QString(QChar(0xD800));
-    QTest::newRow("control code as cp932 has it") << QByteArray("7F,7F\n1A,1A") << u"\x7f\x1a"_s << u"%7F%1A"_s
-                                                  << QString();
+    QTest::newRow("control code as cp932 has it")
+        << QByteArray("7F,7F\n1A,1A") << u"\x7f\x1a"_s << u"%7F%1A"_s << QString();
 }
 
 // A NUL never goes out: a character without a code is named instead, and left out.

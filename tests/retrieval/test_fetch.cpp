@@ -122,8 +122,8 @@ void TestFetch::bodyBytes_data()
     const QString escaped = binary + u"?k=%A4%A2%2F%2B+x%20%25&e=%E3%81%82&z=%00"_s;
     QTest::newRow("escapes pass unchanged") << escaped << escaped << PracticeBinary(4096);
     // The network layer sends an escaped letter or digit as itself; servers read both alike.
-    QTest::newRow("escaped letters as letters") << binary + u"?k=%41%7E%31"_s << binary + u"?k=A~1"_s
-                                                << PracticeBinary(4096);
+    QTest::newRow("escaped letters as letters")
+        << binary + u"?k=%41%7E%31"_s << binary + u"?k=A~1"_s << PracticeBinary(4096);
 }
 
 // A document download hands over the body exactly, asks for exactly the URL it was
@@ -185,8 +185,8 @@ void TestFetch::failure_data()
     QTest::newRow("connection refused") << refused << QString() << BodyUse::Page << 60000 << u"接続を拒否されました"_s;
     QTest::newRow("reset in the body") << u"/practice/reset"_s << QString() << BodyUse::Document << 60000
                                        << u"接続を閉じました"_s;
-    QTest::newRow("closed without answer") << u"/practice/close"_s << QString() << BodyUse::Page << 60000
-                                           << u"接続を閉じました"_s;
+    QTest::newRow("closed without answer")
+        << u"/practice/close"_s << QString() << BodyUse::Page << 60000 << u"接続を閉じました"_s;
     QTest::newRow("time-out") << u"/practice/stall"_s << QString() << BodyUse::Page << 300 << u"時間内に応答"_s;
     QTest::newRow("proxy refused") << viaProxy << closedProxy << BodyUse::Page << 60000
                                    << u"プロキシサーバーに接続できませんでした"_s;
@@ -277,12 +277,12 @@ void TestFetch::certificates_data()
     const QByteArray ca = testTlsFile("ca.pem").toLocal8Bit();
     const QByteArray folder = QFileInfo(testTlsFile("ca.pem")).path().toLocal8Bit();
     QTest::newRow("trusted through SSL_CERT_FILE") << ca << QByteArray() << u"127.0.0.1"_s << QString();
-    QTest::newRow("trusted through SSL_CERT_DIR") << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s
-                                                  << QString();
+    QTest::newRow("trusted through SSL_CERT_DIR")
+        << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s << QString();
     QTest::newRow("untrusted authority") << QByteArray() << QByteArray() << u"127.0.0.1"_s
                                          << u"サーバーの証明書を信頼できません。"_s;
-    QTest::newRow("name not in the certificate") << ca << QByteArray() << u"localhost"_s
-                                                 << u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    QTest::newRow("name not in the certificate")
+        << ca << QByteArray() << u"localhost"_s << u"サーバーの証明書が接続先の名前と一致しません。"_s;
 }
 
 // https trusts the system's authorities and those of SSL_CERT_FILE / SSL_CERT_DIR;
@@ -298,8 +298,8 @@ void TestFetch::certificates()
     qputenv("SSL_CERT_FILE", certFile);
     qputenv("SSL_CERT_DIR", certDir);
 
-    const std::optional<QByteArray> body = FetchBytes(
-        f.context, &f.owner, f.inet, u"https://%1:%2/practice/binary"_s.arg(host).arg(f.server.Port()));
+    const std::optional<QByteArray> body
+        = FetchBytes(f.context, &f.owner, f.inet, u"https://%1:%2/practice/binary"_s.arg(host).arg(f.server.Port()));
 
     if (said.isEmpty()) {
         QVERIFY(body);
@@ -325,18 +325,18 @@ void TestFetch::proxyLogin_data()
 
     const ProxyCredentials right{u"hibari"_s, u"p@ss word"_s};
     const ProxyCredentials wrong{u"hibari"_s, u"nope"_s};
-    QTest::newRow("http_proxy credentials, percent-encoded") << u"hibari:p%40ss%20word@"_s << QString() << Answers{}
-                                                             << QList<bool>{} << true;
+    QTest::newRow("http_proxy credentials, percent-encoded")
+        << u"hibari:p%40ss%20word@"_s << QString() << Answers{} << QList<bool>{} << true;
     QTest::newRow("none given: asked") << QString() << QString() << Answers{right} << QList<bool>{false} << true;
     QTest::newRow("remembered: not asked") << QString() << u"hibari:p@ss word"_s << Answers{} << QList<bool>{} << true;
     QTest::newRow("http_proxy credentials refused: asked")
         << u"hibari:nope@"_s << QString() << Answers{right} << QList<bool>{true} << true;
-    QTest::newRow("remembered refused: asked") << QString() << u"hibari:nope"_s << Answers{right}
-                                               << QList<bool>{true} << true;
-    QTest::newRow("wrong answer: asked again") << QString() << QString() << Answers{wrong, right}
-                                               << QList<bool>{false, true} << true;
-    QTest::newRow("cancelled: transfer failure") << QString() << QString() << Answers{std::nullopt}
-                                                 << QList<bool>{false} << false;
+    QTest::newRow("remembered refused: asked")
+        << QString() << u"hibari:nope"_s << Answers{right} << QList<bool>{true} << true;
+    QTest::newRow("wrong answer: asked again")
+        << QString() << QString() << Answers{wrong, right} << QList<bool>{false, true} << true;
+    QTest::newRow("cancelled: transfer failure")
+        << QString() << QString() << Answers{std::nullopt} << QList<bool>{false} << false;
 }
 
 // A proxy that wants Basic credentials gets those of http_proxy, then what the user
@@ -356,8 +356,8 @@ void TestFetch::proxyLogin()
         f.state.ProxyLogin = {remembered.section(u':', 0, 0), remembered.section(u':', 1)};
     f.desktop.proxyAnswers = answers;
 
-    const std::optional<QByteArray> body =
-        FetchBytes(f.context, &f.owner, f.inet, u"http://drug-info.example/practice/binary"_s);
+    const std::optional<QByteArray> body
+        = FetchBytes(f.context, &f.owner, f.inet, u"http://drug-info.example/practice/binary"_s);
 
     QList<bool> refusedFlags;
     for (const RecordingDesktop::ProxyQuestion &question : f.desktop.proxyQuestions) {

@@ -151,7 +151,7 @@ void TestFetchGuard::secondClickDuringFetch()
     if (input != Input::ClickDuringTransfer)
         QTRY_COMPARE(keys.released, 1); // the press did reach the window...
     QCoreApplication::processEvents();
-    QCOMPARE(window.runs, 1);            // ...and was dropped, not run afterwards
+    QCOMPARE(window.runs, 1); // ...and was dropped, not run afterwards
     QCOMPARE(f.server.Requests().size(), 1);
     QVERIFY(!window.Guard().Busy());
 

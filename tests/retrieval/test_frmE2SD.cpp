@@ -29,8 +29,10 @@ private slots:
 void TestFrmE2SD::layout_data()
 {
     layoutRows({
-        {u"Label1", u"Label1", {0, 0, 5175, 315}}, {u"Picture1", u"", {0, 315, 5175, 315}},
-        {u"Text1", u"Text1", {3600, 1560, 1155, 315}}, {u"Label2", u"0", {660, 1560, 1155, 315}},
+        {u"Label1", u"Label1", {0, 0, 5175, 315}},
+        {u"Picture1", u"", {0, 315, 5175, 315}},
+        {u"Text1", u"Text1", {3600, 1560, 1155, 315}},
+        {u"Label2", u"0", {660, 1560, 1155, 315}},
         {u"Label4", u"0", {2160, 1620, 1155, 195}},
     });
 }
@@ -50,9 +52,10 @@ void TestFrmE2SD::statusText_data()
 {
     addColumns<qsizetype, qsizetype, int, QString, int>("lastIndex", "position", "percent", "status", "boxWidth");
 
-    QTest::newRow("start") << qsizetype(10000) << qsizetype(-1) << 0 << u"      Convert Process    0 Bytes    (0 % )"_s << 0;
-    QTest::newRow("half of 10,001 bytes") << qsizetype(10000) << qsizetype(5000) << 50
-                                          << u"      Convert Process    5000 Bytes    (50 % )"_s << 172;
+    QTest::newRow("start") << qsizetype(10000) << qsizetype(-1) << 0 << u"      Convert Process    0 Bytes    (0 % )"_s
+                           << 0;
+    QTest::newRow("half of 10,001 bytes")
+        << qsizetype(10000) << qsizetype(5000) << 50 << u"      Convert Process    5000 Bytes    (50 % )"_s << 172;
     QTest::newRow("past the last index") << qsizetype(10000) << qsizetype(10001) << 100
                                          << u"      Convert Process    10001 Bytes    (100 % )"_s << 345;
 }

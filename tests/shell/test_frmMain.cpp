@@ -29,7 +29,7 @@ namespace {
 // A program folder without parameter files; start-up settles the paths over an empty
 // documents folder of its own.
 struct Fixture : ProgramFixture {
-    Fixture() : ProgramFixture(ParameterFiles) { }
+    Fixture() : ProgramFixture(ParameterFiles) {}
     StartPaths Settled() const
     {
         QDir(root.path()).mkpath(u"empty"_s);
@@ -52,9 +52,12 @@ frmMain::Windows oneWindow(int *created)
 void TestFrmMain::layout_data()
 {
     layoutRows({
-        {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}}, {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
-        {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}}, {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
-        {u"Command4", u"終　　了", {3060, 3360, 1755, 555}}, {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
+        {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}},
+        {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
+        {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}},
+        {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
+        {u"Command4", u"終　　了", {3060, 3360, 1755, 555}},
+        {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
         {u"Label4", u"Ver.1.0.0", {360, 4320, 4815, 255}},
     });
 }

@@ -107,8 +107,8 @@ void TestStartUp::commandLine_data()
     QTest::newRow("build's address") << none << QString() << built << run << built;
     QTest::newRow("variable over build") << none << u"https://svc.example.jp/"_s << built << run
                                          << u"https://svc.example.jp"_s;
-    QTest::newRow("option over variable") << option(u"http://127.0.0.1:8080"_s) << u"https://x.example"_s << built
-                                          << run << u"http://127.0.0.1:8080"_s;
+    QTest::newRow("option over variable")
+        << option(u"http://127.0.0.1:8080"_s) << u"https://x.example"_s << built << run << u"http://127.0.0.1:8080"_s;
     QTest::newRow("option with =, path kept") << QStringList{u"hibari"_s, u"--service-base=HTTPS://h.example/pi//"_s}
                                               << QString() << built << run << u"HTTPS://h.example/pi"_s;
     QTest::newRow("help") << QStringList{u"hibari"_s, u"--help"_s} << u"ftp://bad"_s << built
@@ -127,8 +127,8 @@ void TestStartUp::commandLine_data()
     QTest::newRow("bad build address") << none << QString() << u"drug-info"_s << fail << u"ビルド時の設定"_s;
     QTest::newRow("unknown option") << QStringList{u"hibari"_s, u"--proxy"_s} << QString() << built << fail
                                     << u"proxy"_s;
-    QTest::newRow("option without value") << QStringList{u"hibari"_s, u"--service-base"_s} << QString() << built
-                                          << fail << u"service-base"_s;
+    QTest::newRow("option without value")
+        << QStringList{u"hibari"_s, u"--service-base"_s} << QString() << built << fail << u"service-base"_s;
     QTest::newRow("stray argument") << QStringList{u"hibari"_s, u"file.pdf"_s} << QString() << built << fail
                                     << u"file.pdf"_s;
 }
@@ -189,8 +189,8 @@ void TestStartUp::paramRecords_data()
                            << QStringList{u"解熱鎮痛消炎剤"_s, u"血圧降下剤"_s};
     QTest::newRow("quoted comma") << u"\"a,b\",\"x, y\"\n"_s << QStringList{u"a,b"_s} << QStringList{u"x, y"_s};
     QTest::newRow("leading blanks, no line end") << u"  20 ,  20件"_s << QStringList{u"20"_s} << QStringList{u"20件"_s};
-    QTest::newRow("empty value, blank line") << u",すべて\n\n1,一\n"_s << QStringList{QString(), u"1"_s}
-                                             << QStringList{u"すべて"_s, u"一"_s};
+    QTest::newRow("empty value, blank line")
+        << u",すべて\n\n1,一\n"_s << QStringList{QString(), u"1"_s} << QStringList{u"すべて"_s, u"一"_s};
     QTest::newRow("one field only") << u"5\n"_s << QStringList{u"5"_s} << QStringList{QString()};
 }
 

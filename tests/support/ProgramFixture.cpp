@@ -153,9 +153,10 @@ void checkControl(const QWidget &window, const QString &name, const QString &cap
         return;
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | (shown.wraps ? Qt::TextWordWrap : 0);
     const QRect needed = widget->fontMetrics().boundingRect(shown.room, flags, caption);
-    QVERIFY2(shown.room.contains(needed),
-             qPrintable(u"caption clipped: needs %1x%2, room %3x%4"_s.arg(needed.width())
-                            .arg(needed.height()).arg(shown.room.width()).arg(shown.room.height())));
+    QVERIFY2(shown.room.contains(needed), qPrintable(u"caption clipped: needs %1x%2, room %3x%4"_s.arg(needed.width())
+                                                         .arg(needed.height())
+                                                         .arg(shown.room.width())
+                                                         .arg(shown.room.height())));
 }
 
 void checkLayout(const QWidget &window, const QString &title, QSize size)

@@ -87,7 +87,10 @@ quint16 cp932Of(QChar c)
     return bytes.size() == 1 ? quint8(bytes[0]) : quint16(quint8(bytes[0]) << 8 | quint8(bytes[1]));
 }
 
-bool isKanji(QChar c) { return c.script() == QChar::Script_Han; }
+bool isKanji(QChar c)
+{
+    return c.script() == QChar::Script_Han;
+}
 
 } // namespace
 
@@ -174,7 +177,7 @@ int main(int argc, char **argv)
         const int eucDigits = pair.euc > 0xFFFF ? 6 : pair.euc > 0xFF ? 4 : 2;
         const int sjisDigits = pair.sjis > 0xFF ? 4 : 2;
         out += QByteArray::number(pair.euc, 16).toUpper().rightJustified(eucDigits, '0') + ','
-            + QByteArray::number(pair.sjis, 16).toUpper().rightJustified(sjisDigits, '0') + '\n';
+               + QByteArray::number(pair.sjis, 16).toUpper().rightJustified(sjisDigits, '0') + '\n';
     };
     std::for_each(alternatives.begin(), alternatives.end(), write);
     std::for_each(chosen.begin(), chosen.end(), write);
@@ -184,6 +187,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "gen-e2s: cannot write %s\n", argv[1]);
         return 1;
     }
-    std::printf("%zu pairs (%zu alternative codes, %zu cp932 codes)\n", pairs.size(), alternatives.size(), chosen.size());
+    std::printf("%zu pairs (%zu alternative codes, %zu cp932 codes)\n", pairs.size(), alternatives.size(),
+                chosen.size());
     return 0;
 }

@@ -47,26 +47,16 @@ struct OtcProduct {
 const QList<OtcProduct> &Catalogue()
 {
     static const QList<OtcProduct> products = {
-        {"o0001", u"ハルカゼ顆粒"_s, u"青葉製薬"_s},
-        {"o0002", u"ネツサマシ錠"_s, u"ひばり薬品工業"_s},
-        {"o0003", u"セキトメシロップ"_s, u"朝凪ファーマ"_s},
-        {"o0004", u"イグスリ胃腸錠"_s, u"山吹製薬"_s},
-        {"o0005", u"セイチョウ散"_s, u"白樺ヘルスケア"_s},
-        {"o0006", u"ベンツウ錠"_s, u"青葉製薬"_s},
-        {"o0007", u"ビエンカプセル"_s, u"ひばり薬品工業"_s},
-        {"o0008", u"メグスリ点眼液"_s, u"朝凪ファーマ"_s},
-        {"o0009", u"シップ貼付剤"_s, u"山吹製薬"_s},
-        {"o0010", u"ミズムシクリーム"_s, u"白樺ヘルスケア"_s},
-        {"o0011", u"ヒフナオシ軟膏"_s, u"青葉製薬"_s},
-        {"o0012", u"ビタミン錠ＡＢＣ"_s, u"ひばり薬品工業"_s},
-        {"o0013", u"ゲンキドリンク"_s, u"朝凪ファーマ"_s},
-        {"o0014", u"ネムリ錠"_s, u"山吹製薬"_s},
-        {"o0015", u"ノリモノ錠"_s, u"白樺ヘルスケア"_s},
-        {"o0016", u"キンエンガム"_s, u"青葉製薬"_s},
-        {"o0017", u"ハルカゼ錠"_s, u"ひばり薬品工業"_s},
-        {"o0018", u"ハルカゼ液"_s, u"朝凪ファーマ"_s},
-        {"o0019", u"セキトメ錠"_s, u"山吹製薬"_s},
-        {"o0020", u"イグスリ散"_s, u"白樺ヘルスケア"_s},
+        {"o0001", u"ハルカゼ顆粒"_s, u"青葉製薬"_s},         {"o0002", u"ネツサマシ錠"_s, u"ひばり薬品工業"_s},
+        {"o0003", u"セキトメシロップ"_s, u"朝凪ファーマ"_s}, {"o0004", u"イグスリ胃腸錠"_s, u"山吹製薬"_s},
+        {"o0005", u"セイチョウ散"_s, u"白樺ヘルスケア"_s},   {"o0006", u"ベンツウ錠"_s, u"青葉製薬"_s},
+        {"o0007", u"ビエンカプセル"_s, u"ひばり薬品工業"_s}, {"o0008", u"メグスリ点眼液"_s, u"朝凪ファーマ"_s},
+        {"o0009", u"シップ貼付剤"_s, u"山吹製薬"_s},         {"o0010", u"ミズムシクリーム"_s, u"白樺ヘルスケア"_s},
+        {"o0011", u"ヒフナオシ軟膏"_s, u"青葉製薬"_s},       {"o0012", u"ビタミン錠ＡＢＣ"_s, u"ひばり薬品工業"_s},
+        {"o0013", u"ゲンキドリンク"_s, u"朝凪ファーマ"_s},   {"o0014", u"ネムリ錠"_s, u"山吹製薬"_s},
+        {"o0015", u"ノリモノ錠"_s, u"白樺ヘルスケア"_s},     {"o0016", u"キンエンガム"_s, u"青葉製薬"_s},
+        {"o0017", u"ハルカゼ錠"_s, u"ひばり薬品工業"_s},     {"o0018", u"ハルカゼ液"_s, u"朝凪ファーマ"_s},
+        {"o0019", u"セキトメ錠"_s, u"山吹製薬"_s},           {"o0020", u"イグスリ散"_s, u"白樺ヘルスケア"_s},
         {"o0021", u"ケッソン錠"_s, u"青葉製薬"_s},
     };
     return products;
@@ -111,8 +101,8 @@ QString HitRow(const OtcProduct &product)
     const QString link = u"/downfiles/otc/PDF/"_s + QString::fromLatin1(product.id) + u".pdf"_s;
     QString row;
     if (product.id == CapitalId)
-        row = u"<TR><TD><A HREF=\""_s + link + u"\">"_s + product.name + u"</A><BR><FONT SIZE=\"-1\">"_s
-              + product.maker + u"</FONT></TD></TR>\n"_s;
+        row = u"<TR><TD><A HREF=\""_s + link + u"\">"_s + product.name + u"</A><BR><FONT SIZE=\"-1\">"_s + product.maker
+              + u"</FONT></TD></TR>\n"_s;
     else
         row = u"<tr><td><a href=\""_s + link + u"\">"_s
               + (product.id == BoldId ? u"<b>"_s + product.name + u"</b>"_s : product.name)

@@ -55,7 +55,10 @@ bool PracticeServer::Listen(quint16 port)
     return m_server->listen(QHostAddress::LocalHost, port);
 }
 
-quint16 PracticeServer::Port() const { return m_server->serverPort(); }
+quint16 PracticeServer::Port() const
+{
+    return m_server->serverPort();
+}
 
 QString PracticeServer::BaseUrl() const
 {
@@ -164,13 +167,9 @@ void PracticeServer::onReadable(QTcpSocket *socket)
 void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
 {
     switch (response.mode) {
-    case PracticeResponse::Mode::NeverAnswer:
-        return;
-    case PracticeResponse::Mode::CloseAtOnce:
-        socket->abort();
-        return;
-    default:
-        break;
+    case PracticeResponse::Mode::NeverAnswer: return;
+    case PracticeResponse::Mode::CloseAtOnce: socket->abort(); return;
+    default: break;
     }
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + response.reason + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";

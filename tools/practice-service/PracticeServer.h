@@ -16,10 +16,10 @@ class QTcpSocket;
 // It can serve TLS instead of plain HTTP, and play a proxy that wants Basic credentials.
 struct PracticeRequest {
     QByteArray method;
-    QByteArray target; // as received: "/path?query" or "http://host/path?query"
-    QByteArray host;   // from the absolute form or the Host header
-    QByteArray path;   // "/path", still percent-encoded
-    QByteArray query;  // after "?", still percent-encoded; empty when none
+    QByteArray target;             // as received: "/path?query" or "http://host/path?query"
+    QByteArray host;               // from the absolute form or the Host header
+    QByteArray path;               // "/path", still percent-encoded
+    QByteArray query;              // after "?", still percent-encoded; empty when none
     QByteArray proxyAuthorization; // the Proxy-Authorization header's value, if sent
     bool secure = false;           // came over TLS
     QByteArray url() const { return query.isEmpty() ? path : path + '?' + query; }
@@ -52,7 +52,7 @@ public:
 
     bool Listen(quint16 port = 0); // 127.0.0.1; 0 takes an ephemeral port
     quint16 Port() const;
-    QString BaseUrl() const;       // "http://127.0.0.1:<port>", "https://..." with TLS
+    QString BaseUrl() const; // "http://127.0.0.1:<port>", "https://..." with TLS
 
     // Serve TLS with this PEM certificate (chain) and key from the next connection on
     // (before or after Listen). False when the files cannot be read or Qt has no TLS
@@ -98,6 +98,6 @@ inline constexpr qsizetype PracticeLargeSize = 6 * 1024 * 1024 + 17;
 // "/practice/...": page, empty, document.pdf, binary, large, error500, error500.pdf,
 // notfound.pdf, reset, close, stall, slow?ms=N, redirect?to=/path, large?bytes=N
 void AddFixedRoutes(PracticeServer &server);
-void AddPrescriptionRoutes(PracticeServer &server); // /sorano/PackinsSearch
+void AddPrescriptionRoutes(PracticeServer &server);         // /sorano/PackinsSearch
 void AddPrescriptionDocumentRoutes(PracticeServer &server); // hit pages, foot pages, documents
-void AddOtcRoutes(PracticeServer &server);          // /osearch/PackinsSearch, /downfiles/otc/PDF...
+void AddOtcRoutes(PracticeServer &server);                  // /osearch/PackinsSearch, /downfiles/otc/PDF...

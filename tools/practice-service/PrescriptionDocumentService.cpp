@@ -53,12 +53,15 @@ int ManualCount(const QString &documents)
 // slashes that must not lead out of the document library.
 QString ManualTitle(int k)
 {
-    static const QStringList titles = {u"間質性肺炎"_s, u"横紋筋融解症"_s, u"薬物性肝障害"_s,
-                                       u"../../重篤副作用/皮膚"_s};
+    static const QStringList titles
+        = {u"間質性肺炎"_s, u"横紋筋融解症"_s, u"薬物性肝障害"_s, u"../../重篤副作用/皮膚"_s};
     return titles[(k - 1) % titles.size()];
 }
 
-int ManualNumber(int id, int k) { return id * 10 + k; }
+int ManualNumber(int id, int k)
+{
+    return id * 10 + k;
+}
 
 struct HistoryEntry {
     QString linkText;
@@ -103,8 +106,9 @@ PracticeResponse NotFound()
 
 QString HitPage(const DrugPages &drug)
 {
-    QString page = u"<html><head><title>"_s + drug.name + u"</title></head>\r\n<frameset rows=\"80,*\">\r\n"
-                   u"<frame name=\"head\" src=\"/head.html\">\r\n"_s;
+    QString page = u"<html><head><title>"_s + drug.name
+                   + u"</title></head>\r\n<frameset rows=\"80,*\">\r\n"
+                     u"<frame name=\"head\" src=\"/head.html\">\r\n"_s;
     if (!drug.documents.contains(u'F'))
         page += u"<frame name=\"foot\" src=\"/foot.html\">\r\n"_s;
     return page + u"</frameset></html>\r\n"_s;
@@ -114,14 +118,14 @@ QString FootPage(const DrugPages &drug, const PracticeRequest &request)
 {
     const QString id = QString::number(drug.id);
     const QString server = (request.secure ? u"https://"_s : u"http://"_s) + QString::fromLatin1(request.host);
-    QString page = u"<html><head><title>"_s + drug.name + u"</title></head><body>\r\n<h2>"_s + drug.name +
-                   u"</h2>\r\n<table>\r\n"_s;
+    QString page = u"<html><head><title>"_s + drug.name + u"</title></head><body>\r\n<h2>"_s + drug.name
+                   + u"</h2>\r\n<table>\r\n"_s;
     if (drug.documents.contains(u'G'))
-        page += u"<tr><td><a href=\"/downfiles/ph/GUI/"_s + id +
-                u".pdf\" target=\"_blank\">患者向医薬品ガイド</a></td></tr>\r\n"_s;
+        page += u"<tr><td><a href=\"/downfiles/ph/GUI/"_s + id
+                + u".pdf\" target=\"_blank\">患者向医薬品ガイド</a></td></tr>\r\n"_s;
     if (drug.documents.contains(u'I')) {
-        page += u"<tr><td><a href=\"/downfiles/ph/PDF/"_s + id +
-                u".pdf\" target=\"_blank\">医薬品添付文書情報</a></td></tr>\r\n"_s;
+        page += u"<tr><td><a href=\"/downfiles/ph/PDF/"_s + id
+                + u".pdf\" target=\"_blank\">医薬品添付文書情報</a></td></tr>\r\n"_s;
         // an earlier edition, linked further down: not the document to fetch
         page += u"<tr><td><A HREF=\"/downfiles/ph/PDF/"_s + id + u"_old.pdf\">旧版</A></td></tr>\r\n"_s;
     }
@@ -130,8 +134,8 @@ QString FootPage(const DrugPages &drug, const PracticeRequest &request)
     if (manuals > 0) {
         page += u"<h3>重篤副作用疾患別対応マニュアル</h3>\r\n<ul>\r\n"_s;
         for (int k = 1; k <= manuals; ++k)
-            page += u"<li><a href=\""_s + server + u"/juutoku/file/"_s + QString::number(ManualNumber(drug.id, k)) +
-                    u".pdf\">"_s + ManualTitle(k) + u"</a></li>\r\n"_s;
+            page += u"<li><a href=\""_s + server + u"/juutoku/file/"_s + QString::number(ManualNumber(drug.id, k))
+                    + u".pdf\">"_s + ManualTitle(k) + u"</a></li>\r\n"_s;
         page += u"</ul>\r\n"_s;
     }
     if (drug.documents.contains(u'H')) {
@@ -139,8 +143,8 @@ QString FootPage(const DrugPages &drug, const PracticeRequest &request)
         const QList<HistoryEntry> entries = HistoryOf(drug.id);
         for (int k = 1; k <= entries.size(); ++k) {
             const QString path = u"/revision/"_s + id + u'/' + QString::number(k) + u".pdf"_s;
-            page += u"<tr><td><a href=\""_s + (entries[k - 1].absolute ? server + path : path) +
-                    u"\" target=\"_blank\">"_s + entries[k - 1].linkText + u"</a></td></tr>\r\n"_s;
+            page += u"<tr><td><a href=\""_s + (entries[k - 1].absolute ? server + path : path)
+                    + u"\" target=\"_blank\">"_s + entries[k - 1].linkText + u"</a></td></tr>\r\n"_s;
         }
         page += u"</table>\r\n"_s;
     } else if (drug.documents.contains(u'h')) {
@@ -238,8 +242,8 @@ PracticeResponse Revision(Documents &documents, const PracticeRequest &request)
     const int id = parts[2].toInt(&ok);
     const auto number = DocumentNumber(parts[3]);
     const auto drug = ok ? FindDrug(id) : std::nullopt;
-    if (!drug || !number || number->second || !drug->documents.contains(u'H') || number->first < 1 ||
-        number->first > HistoryOf(id).size())
+    if (!drug || !number || number->second || !drug->documents.contains(u'H') || number->first < 1
+        || number->first > HistoryOf(id).size())
         return NotFound();
     return documents.Pdf(request.path, HistoryTitle(id, number->first));
 }
@@ -266,13 +270,10 @@ void AddPrescriptionDocumentRoutes(PracticeServer &server)
     });
 
     auto documents = std::make_shared<Documents>();
-    server.RoutePrefix("/downfiles/ph/", [documents](const PracticeRequest &request) {
-        return SingleDocument(*documents, request);
-    });
-    server.RoutePrefix("/juutoku/file/", [documents](const PracticeRequest &request) {
-        return Manual(*documents, request);
-    });
-    server.RoutePrefix("/revision/", [documents](const PracticeRequest &request) {
-        return Revision(*documents, request);
-    });
+    server.RoutePrefix("/downfiles/ph/",
+                       [documents](const PracticeRequest &request) { return SingleDocument(*documents, request); });
+    server.RoutePrefix("/juutoku/file/",
+                       [documents](const PracticeRequest &request) { return Manual(*documents, request); });
+    server.RoutePrefix("/revision/",
+                       [documents](const PracticeRequest &request) { return Revision(*documents, request); });
 }

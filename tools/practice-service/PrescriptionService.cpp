@@ -64,8 +64,7 @@ int positiveNumber(const Query &query, const QByteArray &key, int fallback)
 
 QString page(const QString &body)
 {
-    return u"<HTML><HEAD><TITLE>医療用医薬品 検索結果</TITLE></HEAD><BODY>\r\n"_s + body
-           + u"</BODY></HTML>\r\n"_s;
+    return u"<HTML><HEAD><TITLE>医療用医薬品 検索結果</TITLE></HEAD><BODY>\r\n"_s + body + u"</BODY></HTML>\r\n"_s;
 }
 
 PracticeResponse answer(const QString &html)
@@ -83,25 +82,32 @@ QString pageLink(const Query &query, int start, const QString &text)
             parts.append(name + '=' + value);
     }
     parts.append("start=" + QByteArray::number(start));
-    return u"<A href=\"/sorano/PackinsSearch?"_s + QString::fromLatin1(parts.join('&')) + u"\">"_s + text
-           + u"</A>"_s;
+    return u"<A href=\"/sorano/PackinsSearch?"_s + QString::fromLatin1(parts.join('&')) + u"\">"_s + text + u"</A>"_s;
 }
 
 QString hitRows(const PracticeDrug &drug)
 {
     return u"<TR><TD><A href=\"/sorano/hit/%1/\" target=\"_new\">%2</A></TD></TR>\r\n"
            "<TR><TD><DL><DD>%3\r\n</DL></TD></TR>\r\n"_s.arg(drug.id)
-        .arg(drug.name, drug.description);
+               .arg(drug.name, drug.description);
 }
 
 // Only the markup changes case, never the names or the addresses.
 QString lowerTags(QString html)
 {
-    for (const auto &[upper, lower] :
-         {std::pair{u"<TR>"_s, u"<tr>"_s}, {u"</TR>"_s, u"</tr>"_s}, {u"<TD>"_s, u"<td>"_s}, {u"</TD>"_s, u"</td>"_s},
-          {u"<A href="_s, u"<a href="_s}, {u"</A>"_s, u"</a>"_s}, {u"<DL>"_s, u"<dl>"_s}, {u"</DL>"_s, u"</dl>"_s},
-          {u"<DD>"_s, u"<dd>"_s}, {u"<TABLE"_s, u"<table"_s}, {u"</TABLE>"_s, u"</table>"_s}, {u"<P>"_s, u"<p>"_s},
-          {u"</P>"_s, u"</p>"_s}})
+    for (const auto &[upper, lower] : {std::pair{u"<TR>"_s, u"<tr>"_s},
+                                       {u"</TR>"_s, u"</tr>"_s},
+                                       {u"<TD>"_s, u"<td>"_s},
+                                       {u"</TD>"_s, u"</td>"_s},
+                                       {u"<A href="_s, u"<a href="_s},
+                                       {u"</A>"_s, u"</a>"_s},
+                                       {u"<DL>"_s, u"<dl>"_s},
+                                       {u"</DL>"_s, u"</dl>"_s},
+                                       {u"<DD>"_s, u"<dd>"_s},
+                                       {u"<TABLE"_s, u"<table"_s},
+                                       {u"</TABLE>"_s, u"</table>"_s},
+                                       {u"<P>"_s, u"<p>"_s},
+                                       {u"</P>"_s, u"</p>"_s}})
         html.replace(upper, lower);
     return html;
 }
@@ -127,14 +133,14 @@ PracticeResponse search(const PracticeRequest &request)
             found.append(drug);
     }
     if (found.isEmpty())
-        return answer(page(u"<P>医療用医薬品の検索結果：0件</P>\r\n<P>条件に合う医薬品は見つかりませんでした。</P>\r\n"_s));
+        return answer(
+            page(u"<P>医療用医薬品の検索結果：0件</P>\r\n<P>条件に合う医薬品は見つかりませんでした。</P>\r\n"_s));
 
     const int count = positiveNumber(query, "count", 20);
     const int start = positiveNumber(query, "start", 1);
     const int last = qMin<int>(start + count - 1, found.size());
 
-    QString body = u"<P>医療用医薬品の検索結果：%1件（%2～%3件目）</P>\r\n<TABLE border=\"1\">\r\n"_s
-                       .arg(found.size())
+    QString body = u"<P>医療用医薬品の検索結果：%1件（%2～%3件目）</P>\r\n<TABLE border=\"1\">\r\n"_s.arg(found.size())
                        .arg(start)
                        .arg(last);
     for (int rank = start; rank <= last; ++rank)
