@@ -203,7 +203,6 @@ void TestForm4::openOnDoubleClickOrEnter_data()
 
 void TestForm4::openOnDoubleClickOrEnter()
 {
-    QFETCH(bool, doubleClick);
     Fixture f;
     for (const QString &name : {u"a.pdf"_s, u"b.pdf"_s})
         f.Save(Library::Medical(), name);
@@ -211,8 +210,8 @@ void TestForm4::openOnDoubleClickOrEnter()
     f.Select(1);
     QVERIFY(f.desktop.opened.isEmpty()); // a single click only picks the document
     auto *list = child<QListWidget>(f.window, "List1");
-    if (doubleClick)
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    if (fetch<bool>("doubleClick"))
+        doubleClickRow(list, 1);
     else
         QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(f.desktop.opened, QStringList{f.Folder(Library::Medical()) + u"/b.pdf"_s});

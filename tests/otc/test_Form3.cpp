@@ -390,7 +390,6 @@ void TestForm3::documentOnDoubleClickOrEnter_data()
 
 void TestForm3::documentOnDoubleClickOrEnter()
 {
-    QFETCH(bool, doubleClick);
     Fixture f;
     Form3 window(f.context);
     window.show();
@@ -400,8 +399,8 @@ void TestForm3::documentOnDoubleClickOrEnter()
     const qsizetype searches = f.server.Requests().size();
     clickRow(list, 1);
     QVERIFY(f.desktop.opened.isEmpty()); // a single click only picks the hit
-    if (doubleClick)
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    if (fetch<bool>("doubleClick"))
+        doubleClickRow(list, 1);
     else
         QTest::keyClick(list, Qt::Key_Return);
     QTRY_COMPARE(f.desktop.opened, QStringList{f.OtcFile(u"ハルカゼ錠ひばり薬品工業.pdf"_s)});

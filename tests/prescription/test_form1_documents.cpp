@@ -79,7 +79,7 @@ void TestForm1Documents::searchSelectAndDownload()
         click(dialog, "Command1");
     });
     if (command == u"double-click"_s)
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        doubleClickRow(list, row);
     else if (command == u"Enter"_s)
         QTest::keyClick(list, Qt::Key_Return);
     else

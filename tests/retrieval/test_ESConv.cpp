@@ -139,14 +139,20 @@ void TestESConv::progressReports_data()
     QTest::newRow("unmapped bytes only") << QByteArray("A4A2,82A0") << QByteArray(10001, 'z');
 }
 
+// The progress reports of converting the row's input through the row's table.
+QList<std::pair<qsizetype, int>> rowReports()
+{
+    LoadedTable loaded(fetch<QByteArray>("records"));
+    QList<std::pair<qsizetype, int>> reports;
+    EucToSjis(loaded.table, fetch<QByteArray>("input"), [&](qsizetype position, int percent) {
+        reports.append({position, percent});
+    });
+    return reports;
+}
+
 void TestESConv::progressReports()
 {
-    QFETCH(QByteArray, records);
-    QFETCH(QByteArray, input);
-    LoadedTable loaded(records);
-
-    QList<std::pair<qsizetype, int>> reports;
-    EucToSjis(loaded.table, input, [&](qsizetype position, int percent) { reports.append({position, percent}); });
+    const QList<std::pair<qsizetype, int>> reports = rowReports();
 
     // The percentage counts against the last index (10,000 here), each value once.
     QCOMPARE(reports.size(), 100);
@@ -171,12 +177,8 @@ void TestESConv::progressOfShortPages_data()
 
 void TestESConv::progressOfShortPages()
 {
-    QFETCH(QByteArray, records);
-    QFETCH(QByteArray, input);
-    LoadedTable loaded(records);
-
-    QList<std::pair<qsizetype, int>> reports;
-    EucToSjis(loaded.table, input, [&](qsizetype position, int percent) { reports.append({position, percent}); });
+    const QByteArray &input = fetch<QByteArray>("input");
+    const QList<std::pair<qsizetype, int>> reports = rowReports();
 
     QVERIFY(!reports.isEmpty());
     QCOMPARE(reports.last(), std::make_pair(input.size() - 1, 100));
@@ -273,10 +275,7 @@ void TestESConv::reloadForgetsEarlierTable()
     LoadedTable first("A4A2,82A0\n8FD4E3,FA5C", false);
     QTemporaryDir dir;
     const QString path = dir.path() + u"/E2S.param"_s;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("A4A4,82A2\n");
-    file.close();
+    QVERIFY(writeBytes(path, "A4A4,82A2\n"));
     QVERIFY(LoadEucTable(first.table, path));
     QCOMPARE(first.table.size(), 1);
     QCOMPARE(first.table.sjisFor(0xA4A2), quint16(0));

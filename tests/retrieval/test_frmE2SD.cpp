@@ -100,10 +100,7 @@ void TestFrmE2SD::shownWhileConverting()
 {
     QTemporaryDir dir;
     const QString path = dir.path() + u"/E2S.param"_s;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("41,41\nA4A2,82A0\n");
-    file.close();
+    QVERIFY(writeBytes(path, "41,41\nA4A2,82A0\n"));
     EucTable table;
     QVERIFY(LoadEucTable(table, path));
 

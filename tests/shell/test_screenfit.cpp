@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "shell/ScreenFit.h"
+#include "support/TestData.h"
 #include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,8 +22,7 @@ private Q_SLOTS:
 
 void TestScreenFit::fit_data()
 {
-    QTest::addColumn<double>("widthShare"); // of the screen's free area
-    QTest::addColumn<double>("heightShare");
+    addColumns<double, double>("widthShare", "heightShare"); // shares of the screen's free area
     QTest::newRow("fits") << 0.5 << 0.5;
     QTest::newRow("too tall") << 0.5 << 1.5;
     QTest::newRow("too wide") << 1.5 << 0.5;

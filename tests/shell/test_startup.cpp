@@ -160,10 +160,7 @@ void TestStartUp::libraryCreatedOnceAndKept()
         QVERIFY2(QDir(base + folder).exists(), qPrintable(folder));
     QVERIFY(QDir(base + u"医薬品情報/［医療用］"_s).exists());
 
-    QFile keep(base + Library::Medical() + u"/A.pdf"_s);
-    QVERIFY(keep.open(QIODevice::WriteOnly));
-    keep.write("kept");
-    keep.close();
+    QVERIFY(writeBytes(base + Library::Medical() + u"/A.pdf"_s, "kept"));
     Library::CreateFolders(base); // second start changes nothing
     QVERIFY(keep.open(QIODevice::ReadOnly));
     QCOMPARE(keep.readAll(), QByteArray("kept"));

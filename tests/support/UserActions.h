@@ -101,6 +101,12 @@ inline void clickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
 }
 
+// Double-clicks a list's row, as a user opens an entry.
+inline void doubleClickRow(QListWidget *list, int row)
+{
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
 // Acts on the next modal dialog as soon as it is up, as a user would; the timer only
 // polls, nothing depends on how long anything takes.
 class ModalDriver {
