@@ -37,7 +37,7 @@ using namespace Qt::Literals::StringLiterals;
 //    other threads); only the soft limit changes, which the process may raise again.
 namespace Fault {
 
-inline bool SetImmutable(const QString &path, bool on)
+inline bool setImmutable(const QString &path, bool on)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -55,11 +55,11 @@ inline bool SetImmutable(const QString &path, bool on)
 // Keeps a file or folder immutable for its lifetime.
 class Immutable {
 public:
-    explicit Immutable(const QString &path) : m_path(path), m_set(SetImmutable(path, true)) {}
+    explicit Immutable(const QString &path) : m_path(path), m_set(setImmutable(path, true)) {}
     ~Immutable()
     {
         if (m_set)
-            SetImmutable(m_path, false);
+            setImmutable(m_path, false);
     }
     Immutable(const Immutable &) = delete;
     Immutable &operator=(const Immutable &) = delete;
@@ -116,7 +116,7 @@ private:
 using FaultFixture = ProgramFixture;
 
 // One of the two search windows, shown: "Form3", or "Form1" for anything else.
-inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString &window)
+inline std::unique_ptr<QWidget> openSearchWindow(FaultFixture &f, const QString &window)
 {
     std::unique_ptr<QWidget> form;
     if (window == u"Form3"_s)
@@ -131,7 +131,7 @@ inline std::unique_ptr<QWidget> OpenSearchWindow(FaultFixture &f, const QString 
 // "Form6" through the revision history (its first entry), "Form1" through
 // "文書表示" and the document choice, anything else through the OTC window's
 // "文書表示".
-inline void StartDownload(FaultFixture &f, QWidget *form, const QString &window)
+inline void startDownload(FaultFixture &f, QWidget *form, const QString &window)
 {
     if (window == u"Form6"_s) {
         f.onModal([](QDialog *dialog) {

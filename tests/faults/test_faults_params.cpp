@@ -68,7 +68,7 @@ QStringList KeyNames(const QByteArray &query)
 }
 
 // Searches and returns the key names of the query sent.
-QStringList SearchKeys(FaultFixture &f, QWidget *form)
+QStringList searchKeys(FaultFixture &f, QWidget *form)
 {
     f.server.ClearRequests();
     retype(child<QLineEdit>(form, "Text1"), u"ハ"_s);
@@ -99,8 +99,8 @@ void TestFaultsParams::choiceFiles()
     QStringList shippedKeys;
     {
         FaultFixture shipped;
-        std::unique_ptr<QWidget> form = OpenSearchWindow(shipped, window);
-        shippedKeys = SearchKeys(shipped, form.get());
+        std::unique_ptr<QWidget> form = openSearchWindow(shipped, window);
+        shippedKeys = searchKeys(shipped, form.get());
     }
 
     FaultFixture f;
@@ -114,7 +114,7 @@ void TestFaultsParams::choiceFiles()
     }
     const QMap<QString, QByteArray> before = f.files();
 
-    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
+    std::unique_ptr<QWidget> form = openSearchWindow(f, window);
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     for (const Choice &choice : choices) {
         const auto *combo = child<QComboBox>(*form, choice.combo);
@@ -125,7 +125,7 @@ void TestFaultsParams::choiceFiles()
             QCOMPARE(combo->count(), 0);
     }
 
-    QCOMPARE(SearchKeys(f, form.get()), shippedKeys);
+    QCOMPARE(searchKeys(f, form.get()), shippedKeys);
     for (const RecordingDesktop::Shown &shown : f.desktop.messages)
         QVERIFY2(shown.title == u"入力エラー"_s, qPrintable(shown.title)); // the service's own answer at most
     QCOMPARE(f.files(), before);                                           // nothing beside the program is written

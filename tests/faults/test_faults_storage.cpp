@@ -42,8 +42,8 @@ struct AppliedFault {
     QString movedFolder, folder; // "is a file": the folder was moved aside
     bool holds = true;
 
-    ~AppliedFault() { Lift(); }
-    void Lift()
+    ~AppliedFault() { lift(); }
+    void lift()
     {
         immutable.reset();
         limit.reset();
@@ -57,7 +57,7 @@ struct AppliedFault {
 
 // kind: "is a file" (the folder becomes a regular file), "immutable" (target: the
 // folder, or a file in it), "size limit" (writes stop after 8 bytes).
-void Apply(AppliedFault &fault, const QString &kind, const QString &target)
+void apply(AppliedFault &fault, const QString &kind, const QString &target)
 {
     if (kind == u"is a file"_s) {
         fault.folder = target;
@@ -97,7 +97,7 @@ QWidget *Open(FaultFixture &f, Window &window, const QString &name)
 }
 
 // Fills the window's list as a user would: a search, or a category of the library.
-void FillList(QWidget *window, const QString &name, const QString &search)
+void fillList(QWidget *window, const QString &name, const QString &search)
 {
     if (name == u"Form4"_s) {
         click(window, "Option3");
@@ -150,17 +150,17 @@ void TestFaultsStorage::documentNotWritten()
 
     Window holder;
     QWidget *form = Open(f, holder, window == u"Form3"_s ? window : u"Form1"_s);
-    FillList(form, window, search);
+    fillList(form, window, search);
     clickRow(child<QListWidget>(form, "List1"), row);
 
-    const auto download = [&] { StartDownload(f, form, window); };
+    const auto download = [&] { startDownload(f, form, window); };
 
     // The files are compared while the fault is still in place ("is a file" moves a
     // folder aside), the checks come after it is lifted.
     QMap<QString, QByteArray> before, after;
     {
         AppliedFault applied;
-        Apply(applied, fault, f.inLibrary(folder));
+        apply(applied, fault, f.inLibrary(folder));
         if (!applied.holds)
             QSKIP("the file system does not offer the immutable attribute here");
         before = f.files();
@@ -227,14 +227,14 @@ void TestFaultsStorage::memoNotWritten()
 
     Window holder;
     QWidget *form = Open(f, holder, window);
-    FillList(form, window, search);
+    fillList(form, window, search);
     const QString memoButton = window == u"Form1"_s   ? u"Command8"_s
                                : window == u"Form3"_s ? u"Command6"_s
                                                       : u"Command5"_s;
     QMap<QString, QByteArray> before, after;
     {
         AppliedFault applied;
-        Apply(applied, fault, onFile ? f.state.AppPath + u'/' + memo : f.state.AppPath);
+        apply(applied, fault, onFile ? f.state.AppPath + u'/' + memo : f.state.AppPath);
         if (!applied.holds)
             QSKIP("the file system does not offer the immutable attribute here");
         before = f.files();
@@ -270,7 +270,7 @@ void TestFaultsStorage::renameInUnwritableLibrary()
     QVERIFY(writeBytes(document, PracticePdf(u"earlier"_s, 100)));
     Window holder;
     QWidget *form = Open(f, holder, u"Form4"_s);
-    FillList(form, u"Form4"_s, QString());
+    fillList(form, u"Form4"_s, QString());
     clickRow(child<QListWidget>(form, "List1"), 0);
 
     Fault::Immutable immutable(onFile ? document : f.inLibrary(Medical));

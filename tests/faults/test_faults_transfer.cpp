@@ -135,13 +135,13 @@ void TestFaultsTransfer::documentTransferFails()
     QVERIFY(writeBytes(f.inLibrary(failingFile), earlier));
     QVERIFY(writeBytes(f.state.AppPath + u"/医療用医薬品情報.txt"_s, "earlier memo\r\n"));
 
-    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
+    std::unique_ptr<QWidget> form = openSearchWindow(f, window == u"Form3"_s ? window : u"Form1"_s);
     Search(form.get(), search);
     auto *list = child<QListWidget>(*form, "List1");
     QTRY_VERIFY(list->count() > row);
     clickRow(list, row);
 
-    const auto download = [&] { StartDownload(f, form.get(), window); };
+    const auto download = [&] { startDownload(f, form.get(), window); };
     QMap<QString, QByteArray> before = f.files();
     download();
     if (window != u"Form3"_s)
@@ -218,7 +218,7 @@ void TestFaultsTransfer::pageTransferFails()
     QVERIFY(broken.Listen());
     QVERIFY(writeBytes(f.inLibrary(u"医薬品情報/［医療用］/ハイバリン錠10mg.pdf"_s), PracticePdf(u"earlier"_s, 10)));
 
-    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window);
+    std::unique_ptr<QWidget> form = openSearchWindow(f, window);
     auto *list = child<QListWidget>(*form, "List1");
     Search(form.get(), window == u"Form3"_s ? u"ハルカゼ"_s : u"ハイバリン"_s);
     QTRY_VERIFY(list->count() > 0);
@@ -311,7 +311,7 @@ void TestFaultsTransfer::userStopsTransfer()
     if (!stalledFile.isEmpty())
         QVERIFY(writeBytes(f.inLibrary(stalledFile), earlier));
 
-    std::unique_ptr<QWidget> form = OpenSearchWindow(f, window.left(5));
+    std::unique_ptr<QWidget> form = openSearchWindow(f, window.left(5));
     Search(form.get(), search);
     auto *list = form->findChild<QListWidget *>(u"List1"_s);
     QTRY_VERIFY(list->count() > row);
@@ -326,7 +326,7 @@ void TestFaultsTransfer::userStopsTransfer()
         f.state.ServiceBase = broken.BaseUrl();
         click(form.get(), u"Command1"_s);
     } else {
-        StartDownload(f, form.get(), window);
+        startDownload(f, form.get(), window);
     }
     QTRY_VERIFY(stopper.stopped);
     if (window != u"Form3"_s && !window.endsWith(u"search"_s))

@@ -29,7 +29,7 @@ inline QByteArray FuzzBytes(const uint8_t *data, size_t size)
 }
 
 // The conversion table the program ships, loaded once.
-inline const EucTable &ShippedTable()
+inline const EucTable &shippedTable()
 {
     static const EucTable *const table = [] {
         auto *loaded = new EucTable;
@@ -59,7 +59,7 @@ inline QString PageText(const uint8_t *data, size_t size)
         std::memcpy(text.data(), rest, size_t(text.size()) * 2);
         return text;
     }
-    default: return EucToSjis(ShippedTable(), QByteArray(rest, length));
+    default: return EucToSjis(shippedTable(), QByteArray(rest, length));
     }
 }
 

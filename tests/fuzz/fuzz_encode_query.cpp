@@ -5,7 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = PageText(data, size);
-    const QString encoded = EncodeQuery(ShippedTable(), text);
+    const QString encoded = EncodeQuery(shippedTable(), text);
     FUZZ_EXPECT(encoded.size() % 3 == 0);
     FUZZ_EXPECT(encoded.size() <= text.size() * 9);
     for (qsizetype i = 0; i + 3 <= encoded.size(); i += 3)

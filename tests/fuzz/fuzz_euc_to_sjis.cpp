@@ -5,7 +5,7 @@
 
 namespace {
 
-const EucTable &SmallTable()
+const EucTable &smallTable()
 {
     static const EucTable *const table = [] {
         auto *small = new EucTable;
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const EucTable &table = data[0] & 1 ? ShippedTable() : SmallTable();
+    const EucTable &table = data[0] & 1 ? shippedTable() : smallTable();
     const QByteArray page = FuzzBytes(data + 1, size - 1);
 
     int lastPercent = 0;

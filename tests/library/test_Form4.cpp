@@ -55,7 +55,7 @@ struct Fixture : ProgramFixture {
     {
         QVERIFY(writeBytes(Folder(folder) + u'/' + name, "%PDF-1.4 " + name.toUtf8()));
     }
-    void Choose(const QString &option) const { click(window, option); }
+    void choose(const QString &option) const { click(window, option); }
     QStringList Listed() const { return texts(child<QListWidget>(window, "List1")); }
     void Select(int row, Qt::KeyboardModifiers modifiers = {}) const
     {
@@ -65,7 +65,7 @@ struct Fixture : ProgramFixture {
 
 // Answers the rename dialog: checks what it offers, types a name, confirms; when the
 // rename is refused it checks the typed name is still there and cancels.
-void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &offeredName, const QString &typed,
+void driveRename(QDialog *dialog, const QString &offeredFile, const QString &offeredName, const QString &typed,
                  bool refused)
 {
     QCOMPARE(child<QLabel>(dialog, "Label1")->text(), offeredFile);
@@ -82,12 +82,12 @@ void DriveRename(QDialog *dialog, const QString &offeredFile, const QString &off
     }
 }
 
-void AnswerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed,
+void answerRename(Fixture &f, const QString &offeredFile, const QString &offeredName, const QString &typed,
                   bool refused)
 {
     f.onModal([=](QDialog *dialog) {
         QVERIFY(qobject_cast<Form5 *>(dialog));
-        DriveRename(dialog, offeredFile, offeredName, typed, refused);
+        driveRename(dialog, offeredFile, offeredName, typed, refused);
         if (dialog->isVisible())
             dialog->reject(); // a failed check must not leave the test waiting on the dialog
     });
@@ -164,8 +164,8 @@ void TestForm4::listing()
     QVERIFY(QFile::remove(f.Folder(folder) + u"/elsewhere.pdf"_s));
     for (const QString &name : files)
         f.Save(folder, name);
-    f.Choose(u"Option1"_s == option ? u"Option2"_s : u"Option1"_s);
-    f.Choose(option);
+    f.choose(u"Option1"_s == option ? u"Option2"_s : u"Option1"_s);
+    f.choose(option);
     QCOMPARE(f.Listed(), listed);
 }
 
@@ -173,10 +173,10 @@ void TestForm4::missingFolderListsNothing()
 {
     Fixture f;
     f.Save(Library::Patient(), u"A.pdf"_s);
-    f.Choose(u"Option2"_s);
+    f.choose(u"Option2"_s);
     QCOMPARE(f.Listed(), QStringList{u"A"_s});
     QVERIFY(QDir(f.Folder(Library::Medical())).removeRecursively());
-    f.Choose(u"Option3"_s);
+    f.choose(u"Option3"_s);
     QCOMPARE(f.Listed(), QStringList());
     click(f.window, u"Command1"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
@@ -187,7 +187,7 @@ void TestForm4::openSelectedInListOrder()
     Fixture f;
     for (const QString &name : {u"c.pdf"_s, u"a.pdf"_s, u"b.PDF"_s})
         f.Save(Library::Medical(), name);
-    f.Choose(u"Option3"_s);
+    f.choose(u"Option3"_s);
     f.Select(2);
     f.Select(0, Qt::ControlModifier);
     click(f.window, u"Command1"_s);
@@ -206,7 +206,7 @@ void TestForm4::openOnDoubleClickOrEnter()
     Fixture f;
     for (const QString &name : {u"a.pdf"_s, u"b.pdf"_s})
         f.Save(Library::Medical(), name);
-    f.Choose(u"Option3"_s);
+    f.choose(u"Option3"_s);
     f.Select(1);
     QVERIFY(f.desktop.opened.isEmpty()); // a single click only picks the document
     auto *list = child<QListWidget>(f.window, "List1");
@@ -238,7 +238,7 @@ void TestForm4::emptyListMessages()
     Fixture f;
     f.Save(Library::Otc(), u"A.pdf"_s); // listed by Option1 but never made current
     if (!option.isEmpty())
-        f.Choose(option);
+        f.choose(option);
     click(f.window, button);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].text, u"医薬品を選択してください"_s);
@@ -267,9 +267,9 @@ void TestForm4::rename()
     Fixture f;
     f.Save(Library::Medical(), u"A.pdf"_s);
     f.Save(Library::Medical(), u"C.pdf"_s);
-    f.Choose(u"Option3"_s);
+    f.choose(u"Option3"_s);
     f.Select(0);
-    AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, false);
+    answerRename(f, u"A.pdf"_s, u"A"_s, typed, false);
     click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QVERIFY(f.desktop.messages.isEmpty());
@@ -300,9 +300,9 @@ void TestForm4::renameRefused()
     f.Save(Library::Medical(), u"A.pdf"_s);
     f.Save(Library::Medical(), u"C.pdf"_s);
     f.Save(Library::Root(), u"C.pdf"_s);
-    f.Choose(u"Option3"_s);
+    f.choose(u"Option3"_s);
     f.Select(0);
-    AnswerRename(f, u"A.pdf"_s, u"A"_s, typed, true);
+    answerRename(f, u"A.pdf"_s, u"A"_s, typed, true);
     click(f.window, u"Command3"_s);
     QVERIFY(!QTest::currentTestFailed());
     QCOMPARE(f.desktop.messages.size(), 1);
@@ -337,7 +337,7 @@ void TestForm4::memo()
         f.Save(folder, name);
     const QString path = f.appFile(memo);
     QVERIFY(writeBytes(path, QByteArray(200, 'x'))); // notes of an earlier press are replaced
-    f.Choose(option);
+    f.choose(option);
     click(f.window, u"Command5"_s);
     QVERIFY(f.desktop.messages.isEmpty());
     QCOMPARE(readBytes(path), QByteArray("a\r\n\x88\xe3\x96\xf2\x95\x69\x82\x61\r\n?\r\n"));
@@ -359,7 +359,7 @@ void TestForm4::memoWriteFailure()
     QVERIFY(writeBytes(f.appFile(u"plain"_s), {}));
     f.state.AppPath = f.appFile(appPath);
     f.Save(Library::Otc(), u"A.pdf"_s);
-    f.Choose(u"Option1"_s);
+    f.choose(u"Option1"_s);
     click(f.window, u"Command5"_s);
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].icon, Desktop::Icon::Exclamation);
@@ -382,7 +382,7 @@ void TestForm4::copy()
     Fixture f;
     for (const QString &name : files)
         f.Save(Library::Otc(), name);
-    f.Choose(u"Option1"_s);
+    f.choose(u"Option1"_s);
     f.desktop.clipboard = u"earlier"_s;
     click(f.window, u"Command4"_s);
     QVERIFY(f.desktop.clipboardSet);

@@ -24,7 +24,7 @@ private Q_SLOTS:
 namespace {
 
 // Creates each file (a name ending in "/" is a folder) holding its own name as bytes.
-void MakeFiles(const QDir &dir, const QStringList &names)
+void makeFiles(const QDir &dir, const QStringList &names)
 {
     for (const QString &name : names) {
         if (name.endsWith(u'/')) {
@@ -73,7 +73,7 @@ void TestDocumentLibrary::listDocuments()
     QFETCH(QStringList, listed);
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(u"［医療用］"_s);
-    MakeFiles(QDir(dir.path()), files);
+    makeFiles(QDir(dir.path()), files);
     QCOMPARE(ListDocuments(dir.path()), listed);
 }
 
@@ -141,7 +141,7 @@ void TestDocumentLibrary::renameDocument()
     QTemporaryDir dir;
     const QDir folder(dir.filePath(u"［医療用］"_s));
     QVERIFY(folder.mkpath(u"."_s));
-    MakeFiles(folder, files);
+    makeFiles(folder, files);
     QVERIFY(QFile::link(u"nowhere.pdf"_s, folder.filePath(u"L.pdf"_s))); // a dangling link
 
     const QString errorText = RenameDocument(folder.path(), oldName, newName);

@@ -52,11 +52,11 @@ QByteArray ParamFile(const QStringList &lines)
 struct Fixture : ProgramFixture {
     Fixture()
     {
-        WriteParam(u"DosageForm.param"_s, {u"\"\",指定なし"_s, u"F001,錠剤"_s, u"F002,カプセル剤"_s});
-        WriteParam(u"txtEffect.param"_s, {u"\"\",指定なし"_s, u"E0001,かぜ薬"_s, u"E0002,胃腸薬"_s});
-        WriteParam(u"count.param"_s, {u"10,10件"_s, u"20,20件"_s, u"all,全件"_s});
+        writeParam(u"DosageForm.param"_s, {u"\"\",指定なし"_s, u"F001,錠剤"_s, u"F002,カプセル剤"_s});
+        writeParam(u"txtEffect.param"_s, {u"\"\",指定なし"_s, u"E0001,かぜ薬"_s, u"E0002,胃腸薬"_s});
+        writeParam(u"count.param"_s, {u"10,10件"_s, u"20,20件"_s, u"all,全件"_s});
     }
-    void WriteParam(const QString &name, const QStringList &lines) const
+    void writeParam(const QString &name, const QStringList &lines) const
     {
         writeBytes(state.AppPath + u'/' + name, ParamFile(lines));
     }
@@ -67,7 +67,7 @@ struct Fixture : ProgramFixture {
             urls.append(QString::fromLatin1(state.ServiceBase.toLatin1() + request.url()));
         return urls;
     }
-    QString OtcFile(const QString &name) const { return state.DocumentsPath + Library::Otc() + u'/' + name; }
+    QString otcFile(const QString &name) const { return state.DocumentsPath + Library::Otc() + u'/' + name; }
 };
 
 void Search(Form3 &window, const QString &saleName)
@@ -347,7 +347,7 @@ void TestForm3::documentSavedUnderText8()
     clickRow(child<QListWidget>(window, "List1"), 0);
     auto *show = child<QPushButton>(window, "Command4");
     QTest::mouseClick(show, Qt::LeftButton);
-    const QString first = f.OtcFile(u"メグスリ点眼液朝凪ファーマ.pdf"_s);
+    const QString first = f.otcFile(u"メグスリ点眼液朝凪ファーマ.pdf"_s);
     QCOMPARE(f.desktop.opened, QStringList{first});
     QCOMPARE(f.Urls().last(), f.state.ServiceBase + u"/downfiles/otc/PDF/o0008.pdf"_s);
     const QByteArray longer = readBytes(first);
@@ -365,7 +365,7 @@ void TestForm3::documentSavedUnderText8()
     text8->clear();
     typeText(text8, u"目薬/夜:用*?"_s);
     QTest::mouseClick(show, Qt::LeftButton);
-    QCOMPARE(f.desktop.opened.last(), f.OtcFile(u"目薬／夜：用＊？.pdf"_s));
+    QCOMPARE(f.desktop.opened.last(), f.otcFile(u"目薬／夜：用＊？.pdf"_s));
     QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
 
     // Names at the file system's limit of 255 bytes: 83 kanji with ".pdf" save every
@@ -375,10 +375,10 @@ void TestForm3::documentSavedUnderText8()
         text8->clear();
         typeText(text8, typed);
         QTest::mouseClick(show, Qt::LeftButton);
-        QCOMPARE(f.desktop.opened.last(), f.OtcFile(typed.left(83) + u".pdf"_s));
+        QCOMPARE(f.desktop.opened.last(), f.otcFile(typed.left(83) + u".pdf"_s));
         QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
     }
-    const QStringList saved = QDir(f.OtcFile(QString())).entryList(QDir::Files | QDir::Hidden);
+    const QStringList saved = QDir(f.otcFile(QString())).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(saved.size(), 4); // no temporary file left behind
     QVERIFY(f.desktop.messages.isEmpty());
 }
@@ -403,7 +403,7 @@ void TestForm3::documentOnDoubleClickOrEnter()
         doubleClickRow(list, 1);
     else
         QTest::keyClick(list, Qt::Key_Return);
-    QTRY_COMPARE(f.desktop.opened, QStringList{f.OtcFile(u"ハルカゼ錠ひばり薬品工業.pdf"_s)});
+    QTRY_COMPARE(f.desktop.opened, QStringList{f.otcFile(u"ハルカゼ錠ひばり薬品工業.pdf"_s)});
     QCOMPARE(f.server.Requests().size(), searches + 1); // the document, and no new search
     QVERIFY(f.desktop.messages.isEmpty());
 }
@@ -438,7 +438,7 @@ void TestForm3::documentFailures()
         click(window, "Command3");
     // A folder where the file should go makes the write fail.
     if (blockTarget)
-        QVERIFY(QDir().mkpath(f.OtcFile(text + u".pdf"_s)));
+        QVERIFY(QDir().mkpath(f.otcFile(text + u".pdf"_s)));
     const qsizetype requests = f.server.Requests().size();
     click(window, "Command4");
     QCOMPARE(f.desktop.messages.size(), 1);
@@ -450,7 +450,7 @@ void TestForm3::documentFailures()
         QCOMPARE(child<QLineEdit>(window, "Text8")->text(), text);
     }
     QVERIFY(f.desktop.opened.isEmpty());
-    QVERIFY(!QFileInfo(f.OtcFile(text + u".pdf"_s)).isFile());
+    QVERIFY(!QFileInfo(f.otcFile(text + u".pdf"_s)).isFile());
 }
 
 void TestForm3::copyAndMemo()

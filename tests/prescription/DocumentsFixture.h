@@ -28,5 +28,5 @@ struct DocumentsFixture : ProgramFixture {
     }
 
     // Every file under the temporary folder, relative to the library.
-    QStringList AllFiles() const { return files(state.DocumentsPath).keys(); }
+    QStringList allFiles() const { return files(state.DocumentsPath).keys(); }
 };

@@ -66,7 +66,7 @@ struct DialogSeen {
     QStringList titles;
 };
 
-void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
+void choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
 {
     auto *check1 = child<QCheckBox>(dialog, "Check1");
     auto *check2 = child<QCheckBox>(dialog, "Check2");
@@ -101,7 +101,7 @@ void Choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
 void Show(DocumentsFixture &f, int id, const QString &name, const Choice &choice, DialogSeen *seen = nullptr)
 {
     if (!choice.action.isEmpty())
-        f.onModal([choice, seen](QDialog *dialog) { Choose(dialog, choice, seen); });
+        f.onModal([choice, seen](QDialog *dialog) { choose(dialog, choice, seen); });
     ShowPrescriptionDocuments(f.context, &f.owner, f.inet, 0, DocumentsFixture::Row(id, name), name);
 }
 
@@ -228,7 +228,7 @@ void TestPrescriptionDocuments::downloads()
     }
     QCOMPARE(f.desktop.opened, opened);
     files.sort();
-    QCOMPARE(f.AllFiles(), files);
+    QCOMPARE(f.allFiles(), files);
 }
 
 void TestPrescriptionDocuments::choiceAcrossUses_data()
@@ -279,7 +279,7 @@ void TestPrescriptionDocuments::firstFailureStops()
     const QString name = u"失敗する薬"_s;
     Show(f, id, name, {u"confirm"_s, {}, {0}}); // guide, insert, one manual
     QCOMPARE(f.desktop.opened, QStringList{f.inLibrary(patient + name + u".pdf"_s)});
-    QCOMPARE(f.AllFiles(), QStringList{patient + name + u".pdf"_s});
+    QCOMPARE(f.allFiles(), QStringList{patient + name + u".pdf"_s});
     QCOMPARE(f.requested("/juutoku/"), QStringList{});
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages[0].title, u"通信エラー"_s);
@@ -368,7 +368,7 @@ void TestPrescriptionDocuments::messages()
     QCOMPARE(f.desktop.messages[0].title, title);
     QCOMPARE(f.desktop.messages[0].icon, exclamation ? Desktop::Icon::Exclamation : Desktop::Icon::None);
     QCOMPARE(f.dialogsSeen, 0);
-    QCOMPARE(f.AllFiles(), QStringList{});
+    QCOMPARE(f.allFiles(), QStringList{});
     if (index < 0)
         QCOMPARE(f.server.Requests().size(), 0);
 }
@@ -433,7 +433,7 @@ void TestPrescriptionDocuments::history()
         QVERIFY(IsWholePdf(readBytes(opened.last())));
     }
     QCOMPARE(f.desktop.opened, opened);
-    QCOMPARE(f.AllFiles(), saved);
+    QCOMPARE(f.allFiles(), saved);
     QStringList said;
     for (const auto &message : f.desktop.messages)
         said.append(message.title + u':' + message.text);

@@ -82,7 +82,7 @@ QMap<QString, QByteArray> ProgramFixture::files(const QString &relativeTo) const
 namespace {
 
 // The style option a control paints itself with (the function is protected).
-template <typename Widget, typename Option> Option StyleOption(const Widget *widget)
+template <typename Widget, typename Option> Option styleOption(const Widget *widget)
 {
     struct Open : Widget {
         using Widget::initStyleOption;
@@ -98,19 +98,19 @@ struct Caption {
     bool wraps = false;
 };
 
-Caption CaptionOf(const QWidget *widget)
+Caption captionOf(const QWidget *widget)
 {
     const QStyle *style = widget->style();
     if (auto *button = qobject_cast<const QPushButton *>(widget)) {
-        const auto option = StyleOption<QPushButton, QStyleOptionButton>(button);
+        const auto option = styleOption<QPushButton, QStyleOptionButton>(button);
         return {button->text(), style->subElementRect(QStyle::SE_PushButtonContents, &option, button)};
     }
     if (auto *box = qobject_cast<const QCheckBox *>(widget)) {
-        const auto option = StyleOption<QCheckBox, QStyleOptionButton>(box);
+        const auto option = styleOption<QCheckBox, QStyleOptionButton>(box);
         return {box->text(), style->subElementRect(QStyle::SE_CheckBoxContents, &option, box)};
     }
     if (auto *radio = qobject_cast<const QRadioButton *>(widget)) {
-        const auto option = StyleOption<QRadioButton, QStyleOptionButton>(radio);
+        const auto option = styleOption<QRadioButton, QStyleOptionButton>(radio);
         return {radio->text(), style->subElementRect(QStyle::SE_RadioButtonContents, &option, radio),
                 qobject_cast<const WrapRadioButton *>(radio) != nullptr};
     }
@@ -119,11 +119,11 @@ Caption CaptionOf(const QWidget *widget)
         return {label->text(), label->contentsRect().adjusted(margin, margin, -margin, -margin), label->wordWrap()};
     }
     if (auto *edit = qobject_cast<const QLineEdit *>(widget)) {
-        const auto option = StyleOption<QLineEdit, QStyleOptionFrame>(edit);
+        const auto option = styleOption<QLineEdit, QStyleOptionFrame>(edit);
         return {edit->text(), style->subElementRect(QStyle::SE_LineEditContents, &option, edit)};
     }
     if (auto *frame = qobject_cast<const QGroupBox *>(widget)) {
-        const auto option = StyleOption<QGroupBox, QStyleOptionGroupBox>(frame);
+        const auto option = styleOption<QGroupBox, QStyleOptionGroupBox>(frame);
         const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
         return {frame->title(), label.intersected(frame->rect())};
     }
@@ -147,7 +147,7 @@ void checkControl(const QWidget &window, const QString &name, const QString &cap
     const QWidget *widget = child<QWidget>(window, name);
     QCOMPARE(widget->geometry(),
              QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, qMax(1, twips.height() / 15)));
-    const Caption shown = CaptionOf(widget);
+    const Caption shown = captionOf(widget);
     QCOMPARE(shown.text, caption);
     if (caption.isEmpty())
         return;
