@@ -19,9 +19,9 @@ struct OtcConditions {
     QString additive;       // Text5
     QString additiveEx;     // Text6
     QString symptom;        // Text7
-    QString dosageFormCode; // DosageFormCodes of Combo3's item
-    QString effectCode;     // OtcEffectCodes of Combo1's item
-    QString countValue;     // CountValues of Combo2's item
+    QString dosageFormCode; // Form3::m_dosageFormCodes of Combo3's item
+    QString effectCode;     // Form3::m_otcEffectCodes of Combo1's item
+    QString countValue;     // Form3::m_countValues of Combo2's item
 };
 
 // The search URL. Every key is always sent; free texts go through EncodeQuery, list
