@@ -35,7 +35,7 @@ Form4::Form4(AppContext &context, QWidget *parent)
     connect(m_ui->Command3, &QPushButton::clicked, this, &Form4::Command3_Click);
     connect(m_ui->Command4, &QPushButton::clicked, this, &Form4::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form4::Command5_Click);
-    RunOnActivation(m_ui->List1, [this] { Command1_Click(); });
+    runOnActivation(m_ui->List1, [this] { Command1_Click(); });
     Form_Load();
 }
 

@@ -39,7 +39,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form3::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form3::List1_Click);
     connect(m_ui->List1, &QListWidget::itemClicked, this, &Form3::List1_Click);
-    RunOnActivation(m_ui->List1, [this] { Command4_Click(); });
+    runOnActivation(m_ui->List1, [this] { Command4_Click(); });
     Form_Load();
 }
 

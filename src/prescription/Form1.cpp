@@ -40,7 +40,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(m_ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form1::List1_Click);
-    RunOnActivation(m_ui->List1, [this] { Command2_Click(); });
+    runOnActivation(m_ui->List1, [this] { Command2_Click(); });
     Form_Load();
 }
 

@@ -34,7 +34,7 @@ private:
 
 } // namespace
 
-void RunOnActivation(QListWidget *list, std::function<void()> command)
+void runOnActivation(QListWidget *list, std::function<void()> command)
 {
     QObject::connect(list, &QListWidget::itemDoubleClicked, list, [command](QListWidgetItem *) { command(); });
     list->installEventFilter(new EnterOnSelection(list, std::move(command)));

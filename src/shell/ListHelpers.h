@@ -28,7 +28,7 @@ int chosenRow(const QListWidget &list);
 // A double-click on an entry of `list`, or Enter while an entry is selected, runs
 // `command` (the window's "文書表示"). A single click keeps its own meaning, and
 // Enter without a selection goes on to the window as before.
-void RunOnActivation(QListWidget *list, std::function<void()> command);
+void runOnActivation(QListWidget *list, std::function<void()> command);
 
 // While a long page fills a list, says when to repaint: at most every few tens of
 // milliseconds, so the user sees the list grow without the painting costing more
