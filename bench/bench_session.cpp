@@ -4,9 +4,7 @@
 //   bench_session                   runs the benchmark
 //   bench_session --child=session   (internal) one session; prints "peak <KiB>"
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -32,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "ChildRun.h"
 #include "PracticeServer.h"
 #include "library/Form4.h"
 #include "otc/Form3.h"
@@ -40,13 +39,9 @@
 #include "shell/Appearance.h"
 #include "shell/StartUp.h"
 
-extern char **environ;
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-std::string g_self;
 
 // Stands in for the desktop: counts what would have been shown or opened.
 class CountingDesktop final : public Desktop {
@@ -195,36 +190,10 @@ int childSession(int argc, char **argv)
 // Runs one session; returns its seconds, or a negative number when it failed.
 double runSession(long *peakKiB)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    const ChildRun run = runSelf({"--child=session"});
+    if (!run.ok || std::sscanf(run.output.c_str(), "peak %ld", peakKiB) != 1)
         return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::string arg = "--child=session";
-    char *args[] = {g_self.data(), arg.data(), nullptr};
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, g_self.c_str(), &actions, nullptr, args, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    if (spawned != 0) {
-        close(pipeFds[0]);
-        return -1;
-    }
-    std::string output;
-    char buffer[256];
-    ssize_t got = 0;
-    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, size_t(got));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || std::sscanf(output.c_str(), "peak %ld", peakKiB) != 1)
-        return -1;
-    return std::chrono::duration<double>(end - start).count();
+    return run.seconds;
 }
 
 void BM_SearchAndDownloadSession(benchmark::State &state)
@@ -253,9 +222,6 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[i], "--child=session") == 0)
             return childSession(argc, argv);
     }
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    g_self = length > 0 ? std::string(path, size_t(length)) : std::string("/proc/self/exe");
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

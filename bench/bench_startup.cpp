@@ -4,9 +4,7 @@
 //   bench_startup --child=hibari   (internal) one start-up of the program
 //   bench_startup --child=bare     (internal) one start-up of a bare window
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,16 +19,13 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "ChildRun.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
 #include "shell/MainModule.h"
 #include "shell/frmMain.h"
 
-extern char **environ;
-
 namespace {
-
-std::string g_self;
 
 int childHibari(int argc, char **argv)
 {
@@ -62,33 +57,12 @@ int childBare(int argc, char **argv)
     return 0;
 }
 
-// Starts one child, returns seconds until it said "ready"; adds its peak RSS (KiB).
+// Starts one child, returns seconds until it said "ready"; gives its peak RSS (KiB).
 double runChild(const char *mode, long *peakKiB)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::string arg = std::string("--child=") + mode;
-    char *args[] = {g_self.data(), arg.data(), nullptr};
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, g_self.c_str(), &actions, nullptr, args, environ) != 0)
-        return -1;
-    close(pipeFds[1]);
-    char buffer[16];
-    (void)!read(pipeFds[0], buffer, sizeof buffer);
-    const auto ready = std::chrono::steady_clock::now();
-    close(pipeFds[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    posix_spawn_file_actions_destroy(&actions);
-    *peakKiB = usage.ru_maxrss;
-    return std::chrono::duration<double>(ready - start).count();
+    const ChildRun run = runSelf({std::string("--child=") + mode});
+    *peakKiB = run.peakKiB;
+    return run.ok ? run.firstOutputSeconds : -1;
 }
 
 void startUp(benchmark::State &state, const char *mode)
@@ -123,11 +97,6 @@ int main(int argc, char **argv)
         if (std::strcmp(argv[i], "--child=bare") == 0)
             return childBare(argc, argv);
     }
-    g_self = "/proc/self/exe";
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length > 0)
-        g_self.assign(path, size_t(length));
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -24,18 +24,16 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "ChildRun.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/Inet1.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
 
-extern char **environ;
-
 namespace {
 
 constexpr long DocumentBytes = 50L * 1024 * 1024;
 
-std::string g_self;
 std::string g_base;
 
 class SilentDesktop final : public Desktop {
@@ -96,35 +94,10 @@ int childDownload(int argc, char **argv, bool window, const QString &url)
 // One download in a fresh process; its seconds, or a negative number when it failed.
 double runDownload(bool window, long *growthKiB)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::string child = window ? "--child=1" : "--child=0";
-    std::string url = "--url=" + g_base + "/practice/large?bytes=" + std::to_string(DocumentBytes);
-    char *args[] = {g_self.data(), child.data(), url.data(), nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, g_self.c_str(), &actions, nullptr, args, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    if (spawned != 0) {
-        close(pipeFds[0]);
-        return -1;
-    }
-    std::string output;
-    char buffer[256];
-    ssize_t got = 0;
-    while ((got = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, size_t(got));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const ChildRun run = runSelf({window ? "--child=1" : "--child=0",
+                                  "--url=" + g_base + "/practice/large?bytes=" + std::to_string(DocumentBytes)});
     double seconds = -1;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || std::sscanf(output.c_str(), "seconds %lf growth %ld", &seconds, growthKiB) != 2)
+    if (!run.ok || std::sscanf(run.output.c_str(), "seconds %lf growth %ld", &seconds, growthKiB) != 2)
         return -1;
     return seconds;
 }
@@ -166,9 +139,6 @@ int main(int argc, char **argv)
         if (std::strncmp(argv[i], "--child=", 8) == 0 && std::strncmp(argv[i + 1], "--url=", 6) == 0)
             return childDownload(argc, argv, argv[i][8] == '1', QString::fromUtf8(argv[i + 1] + 6));
     }
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    g_self = length > 0 ? std::string(path, size_t(length)) : std::string("/proc/self/exe");
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
     // The service in a process of its own, so its copy of the body is not counted here.
