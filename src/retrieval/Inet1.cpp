@@ -16,7 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr qint64 ReadBufferBytes = 1024 * 1024;
+constexpr qint64 ReadBufferBytes = 256 * 1024;
 
 // Errors that Qt derives from an HTTP error status once the whole body has arrived;
 // the body is then the server's answer, not a broken transfer.
