@@ -27,7 +27,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from drive_program import MEDICAL, Failure, Session, Window, page_is, wait_for  # noqa: E402
+from drive_program import MEDICAL, Failure, Session, Window, page_is, run_steps, wait_for  # noqa: E402
 
 TOOLS = ["cpack", "dpkg-deb", "dpkg-shlibdeps", "lintian", "desktop-file-validate", "appstreamcli"]
 INSTALLED = [
@@ -215,16 +215,8 @@ def main():
             print(f"FAIL - package: {error}")
             session.report_failure()
             return 1
-        for title, step in STEPS:
-            try:
-                step(session)
-                passed += 1
-                print(f"ok - {title} ({time.monotonic() - started:.1f} s)", flush=True)
-            except Exception as error:
-                failed += 1
-                print(f"FAIL - {title}: {error}")
-                session.report_failure()
-                break
+        passed, failed = run_steps(session, [(title, lambda step=step: step(session)) for title, step in STEPS],
+                                   started, passed)
     finally:
         session.stop()
         if not args.keep:

@@ -660,6 +660,23 @@ STEPS = [
 ]
 
 
+def run_steps(session, steps, started, passed=0):
+    """Runs each (title, step) in turn, printing "ok" or "FAIL" for each, until one
+    fails; returns the counts of passed and failed steps."""
+    failed = 0
+    for title, step in steps:
+        try:
+            step()
+            passed += 1
+            print(f"ok - {title} ({time.monotonic() - started:.1f} s)", flush=True)
+        except Exception as error:
+            failed += 1
+            print(f"FAIL - {title}: {error}")
+            session.report_failure()
+            break
+    return passed, failed
+
+
 def run(args):
     session = Session(args)
     started = time.monotonic()
@@ -672,21 +689,17 @@ def run(args):
             session.report_failure()
             return 1
         menu = None
-        for title, step in STEPS:
-            try:
-                if step is main_menu:
-                    menu = step(session)
-                elif step is prescription_window:
-                    step(session, menu)
-                else:
-                    step(session)
-                passed += 1
-                print(f"ok - {title} ({time.monotonic() - started:.1f} s)", flush=True)
-            except Exception as error:
-                failed += 1
-                print(f"FAIL - {title}: {error}")
-                session.report_failure()
-                break
+
+        def call(step):
+            nonlocal menu
+            if step is main_menu:
+                menu = step(session)
+            elif step is prescription_window:
+                step(session, menu)
+            else:
+                step(session)
+
+        passed, failed = run_steps(session, [(title, lambda step=step: call(step)) for title, step in STEPS], started)
     finally:
         session.stop()
         if not args.keep:
