@@ -1,11 +1,14 @@
 #include "retrieval/Inet1.h"
 
 #include <QAuthenticator>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSet>
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
@@ -119,6 +122,21 @@ QString japaneseForCertificate(QSslError::SslError error)
     }
 }
 
+// Adds the certificates of `path` that are not in `authorities` yet. A file is read
+// once however many links lead to it: a system folder names every certificate twice
+// and holds the bundle of all of them besides.
+void addAuthorities(QList<QSslCertificate> &authorities, QSet<QString> &filesRead, const QString &path)
+{
+    const QString file = QFileInfo(path).canonicalFilePath();
+    if (file.isEmpty() || filesRead.contains(file))
+        return;
+    filesRead.insert(file);
+    for (const QSslCertificate &certificate : QSslCertificate::fromPath(file)) {
+        if (!authorities.contains(certificate))
+            authorities += certificate;
+    }
+}
+
 // OpenSSL programs also trust the certificates that SSL_CERT_FILE (one PEM file) and
 // SSL_CERT_DIR (folders, separated by ":") name; Qt's own list ignores both. Nothing
 // when neither is set, so that the system's list is used as Qt loads it. The list is
@@ -134,11 +152,13 @@ std::optional<QSslConfiguration> trustFromEnvironment()
     const QString key = file + u'\n' + folders;
     if (key != readFor) {
         authorities = QSslConfiguration::systemCaCertificates();
+        QSet<QString> filesRead;
         if (!file.isEmpty())
-            authorities += QSslCertificate::fromPath(file);
-        for (const QString &folder : folders.split(u':', Qt::SkipEmptyParts))
-            authorities
-                += QSslCertificate::fromPath(folder + u"/*"_s, QSsl::Pem, QSslCertificate::PatternSyntax::Wildcard);
+            addAuthorities(authorities, filesRead, file);
+        for (const QString &folder : folders.split(u':', Qt::SkipEmptyParts)) {
+            for (const QFileInfo &entry : QDir(folder).entryInfoList(QDir::Files | QDir::Readable))
+                addAuthorities(authorities, filesRead, entry.filePath());
+        }
         readFor = key;
     }
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
@@ -221,8 +241,11 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 
     QNetworkRequest request(target);
-    if (const std::optional<QSslConfiguration> trust = trustFromEnvironment())
-        request.setSslConfiguration(*trust);
+    // Only https needs the list of trusted certificates, which is large to hold.
+    if (target.scheme() == u"https"_s) {
+        if (const std::optional<QSslConfiguration> trust = trustFromEnvironment())
+            request.setSslConfiguration(*trust);
+    }
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
