@@ -70,3 +70,11 @@ inline bool DirectlyIn(const QString &path, const QString &library, const QStrin
     const QString prefix = library + folder + u'/';
     return path.startsWith(prefix) && !QStringView(path).sliced(prefix.size()).contains(u'/');
 }
+
+// True when `address` begins with "http://" or "https://", in any case, as the pages'
+// absolute links may.
+inline bool IsWebAddress(const QString &address)
+{
+    return address.startsWith(QLatin1StringView("http://"), Qt::CaseInsensitive)
+           || address.startsWith(QLatin1StringView("https://"), Qt::CaseInsensitive);
+}

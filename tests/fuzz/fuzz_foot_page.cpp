@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A manual link names the service's host with either scheme, in any case.
     for (const ManualLink &manual : documents.manuals) {
         const QString rest = QStringView(manual.address).mid(manual.address.indexOf(u"//"_s)).toString();
-        FUZZ_EXPECT((manual.address.startsWith(u"http://"_s, Qt::CaseInsensitive)
-                     || manual.address.startsWith(u"https://"_s, Qt::CaseInsensitive))
+        FUZZ_EXPECT(IsWebAddress(manual.address)
                     && rest.startsWith(u"//127.0.0.1:8080/juutoku/file"_s, Qt::CaseInsensitive));
     }
     (void)ChooseDocuments(documents);

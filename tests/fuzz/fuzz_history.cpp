@@ -17,11 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_EXPECT(page.contains(entry));
         const QString text = HistoryDisplayText(entry);
         FUZZ_EXPECT(text.size() <= entry.size());
-        // An entry's address begins with either scheme, in any case, and ends before a quote.
+        // An entry's address is a web address that ends before a quote.
         if (const auto address = HistoryDocumentAddress(entry))
-            FUZZ_EXPECT((address->startsWith(u"http://"_s, Qt::CaseInsensitive)
-                         || address->startsWith(u"https://"_s, Qt::CaseInsensitive))
-                        && !address->contains(u'"'));
+            FUZZ_EXPECT(IsWebAddress(*address) && !address->contains(u'"'));
         const QString path = HistoryDocumentPath(library, entry.left(20), text);
         FUZZ_EXPECT(DirectlyIn(path, library, Library::Revision()));
     }
