@@ -271,30 +271,38 @@ void TestFetch::proxyRoute()
 
 void TestFetch::certificates_data()
 {
-    addColumns<QByteArray, QByteArray, QString>("certFile", "certDir", "host");
+    addColumns<QByteArray, QByteArray, QByteArray, QString>("serverCert", "certFile", "certDir", "host");
     QTest::addColumn<QString>("said"); // empty: the body arrives
 
     const QByteArray ca = testTlsFile("ca.pem").toLocal8Bit();
     const QByteArray folder = QFileInfo(testTlsFile("ca.pem")).path().toLocal8Bit();
-    QTest::newRow("trusted through SSL_CERT_FILE") << ca << QByteArray() << u"127.0.0.1"_s << QString();
+    // Certificates for 127.0.0.1 that ended in 2001 and begin in 2100, from an authority of their own.
+    const QByteArray datesCa = testTlsFile("dates-ca.pem").toLocal8Bit();
+    QTest::newRow("trusted through SSL_CERT_FILE")
+        << QByteArray("server.pem") << ca << QByteArray() << u"127.0.0.1"_s << QString();
     QTest::newRow("trusted through SSL_CERT_DIR")
-        << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s << QString();
-    QTest::newRow("untrusted authority") << QByteArray() << QByteArray() << u"127.0.0.1"_s
+        << QByteArray("server.pem") << QByteArray() << "/nonexistent:" + folder << u"127.0.0.1"_s << QString();
+    QTest::newRow("untrusted authority") << QByteArray("server.pem") << QByteArray() << QByteArray() << u"127.0.0.1"_s
                                          << u"サーバーの証明書を信頼できません。"_s;
-    QTest::newRow("name not in the certificate")
-        << ca << QByteArray() << u"localhost"_s << u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    QTest::newRow("name not in the certificate") << QByteArray("server.pem") << ca << QByteArray() << u"localhost"_s
+                                                 << u"サーバーの証明書が接続先の名前と一致しません。"_s;
+    QTest::newRow("expired") << QByteArray("expired.pem") << datesCa << QByteArray() << u"127.0.0.1"_s
+                             << u"サーバーの証明書の有効期限が切れています。"_s;
+    QTest::newRow("not yet valid") << QByteArray("not-yet-valid.pem") << datesCa << QByteArray() << u"127.0.0.1"_s
+                                   << u"サーバーの証明書はまだ有効ではありません。"_s;
 }
 
 // https trusts the system's authorities and those of SSL_CERT_FILE / SSL_CERT_DIR;
 // a certificate problem is never passed over, it is a "通信エラー" in Japanese.
 void TestFetch::certificates()
 {
+    QFETCH(QByteArray, serverCert);
     QFETCH(QByteArray, certFile);
     QFETCH(QByteArray, certDir);
     QFETCH(QString, host);
     QFETCH(QString, said);
     Fixture f;
-    QVERIFY(f.server.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
+    QVERIFY(f.server.UseTls(testTlsFile(serverCert.constData()), testTlsFile("server.key")));
     qputenv("SSL_CERT_FILE", certFile);
     qputenv("SSL_CERT_DIR", certDir);
 
