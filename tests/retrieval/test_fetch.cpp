@@ -36,6 +36,7 @@ private Q_SLOTS:
     void certificates();
     void proxyLogin_data();
     void proxyLogin();
+    void httpsThroughProxyLogin();
     void hourglassOnlyWhileTransferring();
     void unwritableScratchFileIsIgnored();
 };
@@ -94,6 +95,7 @@ void TestFetch::init()
     // The tests decide the proxy themselves; the machine's settings stay out.
     qunsetenv("http_proxy");
     qunsetenv("HTTP_PROXY");
+    qunsetenv("https_proxy");
     qunsetenv("no_proxy");
     qunsetenv("SSL_CERT_FILE");
     qunsetenv("SSL_CERT_DIR");
@@ -386,6 +388,33 @@ void TestFetch::proxyLogin()
         QCOMPARE(f.desktop.messages[0].title, u"通信エラー"_s);
         QVERIFY2(f.desktop.messages[0].text.contains(u"プロキシ"_s), qPrintable(f.desktop.messages[0].text));
     }
+}
+
+// https goes through the proxy's tunnel, and the proxy's question is asked for it as
+// for http; the service behind the tunnel is the one that answers.
+void TestFetch::httpsThroughProxyLogin()
+{
+    Fixture f;
+    f.server.RequireProxyLogin("hibari", "p@ss word");
+    PracticeServer service;
+    AddFixedRoutes(service);
+    QVERIFY(service.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
+    QVERIFY(service.Listen());
+    qputenv("https_proxy", u"http://127.0.0.1:%1"_s.arg(f.server.Port()).toLatin1());
+    qputenv("no_proxy", "");
+    qputenv("SSL_CERT_FILE", testTlsFile("ca.pem").toLocal8Bit());
+    f.desktop.proxyAnswers = {ProxyCredentials{u"hibari"_s, u"p@ss word"_s}};
+
+    const std::optional<QByteArray> body = FetchBytes(
+        f.context, &f.owner, f.inet, u"https://practice.hibari.test:%1/practice/binary"_s.arg(service.Port()));
+
+    QVERIFY(body);
+    QVERIFY(*body == PracticeBinary(4096));
+    QCOMPARE(f.desktop.proxyQuestions.size(), 1);
+    QCOMPARE(f.server.Requests().last().method, QByteArray("CONNECT"));
+    QCOMPARE(f.server.Requests().last().host, "practice.hibari.test:" + QByteArray::number(service.Port()));
+    QCOMPARE(service.Requests().size(), 1);
+    QVERIFY(service.Requests().first().secure);
 }
 
 void TestFetch::hourglassOnlyWhileTransferring()

@@ -133,6 +133,10 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         request.host = slash < 0 ? rest : rest.left(slash);
         rest = slash < 0 ? QByteArray("/") : rest.mid(slash);
     }
+    // CONNECT names the host and port to open a tunnel to, as a proxy is asked for https.
+    const bool tunnel = request.method == "CONNECT";
+    if (tunnel)
+        request.host = request.target;
     const bool absoluteForm = !request.host.isEmpty();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
@@ -153,6 +157,9 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         response.status = 407;
         response.reason = "Proxy Authentication Required";
         response.body = ToEuc(QStringLiteral("<html><body>プロキシ認証が必要です</body></html>"));
+    } else if (tunnel) {
+        openTunnel(socket, request.target);
+        return;
     } else {
         response = answer(request);
     }
@@ -162,6 +169,26 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         return;
     }
     send(socket, response);
+}
+
+void PracticeServer::openTunnel(QTcpSocket *client, const QByteArray &authority)
+{
+    // Whatever host is named, the tunnel leads to that port on this machine, as the
+    // practice service plays every host. The far end is a child of the client's
+    // socket, so each goes when the client does.
+    auto *far = new QTcpSocket(client);
+    connect(far, &QTcpSocket::connected, client,
+            [client] { client->write("HTTP/1.1 200 Connection established\r\n\r\n"); });
+    connect(far, &QTcpSocket::readyRead, client, [client, far] { client->write(far->readAll()); });
+    connect(client, &QTcpSocket::readyRead, far, [client, far] { far->write(client->readAll()); });
+    connect(far, &QTcpSocket::disconnected, client, &QTcpSocket::disconnectFromHost);
+    connect(client, &QTcpSocket::disconnected, far, &QTcpSocket::disconnectFromHost);
+    connect(far, &QTcpSocket::errorOccurred, client, [client, far] {
+        if (far->state() != QAbstractSocket::ConnectedState)
+            client->write("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        client->disconnectFromHost();
+    });
+    far->connectToHost(QHostAddress(QHostAddress::LocalHost), authority.mid(authority.lastIndexOf(':') + 1).toUShort());
 }
 
 void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)

@@ -13,10 +13,12 @@ class QTcpSocket;
 // A small HTTP/1.1 server that plays the drug-information service on 127.0.0.1.
 // It also answers requests in absolute form ("GET http://host/path HTTP/1.1"), so a
 // program whose http_proxy points at it reaches it whatever host it asks for.
-// It can serve TLS instead of plain HTTP, and play a proxy that wants Basic credentials.
+// It can serve TLS instead of plain HTTP, and play a proxy that wants Basic credentials;
+// as a proxy it also opens tunnels (CONNECT) to a port of this machine, through which
+// https reaches another practice server under any host name.
 struct PracticeRequest {
     QByteArray method;
-    QByteArray target;             // as received: "/path?query" or "http://host/path?query"
+    QByteArray target;             // as received: "/path?query", "http://host/path?query" or "host:port"
     QByteArray host;               // from the absolute form or the Host header
     QByteArray path;               // "/path", still percent-encoded
     QByteArray query;              // after "?", still percent-encoded; empty when none
@@ -58,8 +60,8 @@ public:
     // (before or after Listen). False when the files cannot be read or Qt has no TLS
     // backend.
     bool UseTls(const QString &certificateFile, const QString &keyFile);
-    // Requests in absolute form (as through a proxy) must carry these Basic
-    // credentials, or they are answered 407.
+    // Requests in absolute form and CONNECT (as through a proxy) must carry these
+    // Basic credentials, or they are answered 407.
     void RequireProxyLogin(const QByteArray &user, const QByteArray &password);
 
     // Exact path match (without the query) wins over the longest matching prefix.
@@ -73,6 +75,7 @@ private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     PracticeResponse answer(const PracticeRequest &request) const;
+    void openTunnel(QTcpSocket *client, const QByteArray &authority);
     static void send(QTcpSocket *socket, const PracticeResponse &response);
 
     QTcpServer *m_server;
