@@ -16,10 +16,7 @@ drive_program.py's.
 Usage: check_package.py --build build --source <repository> --artifacts build/package-artifacts
 """
 
-import argparse
-import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
@@ -27,7 +24,7 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from drive_program import MEDICAL, Failure, Session, Window, page_is, run_steps, wait_for  # noqa: E402
+from drive_program import MEDICAL, Failure, Session, Window, page_is, parse_arguments, run_steps, wait_for  # noqa: E402
 
 TOOLS = ["cpack", "dpkg-deb", "dpkg-shlibdeps", "lintian", "desktop-file-validate", "appstreamcli"]
 INSTALLED = [
@@ -194,15 +191,7 @@ STEPS = [
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", required=True, help="the build folder (with CPackConfig.cmake)")
-    parser.add_argument("--service", required=True, help="the built practice service")
-    parser.add_argument("--source", required=True, help="the repository, for the windows' .ui files")
-    parser.add_argument("--artifacts", required=True, help="folder for the screenshots")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    args = parser.parse_args()
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
-
+    args = parse_arguments(__doc__, ("--build", "the build folder (with CPackConfig.cmake)"))
     session = PackageSession(args)
     started = time.monotonic()
     passed = failed = 0

@@ -712,16 +712,21 @@ def run(args):
     return 1 if failed or passed != len(STEPS) else 0
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", required=True, help="the built program in its program folder")
+def parse_arguments(description, what=("--program", "the built program in its program folder")):
+    """The end-to-end scripts' command line: `what` they start, then what they share."""
+    parser = argparse.ArgumentParser(description=description.splitlines()[0])
+    parser.add_argument(what[0], required=True, help=what[1])
     parser.add_argument("--service", required=True, help="the built practice service")
     parser.add_argument("--source", required=True, help="the repository, for the windows' .ui files")
     parser.add_argument("--artifacts", required=True, help="folder for the screenshots")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ctest's time-out still stops what we started
-    return run(args)
+    return args
+
+
+def main():
+    return run(parse_arguments(__doc__))
 
 
 if __name__ == "__main__":

@@ -12,13 +12,11 @@ Usage: fit_screen.py --program build/app/hibari --service build/tools/practice-s
                      --source <repository> --artifacts build/e2e-artifacts/scale2
 """
 
-import argparse
-import subprocess
 import sys
 import time
 import xml.etree.ElementTree as ET
 
-from drive_program import Failure, Session, Window
+from drive_program import Failure, Session, Window, parse_arguments
 
 SCALE = 2
 SCREEN = (1280, 1024)
@@ -121,13 +119,7 @@ def run(args):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--service", required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--keep", action="store_true")
-    return run(parser.parse_args())
+    return run(parse_arguments(__doc__))
 
 
 if __name__ == "__main__":
