@@ -21,6 +21,28 @@ QString OpenFailureText(const QString &path)
            + QDir::toNativeSeparators(path);
 }
 
+namespace {
+
+constexpr char OpenerMark[] = "hibariOpener";
+
+} // namespace
+
+QtDesktop::~QtDesktop()
+{
+    // Outside the big desktops xdg-open runs the viewer in the foreground. Destroyed
+    // with the application, its QProcess would kill it and the viewer with it; let go,
+    // it runs on, and no longer tells a desktop that is gone.
+    if (!QCoreApplication::instance())
+        return;
+    const auto openers = QCoreApplication::instance()->findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
+    for (QProcess *opener : openers) {
+        if (!opener->property(OpenerMark).toBool() || opener->state() == QProcess::NotRunning)
+            continue;
+        QObject::disconnect(opener, nullptr, nullptr, nullptr);
+        opener->setParent(nullptr);
+    }
+}
+
 void QtDesktop::Message(QWidget *owner, const QString &text, const QString &title, Icon icon)
 {
     QMessageBox::Icon shown = QMessageBox::NoIcon;
@@ -44,6 +66,7 @@ void QtDesktop::OpenDocument(QWidget *owner, const QString &path)
 {
     // The opener lives with the application, not with the window, which may close first.
     auto *opener = new QProcess(QCoreApplication::instance());
+    opener->setProperty(OpenerMark, true);
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
     opener->setStandardInputFile(QProcess::nullDevice());
     const QPointer<QWidget> window(owner);

@@ -36,6 +36,9 @@ QString OpenFailureText(const QString &path);
 
 class QtDesktop final : public Desktop {
 public:
+    // Lets go of the openers still running, so that a viewer that xdg-open keeps in
+    // the foreground stays open when the program ends.
+    ~QtDesktop() override;
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
     std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
     // Runs xdg-open without waiting for it; its exit status decides whether the file

@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <QDialog>
 #include <QFile>
 #include <QMessageBox>
@@ -19,7 +21,20 @@ class TestDesktop : public WindowTest {
 private Q_SLOTS:
     void openDocument_data();
     void openDocument();
+    void viewerOutlivesTheProgram();
 };
+
+namespace {
+
+// Puts a stand-in xdg-open into `bin` that notes its argument, then runs `lastLine`.
+bool installOpener(const QTemporaryDir &bin, const QString &lastLine)
+{
+    const QString script = bin.path() + u"/xdg-open"_s;
+    return writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n" + lastLine.toUtf8() + '\n')
+           && QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
 
 void TestDesktop::openDocument_data()
 {
@@ -39,11 +54,8 @@ void TestDesktop::openDocument()
     QTemporaryDir bin, documents;
     const QString document = documents.path() + u"/ハイバリン錠10mg.pdf"_s;
     QVERIFY(writeBytes(document, "%PDF-1.4\n%%EOF\n"));
-    if (!opener.isEmpty()) {
-        const QString script = bin.path() + u"/xdg-open"_s;
-        QVERIFY(writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.arg\"\n" + opener.toUtf8() + '\n'));
-        QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    }
+    if (!opener.isEmpty())
+        QVERIFY(installOpener(bin, opener));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()));
 
@@ -71,6 +83,30 @@ void TestDesktop::openDocument()
     if (!opener.isEmpty())
         QCOMPARE(QString::fromUtf8(readBytes(bin.path() + u"/xdg-open.arg"_s)), document);
     QVERIFY(QFile::exists(document));
+}
+
+// Where xdg-open keeps the viewer in the foreground, the viewer stays open when the
+// program ends.
+void TestDesktop::viewerOutlivesTheProgram()
+{
+    QTemporaryDir bin;
+    QVERIFY(installOpener(bin, u"echo $$ > \"$0.pid\"; exec sleep 60"_s));
+    const QString pidFile = bin.path() + u"/xdg-open.pid"_s;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin"); // the stand-in needs sleep
+    {
+        QtDesktop desktop;
+        desktop.OpenDocument(nullptr, bin.path() + u"/文書.pdf"_s);
+        QTRY_VERIFY(readBytes(pidFile).endsWith('\n'));
+    }
+    qputenv("PATH", path);
+    // what the application's end does to the objects it still owns
+    qDeleteAll(qApp->findChildren<QProcess *>(Qt::FindDirectChildrenOnly));
+
+    const pid_t viewer = pid_t(readBytes(pidFile).trimmed().toInt());
+    QVERIFY(viewer > 0);
+    QCOMPARE(::kill(viewer, 0), 0); // still running
+    ::kill(viewer, SIGTERM);
 }
 
 QTEST_MAIN(TestDesktop)
