@@ -25,13 +25,21 @@ namespace {
 
 constexpr char OpenerMark[] = "hibariOpener";
 
+// The openers let go of when the program ends: kept here and never destroyed, as
+// destroying one would kill its viewer.
+QList<QProcess *> &releasedOpeners()
+{
+    static auto *const openers = new QList<QProcess *>;
+    return *openers;
+}
+
 } // namespace
 
 QtDesktop::~QtDesktop()
 {
     // Outside the big desktops xdg-open runs the viewer in the foreground. Destroyed
-    // with the application, its QProcess would kill it and the viewer with it; let go,
-    // it runs on, and no longer tells a desktop that is gone.
+    // with the application, its QProcess would kill it and the viewer with it; let go
+    // of, it runs on, and no longer tells a desktop that is gone.
     if (!QCoreApplication::instance())
         return;
     const auto openers = QCoreApplication::instance()->findChildren<QProcess *>(Qt::FindDirectChildrenOnly);
@@ -40,6 +48,7 @@ QtDesktop::~QtDesktop()
             continue;
         QObject::disconnect(opener, nullptr, nullptr, nullptr);
         opener->setParent(nullptr);
+        releasedOpeners().append(opener);
     }
 }
 
