@@ -7,6 +7,7 @@
 #include "library/Form4.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
+#include "shell/Accessibility.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
 #include "shell/CommandLine.h"
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(u"hibari"_s);
     ApplyAppearance(app);
+    NameControlsForReader(app);
     QtDesktop desktop;
     if (line.action == CommandLine::Action::Fail) {
         desktop.Message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);

@@ -20,6 +20,7 @@ Form4::Form4(AppContext &context, QWidget *parent)
     m_ui->setupUi(this);
     setFixedSize(size());
     FitToScreen(*this);
+    m_ui->List1->setAccessibleName(Messages::SavedDocumentListName);
     const auto chosen = [this](void (Form4::*handler)()) {
         return [this, handler](bool checked) {
             if (checked)

@@ -9,6 +9,7 @@
 #include "retrieval/Fetch.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
+#include "shell/Accessibility.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
@@ -29,6 +30,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
         button->setFont(font);
     }
     m_ui->List2->hide();
+    NameForReader();
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
@@ -44,6 +46,21 @@ Form3::Form3(AppContext &context, QWidget *parent)
 }
 
 Form3::~Form3() = default;
+
+// Each box of the ingredient and additive rows is named by the row's label and the
+// words after the box ("成分名を含む"); the list of links is unseen.
+void Form3::NameForReader()
+{
+    const std::initializer_list<std::pair<QLineEdit *, std::pair<QLabel *, QLabel *>>> boxes
+        = {{m_ui->Text3, {m_ui->Label3, m_ui->Label8}},
+           {m_ui->Text4, {m_ui->Label3, m_ui->Label9}},
+           {m_ui->Text5, {m_ui->Label4, m_ui->Label10}},
+           {m_ui->Text6, {m_ui->Label4, m_ui->Label11}}};
+    for (const auto &[box, labels] : boxes)
+        box->setAccessibleName(labels.first->text() + labels.second->text());
+    m_ui->List1->setAccessibleName(Messages::HitListName);
+    HideFromReader(*m_ui->List2);
+}
 
 void Form3::Form_Load()
 {

@@ -5,6 +5,7 @@
 #include "retrieval/ESConv.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
+#include "shell/Accessibility.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
@@ -30,6 +31,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     // One line per hit: no need to measure a thousand names to lay the list out.
     m_ui->List1->setUniformItemSizes(true);
     m_ui->List2->setUniformItemSizes(true);
+    NameForReader();
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -45,6 +47,25 @@ Form1::Form1(AppContext &context, QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+// The keyword boxes and their rules have no label of their own: they are named after
+// the row's label. The second list and the holders of the encoded terms are unseen.
+void Form1::NameForReader()
+{
+    const std::initializer_list<std::pair<QLabel *, std::pair<QLineEdit *, QComboBox *>>> rows
+        = {{m_ui->Label6, {m_ui->Text2, m_ui->Combo5}},
+           {m_ui->Label4, {m_ui->Text3, m_ui->Combo6}},
+           {m_ui->Label7, {m_ui->Text4, m_ui->Combo7}}};
+    for (const auto &[label, controls] : rows) {
+        controls.first->setAccessibleName(label->text() + Messages::KeywordOf);
+        controls.second->setAccessibleName(label->text() + Messages::RuleOf);
+    }
+    m_ui->Text6->setAccessibleName(Messages::HitDescriptionName);
+    m_ui->List1->setAccessibleName(Messages::HitListName);
+    for (QWidget *helper : std::initializer_list<QWidget *>{m_ui->List2, m_ui->dragname, m_ui->keyword1, m_ui->keyword2,
+                                                            m_ui->keyword3, m_ui->TestLabel, m_ui->TestLabel2})
+        HideFromReader(*helper);
+}
 
 void Form1::Form_Load()
 {

@@ -38,6 +38,7 @@ public:
 
 private:
     void Form_Load();
+    void NameForReader();
     PrescriptionForm FormValues() const;
     int PageSize() const;
     void RequestPage(const PagingStep &step);

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "shell/Messages.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form2.h"
 
@@ -14,6 +15,7 @@ Form2::Form2(AppContext &context, QWidget *parent)
     m_ui->setupUi(this);
     setFixedSize(size());
     FitToScreen(*this);
+    m_ui->List1->setAccessibleName(Messages::ManualListName);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 }

@@ -8,6 +8,7 @@
 #include "prescription/FootPage.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
+#include "shell/Accessibility.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form6.h"
 #include "shell/Messages.h"
@@ -21,6 +22,8 @@ Form6::Form6(AppContext &context, QWidget *parent)
     setFixedSize(size());
     FitToScreen(*this);
     m_ui->List2->hide();
+    m_ui->List1->setAccessibleName(Messages::HistoryListName);
+    HideFromReader(*m_ui->List2);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
 }

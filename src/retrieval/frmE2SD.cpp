@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "retrieval/ESConv.h"
+#include "shell/Accessibility.h"
 #include "shell/ShowPainted.h"
 #include "ui_frmE2SD.h"
 
@@ -31,6 +32,9 @@ frmE2SD::frmE2SD(QWidget *parent)
     m_ui->Label1->setAutoFillBackground(true);
     m_ui->Picture1->installEventFilter(this);
     connect(m_ui->Text1, &QLineEdit::textChanged, this, &frmE2SD::Text1_Change);
+    // The holders of the position and percentage lie below the window: never seen.
+    for (QWidget *holder : std::initializer_list<QWidget *>{m_ui->Text1, m_ui->Label2, m_ui->Label4})
+        HideFromReader(*holder);
     Form_Load();
 }
 

@@ -27,4 +27,13 @@ inline const QString DocumentNotSaved = QStringLiteral(u"文書を保存でき�
 inline const QString DocumentNotOpenedTitle = QStringLiteral(u"文書を開けません");
 inline const QString StartErrorTitle = QStringLiteral(u"起動エラー");
 
+// What a screen reader calls a control that has no label of its own beside it.
+inline const QString HitListName = QStringLiteral(u"検索結果");
+inline const QString SavedDocumentListName = QStringLiteral(u"保存文書");
+inline const QString ManualListName = QStringLiteral(u"マニュアル");
+inline const QString HistoryListName = QStringLiteral(u"改訂指示反映履歴");
+inline const QString HitDescriptionName = QStringLiteral(u"選択中の文書の説明");
+inline const QString KeywordOf = QStringLiteral(u"のキーワード"); // after the row's label, "項目内検索1"
+inline const QString RuleOf = QStringLiteral(u"の条件");
+
 } // namespace Messages
