@@ -1,0 +1,282 @@
+#!/usr/bin/python3
+"""Reads every window of the built program as a screen reader does, over AT-SPI.
+
+The program runs under Xvfb as drive_program.py runs it, against the practice
+service, inside a D-Bus session of its own (dbus-daemon on a socket in the temporary
+folder) with the desktop's accessibility bus (at-spi-bus-launcher, which starts
+at-spi2-registryd) and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Each window is opened
+with xdotool and read with pyatspi: every control that can take the focus must have
+a name, and not one that is only a control's name in the program ("Label10",
+"Text1"), and no control the user never sees may be there (but the drop-down list of
+a closed choice list). The entries of lists are data, not controls, and are not read.
+Each window's count of focusable, unnamed and unseen controls is printed.
+
+Usage: read_accessible.py --program build/app/hibari --service build/tools/practice-service
+                          --source <repository> --artifacts build/e2e-artifacts-accessible
+"""
+
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+from drive_program import MEDICAL, WAIT, Failure, Session, Window, equals, parse_arguments, wait_for
+
+REQUIRED = ["dbus-daemon", "/usr/libexec/at-spi-bus-launcher"]
+OBJECT_NAME = re.compile(r"^[A-Za-z_]+[0-9]+$")
+
+
+class AccessibleSession(Session):
+    """The program on a D-Bus session and accessibility bus of its own."""
+
+    bus = None
+    launcher = None
+
+    def stop(self):
+        super().stop()
+        if self.launcher is not None:
+            try:
+                os.killpg(self.launcher.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+
+    def _start_display(self):
+        super()._start_display()
+        missing = [tool for tool in REQUIRED if shutil.which(tool) is None]
+        if missing:
+            raise Failure("missing (scripts/setup installs dbus and at-spi2-core): " + ", ".join(missing))
+        socket = self.temp / "bus"
+        read_end, write_end = os.pipe()
+        try:
+            self._spawn("dbus-daemon", ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={socket}",
+                                        f"--print-address={write_end}"], self.x_env(), pass_fds=(write_end,))
+            os.close(write_end)
+            address = b""
+            deadline = time.monotonic() + WAIT
+            while not address.endswith(b"\n"):
+                if not select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))[0]:
+                    raise Failure("dbus-daemon did not report its address")
+                chunk = os.read(read_end, 256)
+                if not chunk:
+                    raise Failure("dbus-daemon ended before reporting its address")
+                address += chunk
+        finally:
+            os.close(read_end)
+        self.bus = address.decode().strip()
+        # The launcher starts the accessibility bus and the registry as its own
+        # children: in a process group of their own, stopped together.
+        log = self.temp / "at-spi-bus-launcher.log"
+        with open(log, "wb") as out:
+            self.launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                             env=self.bus_env(self.x_env()), stdin=subprocess.DEVNULL, stdout=out,
+                                             stderr=subprocess.STDOUT, start_new_session=True)
+        self.processes.append(("at-spi-bus-launcher", self.launcher, log))
+        # This process reads the tree: it joins the same session and display.
+        os.environ.update({"DBUS_SESSION_BUS_ADDRESS": self.bus, "DISPLAY": self.display})
+        os.environ.pop("AT_SPI_BUS_ADDRESS", None)
+        wait_for("the accessibility bus", self._a11y_bus_up)
+
+    def bus_env(self, env):
+        env = dict(env)
+        env["DBUS_SESSION_BUS_ADDRESS"] = self.bus
+        env.pop("AT_SPI_BUS_ADDRESS", None)
+        return env
+
+    def _a11y_bus_up(self):
+        result = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                 "org.a11y.Bus.GetAddress"], env=self.bus_env(self.x_env()), capture_output=True,
+                                text=True, timeout=10)
+        return result.returncode == 0 and "unix:" in result.stdout
+
+    def _clean_environment(self):
+        env = self.bus_env(super()._clean_environment())
+        env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        return env
+
+
+class Reader:
+    """The program's accessible tree, read with pyatspi."""
+
+    def __init__(self, session):
+        import pyatspi  # after the session bus is known: it connects on import
+        from gi.repository import Atspi, GLib
+        self.pyatspi = pyatspi
+        self.atspi = Atspi
+        self.context = GLib.MainContext.default()
+        self.session = session
+        self.errors = []  # every window is read; the verdict comes at the end
+
+    def application(self):
+        while self.context.pending():  # the bus's news of windows come and gone
+            self.context.iteration(False)
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            try:
+                if app is not None and app.get_process_id() == self.session.program.pid:
+                    app.set_cache_mask(self.atspi.Cache.NONE)  # read what is there now, not what was
+                    return app
+            except Exception:  # an application leaving the bus meanwhile
+                continue
+        return None
+
+    def frame(self, title):
+        self.session.program_alive()
+        app = self.application()
+        if app is None:
+            return None
+        for index in range(app.childCount):
+            window = app.getChildAtIndex(index)
+            if window is not None and window.name == title and window.childCount > 0 \
+                    and window.getState().contains(self.pyatspi.STATE_SHOWING):
+                return window
+        return None
+
+    def controls(self, node, found, depth=0, in_combo=False):
+        """Every focusable object under node as (name, role, showing, a choice list's
+        drop-down list); list entries left out."""
+        if node is None or depth > 40:
+            return found
+        role = node.getRole()
+        state = node.getState()
+        if state.contains(self.pyatspi.STATE_FOCUSABLE) and role != self.pyatspi.ROLE_FRAME:
+            found.append((node.name, node.getRoleName(), state.contains(self.pyatspi.STATE_SHOWING), in_combo))
+        if role in (self.pyatspi.ROLE_LIST, self.pyatspi.ROLE_LIST_BOX, self.pyatspi.ROLE_TABLE,
+                    self.pyatspi.ROLE_TREE_TABLE, self.pyatspi.ROLE_TREE):
+            return found
+        for index in range(node.childCount):
+            self.controls(node.getChildAtIndex(index), found, depth + 1, role == self.pyatspi.ROLE_COMBO_BOX)
+        return found
+
+    def check(self, title, expected=()):
+        """Reads the window titled so; notes each unnamed control and each missing expected name."""
+        window = wait_for(f'"{title}" on the accessibility bus', lambda: self.frame(title))
+        controls = self.controls(window, [])
+        unnamed = [(name, role) for name, role, _, _ in controls if not name.strip() or OBJECT_NAME.match(name)]
+        # What the user never sees is not there: only a closed choice list's entries wait unseen.
+        unseen = [(name, role) for name, role, showing, dropping in controls if not showing and not dropping]
+        print(f"  {title}: {len(controls)} focusable, {len(unnamed)} unnamed, {len(unseen)} unseen"
+              + "".join(f"\n    {role} {name!r}" for name, role in unnamed), flush=True)
+        names = [name for name, _, _, _ in controls]
+        errors = [f"{role} named {name!r}" for name, role in unnamed]
+        errors += [f"unseen {role} {name!r} exposed" for name, role in unseen]
+        errors += [f"no control named {name!r}" for name in expected if name not in names]
+        self.errors += [f'"{title}": {error}' for error in errors]
+
+
+# ---- the windows, opened as a user opens them ---------------------------------
+
+
+def read_windows(s, reader):
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    reader.check("Hibari", ["一般用医薬品情報検索", "医療用医薬品情報検索", "ディスク内検索", "？使用説明書", "終了"])
+
+    menu.click("Command2")
+    form = Window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
+    menu.closed()
+    reader.check("医療用医薬品情報", ["一般名・販売名", "薬効分類", "項目内検索1", "項目内検索1のキーワード",
+                                 "項目内検索1の条件", "検索件数", "選択中の文書", "検索結果", "メモ", "コピー"])
+    form.click("Command2")  # nothing selected: a message box
+    reader.check("選択エラー", ["OK"])
+    box = Window(s, "選択エラー")
+    box.focus()
+    s.key("Return")
+    box.closed()
+
+    # One hit with one document, fetched without asking: the disk search has a file.
+    form.type_into("Text1", "A/B")
+    form.click("Command1")
+    form.copied("Command7", "the A/B hit", equals(["A/B配合錠:試験用\t試験薬品　配合剤"]))
+    form.click_first_row("List1")
+    form.click("Command2")
+    s.expect_document(f"{MEDICAL}/A／B配合錠：試験用.pdf")
+
+    # A hit with manuals: the document-kind choice, then the revision history.
+    form.type_into("Text1", "ヒバリゾン")
+    form.click("Command1")
+    form.copied("Command7", "the ヒバリゾン hit", equals(["ヒバリゾン錠5mg\tひばり製薬　糖尿病用剤"]))
+    form.click_first_row("List1")
+    form.click("Command2")
+    choice = Window(s, "ファイルの選択", "src/prescription/Form2.ui")
+    reader.check("ファイルの選択", ["医薬品添付文書情報", "マニュアル", "文書表示"])
+    choice.focus()
+    s.key("Escape")
+    choice.closed()
+    form.click("Command6")
+    history = Window(s, "改訂指示反映履歴", "src/prescription/Form6.ui")
+    reader.check("改訂指示反映履歴", ["改訂指示反映履歴", "文書表示", "閉じる"])
+    history.click("Command1")
+    history.closed()
+    form.click("Command5")
+    form.closed()
+
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu.click("Command1")
+    form = Window(s, "一般用医薬品情報", "src/otc/Form3.ui")
+    menu.closed()
+    reader.check("一般用医薬品情報", ["販売名", "剤形", "成分名を含む", "成分名を除く", "添加物名を含む",
+                                 "添加物名を除く", "検索件数", "選択中の文書", "検索結果", "検索"])
+    form.click("Command5")
+    form.closed()
+
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu.click("Command3")
+    form = Window(s, "ディスク内検索", "src/library/Form4.ui")
+    menu.closed()
+    reader.check("ディスク内検索", ["［医療用］", "保存文書", "メモ", "コピー"])
+    form.click("Option3")
+    form.copied("Command4", "the prescription document", equals(["A／B配合錠：試験用"]))
+    form.click_first_row("List1")
+    form.click("Command3")
+    rename = Window(s, "ファイル名の変更", "src/library/Form5.ui")
+    reader.check("ファイル名の変更", ["変更後の名前", "変更する", "変更しない"])
+    rename.click("Command2")
+    rename.closed()
+    form.click("Command2")
+    form.closed()
+
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu.focus_button("Command4")
+    s.key("Return")
+    try:
+        code = s.program.wait(timeout=WAIT)
+    except subprocess.TimeoutExpired:
+        raise Failure('the program did not end after "終了"')
+    if code != 0:
+        raise Failure(f"the program ended with exit code {code}")
+
+
+def run(args):
+    session = AccessibleSession(args)
+    started = time.monotonic()
+    failed = False
+    reader = None
+    try:
+        session.start()
+        reader = Reader(session)
+        read_windows(session, reader)
+        if reader.errors:
+            raise Failure("what a screen reader reads:\n  " + "\n  ".join(reader.errors))
+        print("ok - every focusable control of every window is named")
+    except Exception as error:
+        failed = True
+        print(f"FAIL - {error}")
+        session.report_failure()
+    finally:
+        session.stop()
+        if not args.keep:
+            session.cleanup()
+    print(f"took {time.monotonic() - started:.1f} s")
+    return 1 if failed else 0
+
+
+def main():
+    return run(parse_arguments(__doc__))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
