@@ -5,10 +5,12 @@ The program runs under Xvfb as drive_program.py runs it, against the practice
 service, inside a D-Bus session of its own (dbus-daemon on a socket in the temporary
 folder) with the desktop's accessibility bus (at-spi-bus-launcher, which starts
 at-spi2-registryd) and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Each window is opened
-with xdotool and read with pyatspi: every control that can take the focus must have
-a name, and not one that is only a control's name in the program ("Label10",
-"Text1"), and no control the user never sees may be there (but the drop-down list of
-a closed choice list). The entries of lists are data, not controls, and are not read.
+with xdotool and read with pyatspi, a message box among them: every control that can
+take the focus must have a name, and not one that is only a control's name in the
+program ("Label10", "Text1"), and no control the user never sees may be there (but
+the drop-down list of a closed choice list). The entries of lists are data, not
+controls, and are not read. The proxy's login question, the transfer window and the
+conversion's progress window are read by the window test test_accessibility.
 Each window's count of focusable, unnamed and unseen controls is printed.
 
 Usage: read_accessible.py --program build/app/hibari --service build/tools/practice-service
@@ -87,10 +89,13 @@ class AccessibleSession(Session):
         return env
 
     def _a11y_bus_up(self):
-        result = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
-                                 "org.a11y.Bus.GetAddress"], env=self.bus_env(self.x_env()), capture_output=True,
-                                text=True, timeout=10)
-        return result.returncode == 0 and "unix:" in result.stdout
+        """The launcher owns its name on the session bus (asked without starting another)."""
+        if self.launcher.poll() is not None:
+            raise Failure(f"at-spi-bus-launcher ended (exit {self.launcher.returncode})")
+        result = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                 "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:org.a11y.Bus"],
+                                env=self.bus_env(self.x_env()), capture_output=True, text=True, timeout=10)
+        return result.returncode == 0 and "boolean true" in result.stdout
 
     def _clean_environment(self):
         env = self.bus_env(super()._clean_environment())
