@@ -30,7 +30,7 @@ Form3::Form3(AppContext &context, QWidget *parent)
         button->setFont(font);
     }
     m_ui->List2->hide();
-    NameForReader();
+    nameForReader();
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
@@ -49,7 +49,7 @@ Form3::~Form3() = default;
 
 // Each box of the ingredient and additive rows is named by the row's label and the
 // words after the box ("成分名を含む"); the list of links is unseen.
-void Form3::NameForReader()
+void Form3::nameForReader()
 {
     const std::initializer_list<std::pair<QLineEdit *, std::pair<QLabel *, QLabel *>>> boxes
         = {{m_ui->Text3, {m_ui->Label3, m_ui->Label8}},

@@ -42,7 +42,7 @@ protected:
 
 private:
     void Form_Load();
-    void NameForReader();
+    void nameForReader();
     void Page(OtcButton button);
     void LoadOtcResults(const QString &url, bool clearSelection);
     int SelectedHit() const;

@@ -31,7 +31,7 @@ Form1::Form1(AppContext &context, QWidget *parent)
     // One line per hit: no need to measure a thousand names to lay the list out.
     m_ui->List1->setUniformItemSizes(true);
     m_ui->List2->setUniformItemSizes(true);
-    NameForReader();
+    nameForReader();
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -50,7 +50,7 @@ Form1::~Form1() = default;
 
 // The keyword boxes and their rules have no label of their own: they are named after
 // the row's label. The second list and the holders of the encoded terms are unseen.
-void Form1::NameForReader()
+void Form1::nameForReader()
 {
     const std::initializer_list<std::pair<QLabel *, std::pair<QLineEdit *, QComboBox *>>> rows
         = {{m_ui->Label6, {m_ui->Text2, m_ui->Combo5}},

@@ -38,7 +38,7 @@ public:
 
 private:
     void Form_Load();
-    void NameForReader();
+    void nameForReader();
     PrescriptionForm FormValues() const;
     int PageSize() const;
     void RequestPage(const PagingStep &step);
