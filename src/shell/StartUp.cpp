@@ -5,6 +5,7 @@
 
 #include "shell/Library.h"
 #include "shell/ProgramState.h"
+#include "shell/TemporaryFiles.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ void PrepareProgram(ProgramState &state, const StartPaths &paths)
     if (paths.Installed)
         QDir().mkpath(paths.WorkPath);
     Library::CreateFolders(state.DocumentsPath);
+    for (const QString &folder : Library::Folders())
+        TemporaryFiles::RemoveStale(state.DocumentsPath + folder);
     LoadEucTable(state.Tables, state.AppPath + u"/E2S.param");
     state.FetchInsert = true;
     state.FetchGuide = true;

@@ -25,5 +25,6 @@ StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir,
                        const QString &userDataDir = QString());
 
 // Everything of start-up that needs no window: paths into state, the library
-// folders, the conversion table, the document-kind choice.
+// folders (without the temporary files of killed writers), the conversion table,
+// the document-kind choice.
 void PrepareProgram(ProgramState &state, const StartPaths &paths);
