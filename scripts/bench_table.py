@@ -43,6 +43,7 @@ def main():
     start = medians(os.path.join(folder, "startup.json"))
     sess = medians(os.path.join(folder, "session.json"))
     trans = medians(os.path.join(folder, "transfer.json"))
+    save = medians(os.path.join(folder, "save.json"))
 
     table = conv.get("BM_EucToSjis")
     window = conv.get("BM_EucToSjisWithWindow")
@@ -56,6 +57,8 @@ def main():
     session = sess.get("BM_SearchAndDownloadSession")
     download = trans.get("BM_Download50MB")
     download_window = trans.get("BM_Download50MBWithWindow")
+    saved = save.get("BM_SaveDocument")
+    saved_unsynced = save.get("BM_SaveDocumentWithoutFolderSync")
 
     def mib(run):
         return "failed" if run is None else f"{run['peak_MiB']:.1f} MiB"
@@ -85,6 +88,8 @@ def main():
          ms(download), ratio(download_window, download)),
         ("  peak memory growth during the download", growth(download_window), "the document's size",
          size(download_window), ratio(download_window, download_window, "peak_growth_MiB", "document_MiB")),
+        ("2 MB document save, folder synced after the rename", ms(saved), "the same save, folder not synced",
+         ms(saved_unsynced), ratio(saved, saved_unsynced)),
     ]
     header = ("Measure (median)", "Hibari", "Reference", "Reference value", "Ratio")
     widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(len(header))]

@@ -27,13 +27,24 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine line
-        = ParseCommandLine(arguments, qEnvironmentVariable("HIBARI_SERVICE_BASE"), QStringLiteral(HIBARI_SERVICE_BASE));
+        = ParseCommandLine(arguments, qEnvironmentVariable("HIBARI_SERVICE_BASE"), QStringLiteral(HIBARI_SERVICE_BASE),
+                           ReadConfiguredBases(ConfigurationFiles()));
     if (line.action == CommandLine::Action::Help || line.action == CommandLine::Action::Version) {
         std::fputs(line.text.toLocal8Bit().constData(), stdout);
         return 0;
     }
-    if (line.action == CommandLine::Action::Fail)
+    if (line.action == CommandLine::Action::Fail) {
         std::fputs((u"hibari: "_s + line.text + u'\n').toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        // The reason is also shown in a window where there is a display to show it on;
+        // without one, Qt would end the program by abort, so a window system that
+        // cannot be reached falls back to one without a screen, and nothing is shown.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM",
+                    qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb;offscreen" : "wayland;xcb;offscreen");
+        else
+            qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM") + ";offscreen");
+    }
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(u"hibari"_s);
@@ -41,12 +52,15 @@ int main(int argc, char *argv[])
     NameControlsForReader(app);
     QtDesktop desktop;
     if (line.action == CommandLine::Action::Fail) {
-        desktop.Message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);
+        const QString platform = QGuiApplication::platformName();
+        if (platform != u"offscreen"_s && platform != u"minimal"_s)
+            desktop.Message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);
         return 2;
     }
 
     ProgramState state;
     state.ServiceBase = line.ServiceBase;
+    state.ServiceBaseSource = line.ServiceBaseSource;
     AppContext context{state, desktop};
 
     frmMain::Windows windows;
@@ -57,6 +71,7 @@ int main(int argc, char *argv[])
     Main(menu, state,
          SettlePaths(QCoreApplication::applicationDirPath(), QDir::currentPath(),
                      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                     QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
+                     QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)),
+         &desktop);
     return app.exec();
 }

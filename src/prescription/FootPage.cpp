@@ -1,5 +1,7 @@
 #include "prescription/FootPage.h"
 
+#include <QUrl>
+
 #include "retrieval/Module1.h"
 #include "shell/Library.h"
 
@@ -166,12 +168,36 @@ QString HistoryDisplayText(const QString &entry)
     return text;
 }
 
-std::optional<QString> HistoryDocumentAddress(const QString &entry)
+std::optional<QString> HistoryDocumentAddress(const QString &entry, const QString &pageAddress,
+                                              const QString &serviceBase)
 {
     const qsizetype at = FindWebAddress(entry);
-    if (at < 0)
+    if (at >= 0)
+        return UpToQuote(entry, at);
+
+    // The service links some older documents relative to the page: href="..." or '...'.
+    qsizetype start = Find(entry, u"href=");
+    if (start < 0)
         return std::nullopt;
-    return UpToQuote(entry, at);
+    start += 5;
+    const QChar quote = start < entry.size() ? entry.at(start) : QChar();
+    if (quote != u'"' && quote != u'\'')
+        return std::nullopt;
+    const qsizetype end = entry.indexOf(quote, start + 1);
+    if (end < 0)
+        return std::nullopt;
+    const QString link = entry.mid(start + 1, end - start - 1).trimmed().replace(u"&amp;"_s, u"&"_s);
+    if (link.isEmpty())
+        return std::nullopt;
+    const QUrl service(serviceBase);
+    const QUrl resolved = QUrl(pageAddress).resolved(QUrl(link));
+    const QString scheme = resolved.scheme().toLower();
+    if (!resolved.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || resolved.host().isEmpty()
+        || resolved.host().compare(service.host(), Qt::CaseInsensitive) != 0
+        || resolved.port(scheme == u"https"_s ? 443 : 80)
+               != service.port(service.scheme().toLower() == u"https"_s ? 443 : 80))
+        return std::nullopt;
+    return resolved.toString(QUrl::FullyEncoded);
 }
 
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText)

@@ -64,9 +64,12 @@ QStringList HistoryEntries(const QString &footPage);
 // An entry's link text as the list shows it, "&nbsp;" as a full-width space.
 QString HistoryDisplayText(const QString &entry);
 
-// The entry's document address (from the first "http://" or "https://" to the next
-// double quote), or nothing.
-std::optional<QString> HistoryDocumentAddress(const QString &entry);
+// The entry's document address: from the first "http://" or "https://" to the next
+// double quote; without one, the link's own address resolved against pageAddress (the
+// foot page's), taken only where it stays on ServiceBase's host and port. Nothing
+// when neither gives an address.
+std::optional<QString> HistoryDocumentAddress(const QString &entry, const QString &pageAddress,
+                                              const QString &serviceBase);
 
 // Where a history document is saved: the drug's name and the entry's text, joined by
 // a full-width colon, in the revision folder; a name past 255 bytes loses the end of

@@ -30,8 +30,9 @@ Form6::Form6(AppContext &context, QWidget *parent)
 
 Form6::~Form6() = default;
 
-void Form6::Fill(const QString &drugName, const QStringList &entries)
+void Form6::Fill(const QString &drugName, const QStringList &entries, const QString &pageAddress)
 {
+    m_pageAddress = pageAddress;
     m_ui->List1->clear();
     m_ui->List2->clear();
     m_ui->Label1->setText(drugName);
@@ -57,7 +58,8 @@ void Form6::Command2_Click()
         return;
     }
     const int index = m_ui->List1->row(selected.first());
-    const auto address = HistoryDocumentAddress(m_ui->List2->item(index)->text());
+    const auto address
+        = HistoryDocumentAddress(m_ui->List2->item(index)->text(), m_pageAddress, m_context.state.ServiceBase);
     if (!address) {
         m_context.desktop.Message(this, Messages::NoDocument, Messages::NoDocumentTitle);
         return;

@@ -24,8 +24,9 @@ public:
     explicit Form6(AppContext &context, QWidget *parent = nullptr);
     ~Form6() override;
 
-    // Lists the entries (each the raw HTML from "href=" through "</a>") under the drug's name.
-    void Fill(const QString &drugName, const QStringList &entries);
+    // Lists the entries (each the raw HTML from "href=" through "</a>") under the drug's name;
+    // a relative link is resolved against pageAddress, the foot page's address.
+    void Fill(const QString &drugName, const QStringList &entries, const QString &pageAddress = QString());
 
     void Command1_Click(); // "閉じる"
     void Command2_Click(); // "文書表示"
@@ -42,5 +43,6 @@ private:
     std::unique_ptr<Ui::Form6> m_ui;
     AppContext &m_context;
     Inet1 m_inet1;
+    QString m_pageAddress;
     CommandGuard m_guard{this};
 };

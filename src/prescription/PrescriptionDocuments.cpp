@@ -19,10 +19,15 @@ void NoDocuments(AppContext &context, QWidget *owner)
     context.desktop.Message(owner, Messages::NoDocument, Messages::NoDocumentTitle);
 }
 
+struct FootPageRead {
+    QString address;
+    QString page;
+};
+
 // The selected hit's page, then its foot page. Nothing when the command ends here:
 // its message has been shown.
-std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
-                                    const QString &hitRow, const QString &drugName)
+std::optional<FootPageRead> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
+                                         const QString &hitRow, const QString &drugName)
 {
     if (selectedIndex < 0) {
         context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
@@ -41,7 +46,10 @@ std::optional<QString> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &
         NoDocuments(context, owner);
         return std::nullopt;
     }
-    return FetchPage(context, owner, inet, *footAddress, Yield::No, DrugPageText(drugName));
+    const auto footPage = FetchPage(context, owner, inet, *footAddress, Yield::No, DrugPageText(drugName));
+    if (!footPage)
+        return std::nullopt;
+    return FootPageRead{*footAddress, *footPage};
 }
 
 } // namespace
@@ -53,7 +61,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
     if (!footPage)
         return;
     ProgramState &state = context.state;
-    const FootDocuments documents = ScanFootPage(state.ServiceBase, *footPage);
+    const FootDocuments documents = ScanFootPage(state.ServiceBase, footPage->page);
     state.ManualMarks = QList<bool>(documents.manuals.size(), false);
 
     QList<DocumentDownload> plan;
@@ -89,12 +97,12 @@ void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int s
     const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
     if (!footPage)
         return;
-    const QStringList entries = HistoryEntries(*footPage);
+    const QStringList entries = HistoryEntries(footPage->page);
     if (entries.isEmpty()) {
         context.desktop.Message(owner, Messages::NoHistory, Messages::NoHistoryTitle, Desktop::Icon::Exclamation);
         return;
     }
     Form6 window(context, owner);
-    window.Fill(drugName, entries);
+    window.Fill(drugName, entries, footPage->address);
     window.exec();
 }

@@ -9,13 +9,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
+
+#include "shell/TemporaryFiles.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Closes the descriptor and removes the temporary file unless it was renamed.
+// Removes the temporary file unless it was renamed, and closes it.
 struct TemporaryFile {
     QByteArray path;
     int fd = -1;
@@ -23,10 +24,11 @@ struct TemporaryFile {
 
     ~TemporaryFile()
     {
-        if (fd >= 0)
-            ::close(fd);
+        // Removed while still locked, so no cleaner races us for it.
         if (!renamed && !path.isEmpty())
             ::unlink(path.constData());
+        if (fd >= 0)
+            ::close(fd);
     }
 };
 
@@ -50,6 +52,24 @@ bool writeAll(int fd, const QByteArray &bytes)
 }
 
 } // namespace
+
+int ReplaceDurably(const QByteArray &temporary, const QByteArray &target, const QByteArray &folder)
+{
+    // Windows: MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+    // or ReplaceFileW where the target's attributes are to be kept; the write-through
+    // flag stands for the folder's fsync, which Windows has no call for.
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return errno;
+    // The new name is in the folder's own data: without this a power cut can bring
+    // back the earlier file after the save was reported. The file is in place either
+    // way, so a folder that cannot be opened or synced does not fail the save.
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return 0;
+}
 
 QString DescribeFileError(int errorNumber)
 {
@@ -80,30 +100,24 @@ QString WriteFileAtomically(const QString &path, const QByteArray &bytes)
     if (exists && S_ISDIR(existing.st_mode))
         return DescribeFileError(EISDIR);
 
+    // Leftovers of a writer that was killed while saving here go first.
+    TemporaryFiles::RemoveStaleOnce(QFile::decodeName(folder));
     TemporaryFile temporary;
-    for (int attempt = 0; attempt < 100 && temporary.fd < 0; ++attempt) {
-        const QByteArray name
-            = folder + "/.hibari-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        temporary.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (temporary.fd >= 0)
-            temporary.path = name;
-        else if (errno != EEXIST)
-            return DescribeFileError(errno);
-    }
-    if (temporary.fd < 0)
-        return DescribeFileError(EEXIST);
+    const TemporaryFiles::Created created = TemporaryFiles::Create(folder);
+    if (created.fd < 0)
+        return DescribeFileError(created.errorNumber);
+    temporary.fd = created.fd;
+    temporary.path = created.path;
     // A replaced file keeps its permissions.
     if (exists)
         ::fchmod(temporary.fd, existing.st_mode & 07777);
 
     if (!writeAll(temporary.fd, bytes) || ::fsync(temporary.fd) != 0)
         return DescribeFileError(errno);
-    const int fd = temporary.fd;
-    temporary.fd = -1;
-    if (::close(fd) != 0)
-        return DescribeFileError(errno);
-    if (::rename(temporary.path.constData(), target.constData()) != 0)
-        return DescribeFileError(errno);
-    temporary.renamed = true;
+    // The file stays open, and so locked, until it has its final name: no cleaner of
+    // another copy of the program takes it for a leftover in between.
+    if (const int failure = ReplaceDurably(temporary.path, target, folder); failure != 0)
+        return DescribeFileError(failure);
+    temporary.renamed = true; // the data is on the disk already: closing cannot lose it
     return {};
 }

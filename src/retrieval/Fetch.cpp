@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QNetworkReply>
+#include <QUrl>
 
 #include "retrieval/Inet1.h"
 #include "retrieval/frmE2SD.h"
@@ -65,6 +67,15 @@ QString DocumentText(const QString &path)
     return u"添付文書を取得しています："_s + category + file.completeBaseName();
 }
 
+QString HostNotFoundText(const QString &url, const QString &serviceBase, const QString &source)
+{
+    const QString host = QUrl(url).host();
+    QString text = Messages::HostNotFound.arg(host);
+    if (host.compare(QUrl(serviceBase).host(), Qt::CaseInsensitive) == 0)
+        text += Messages::ServiceBaseSetIn.arg(source);
+    return text;
+}
+
 std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url, BodyUse use,
                                      const QString &what)
 {
@@ -91,7 +102,9 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
         return std::nullopt; // the user stopped it: nothing to report
 
     QString failure;
-    if (!reply.ok)
+    if (!reply.ok && reply.errorNumber == QNetworkReply::HostNotFoundError)
+        failure = HostNotFoundText(url, context.state.ServiceBase, context.state.ServiceBaseSource);
+    else if (!reply.ok)
         failure = reply.errorText;
     else if (use == BodyUse::Document && reply.httpStatus >= 400)
         failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);

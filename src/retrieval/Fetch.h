@@ -34,6 +34,10 @@ std::optional<QString> FetchPage(AppContext &context, QWidget *owner, Inet1 &ine
                                  Yield yield = Yield::Yes, const QString &what = QString());
 
 // What the progress window says for the common fetches.
+// "Host not found" for `url`: the host named and, where it is the service's own,
+// where the service's address is set (`source`).
+QString HostNotFoundText(const QString &url, const QString &serviceBase, const QString &source);
+
 QString SearchingText();                       // a result page
 QString DrugPageText(const QString &drugName); // a hit's page or its foot page
 QString DocumentText(const QString &path);     // a document, by its file name

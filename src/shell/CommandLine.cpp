@@ -1,6 +1,9 @@
 #include "shell/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -25,7 +28,38 @@ ServiceBaseCheck CheckServiceBase(const QString &text)
     return check;
 }
 
-CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase, const QString &builtInBase)
+QStringList ConfigurationFiles()
+{
+    QStringList files;
+    for (const QString &folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+        files.append(folder + u"/hibari/hibari.conf"_s);
+    return files;
+}
+
+QList<ConfiguredBase> ReadConfiguredBases(const QStringList &files)
+{
+    QList<ConfiguredBase> read;
+    for (const QString &file : files) {
+        ConfiguredBase configured;
+        configured.file = file;
+        const QFileInfo info(file);
+        if (info.exists()) {
+            const QSettings settings(file, QSettings::IniFormat);
+            const QVariant value = settings.value(u"ServiceBase"_s);
+            // An address with a comma reads as a list: it is shown as written, and refused.
+            configured.value
+                = (value.userType() == QMetaType::QStringList ? value.toStringList().join(u", "_s) : value.toString())
+                      .trimmed();
+            if (!info.isFile() || !info.isReadable() || settings.status() != QSettings::NoError)
+                configured.errorText = u"設定ファイル %1 を読み取れません。"_s.arg(file);
+        }
+        read.append(configured);
+    }
+    return read;
+}
+
+CommandLine ParseCommandLine(const QStringList &arguments, const QString &environmentBase, const QString &builtInBase,
+                             const QList<ConfiguredBase> &configured)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(u"医薬品の添付文書を公開サービスから検索して取り出します。"_s);
@@ -33,7 +67,7 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption baseOption(
         u"service-base"_s,
-        u"サービスのアドレス（http:// または https:// とホスト名）。環境変数 HIBARI_SERVICE_BASE より優先します。"_s,
+        u"サービスのアドレス（http:// または https:// とホスト名）。環境変数 HIBARI_SERVICE_BASE と設定ファイル hibari.conf より優先します。"_s,
         u"URL"_s);
     parser.addOption(baseOption);
 
@@ -66,14 +100,23 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
     if (!parser.isSet(baseOption)) {
         source = u"環境変数 HIBARI_SERVICE_BASE"_s;
         given = environmentBase;
-        if (given.isEmpty()) {
-            source = u"ビルド時の設定"_s;
-            given = builtInBase;
-        }
+    }
+    for (const ConfiguredBase &file : configured) {
+        if (!given.isEmpty() || parser.isSet(baseOption))
+            break;
+        if (!file.errorText.isEmpty())
+            return fail(file.errorText);
+        source = u"設定ファイル "_s + file.file;
+        given = file.value;
+    }
+    if (given.isEmpty() && !parser.isSet(baseOption)) {
+        source = u"ビルド時の設定"_s;
+        given = builtInBase;
     }
     const ServiceBaseCheck check = CheckServiceBase(given);
     if (!check.ok)
         return fail(u"サービスのアドレス「%1」（%2）は使えません。%3"_s.arg(given, source, check.errorText));
     line.ServiceBase = check.value;
+    line.ServiceBaseSource = source;
     return line;
 }

@@ -1,13 +1,17 @@
 #include "shell/MainModule.h"
 
+#include "shell/Desktop.h"
+#include "shell/Messages.h"
 #include "shell/ProgramState.h"
 #include "shell/ShowPainted.h"
 #include "shell/frmMain.h"
 
-void Main(frmMain &menu, ProgramState &state, const StartPaths &paths)
+void Main(frmMain &menu, ProgramState &state, const StartPaths &paths, Desktop *desktop)
 {
     menu.SetStarting(true);
     ShowPainted(menu);
-    PrepareProgram(state, paths);
+    const QString moved = PrepareProgram(state, paths);
     menu.SetStarting(false);
+    if (!moved.isEmpty() && desktop)
+        desktop->Message(&menu, moved, Messages::LibraryMovedTitle, Desktop::Icon::Information);
 }

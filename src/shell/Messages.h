@@ -35,5 +35,22 @@ inline const QString HistoryListName = QStringLiteral(u"改訂指示反映履歴
 inline const QString HitDescriptionName = QStringLiteral(u"選択中の文書の説明");
 inline const QString KeywordOf = QStringLiteral(u"のキーワード"); // after the row's label, "項目内検索1"
 inline const QString RuleOf = QStringLiteral(u"の条件");
+// An earlier library moved into the documents folder: the number of files (%1), from
+// where (%2) to where (%3); how many kept both by a number; what stayed behind.
+inline const QString LibraryMovedTitle = QStringLiteral(u"文書フォルダーの移動");
+inline const QString LibraryMoved
+    = QStringLiteral(u"以前の文書フォルダー「%2」にあった %1 個のファイルを「%3」へ移しました。");
+inline const QString LibraryMovedRenamed = QStringLiteral(
+    u"\nそのうち %1 個は、移動先に同じ名前のファイルがあったため、名前に番号を付けて両方を残しました。");
+inline const QString LibraryMovedLeft
+    = QStringLiteral(u"\n次の %1 個のファイルは移せなかったため、元の場所に残っています。\n%2");
+
+// The service's host that cannot be found (%1), and where its address is set (%2:
+// the option, the variable, the configuration file or the build).
+inline const QString HostNotFound = QStringLiteral(u"サーバー「%1」が見つかりません。");
+inline const QString ServiceBaseSetIn
+    = QStringLiteral(u"サービスのアドレスは「%1」で設定されています。アドレスとネットワークの接続を確認してください。"
+                     u"アドレスは --service-base、環境変数 HIBARI_SERVICE_BASE、設定ファイル "
+                     u"~/.config/hibari/hibari.conf の ServiceBase で指定できます。");
 
 } // namespace Messages

@@ -20,7 +20,8 @@ struct ProgramState {
     QString DocumentsPath; // documents folder, always with a trailing "/"
     QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
-    EucTable Tables; // E2STable and S2ETable
+    QString ServiceBaseSource = QStringLiteral(u"ビルド時の設定"); // where ServiceBase was set, as the user is told
+    EucTable Tables;                                               // E2STable and S2ETable
 
     bool FetchInsert = true;
     bool FetchGuide = true;

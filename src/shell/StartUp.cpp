@@ -2,9 +2,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include "shell/Library.h"
+#include "shell/Messages.h"
 #include "shell/ProgramState.h"
+#include "shell/TemporaryFiles.h"
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -33,13 +38,24 @@ StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir,
             paths.WorkPath = withoutTrailingSlash(userDataDir);
         paths.MemoPath = paths.WorkPath;
     }
-    const bool documentsUsable = !documentsDir.isEmpty() && QFileInfo(documentsDir).isDir();
-    const QString root = documentsUsable ? withoutTrailingSlash(documentsDir) : paths.WorkPath;
+    // Always the desktop's documents folder, made at start-up when missing: a library
+    // that sat elsewhere whenever that folder was missing would be lost to the user
+    // once the folder appeared.
+    const QString root
+        = withoutTrailingSlash(documentsDir.isEmpty() ? QDir::homePath() + u"/Documents"_s : documentsDir);
     paths.DocumentsPath = root.endsWith(u'/') ? root : root + u'/';
+    // Where earlier versions put the library without a documents folder: the current
+    // directory when run in place, the per-user data folder when installed.
+    if (!paths.Installed)
+        paths.EarlierLibraries.append(paths.WorkPath);
+    if (!userDataDir.isEmpty())
+        paths.EarlierLibraries.append(withoutTrailingSlash(userDataDir));
+    paths.EarlierLibraries.removeDuplicates();
+    paths.EarlierLibraries.removeAll(root);
     return paths;
 }
 
-void PrepareProgram(ProgramState &state, const StartPaths &paths)
+QString PrepareProgram(ProgramState &state, const StartPaths &paths)
 {
     state.AppPath = paths.AppPath;
     state.WorkPath = paths.WorkPath;
@@ -47,8 +63,27 @@ void PrepareProgram(ProgramState &state, const StartPaths &paths)
     state.MemoPath = paths.MemoPath;
     if (paths.Installed)
         QDir().mkpath(paths.WorkPath);
+    QDir().mkpath(state.DocumentsPath);
+    Library::Moved moved;
+    for (const QString &earlier : paths.EarlierLibraries)
+        Library::MoveLibrary(earlier, state.DocumentsPath, moved);
     Library::CreateFolders(state.DocumentsPath);
+    for (const QString &folder : Library::Folders())
+        TemporaryFiles::RemoveStale(state.DocumentsPath + folder);
     LoadEucTable(state.Tables, state.AppPath + u"/E2S.param");
     state.FetchInsert = true;
     state.FetchGuide = true;
+    return LibraryMovedText(moved, state.DocumentsPath + Library::Root());
+}
+
+QString LibraryMovedText(const Library::Moved &moved, const QString &library)
+{
+    if (moved.files == 0 && moved.left.isEmpty())
+        return {};
+    QString text = Messages::LibraryMoved.arg(QLocale().toString(moved.files), moved.places.join(u"」「"_s), library);
+    if (moved.renamed > 0)
+        text += Messages::LibraryMovedRenamed.arg(QLocale().toString(moved.renamed));
+    if (!moved.left.isEmpty())
+        text += Messages::LibraryMovedLeft.arg(QLocale().toString(moved.left.size()), moved.left.join(u'\n'));
+    return text;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include "shell/Library.h"
 
 struct ProgramState;
 
@@ -11,6 +14,7 @@ struct StartPaths {
     QString DocumentsPath;
     QString MemoPath; // the memo files
     bool Installed = false;
+    QStringList EarlierLibraries; // folders that may hold a library of an earlier version
 };
 
 // applicationDir: the executable's folder (may be empty); currentDir: the current
@@ -21,9 +25,18 @@ struct StartPaths {
 // is the executable's folder, WorkPath the current directory. Installed, the data
 // comes from HIBARI_DATA_FROM_BIN relative to the executable ("../share/hibari") and
 // the memo files and Temp.txt go to userDataDir, never into the install tree.
+// The library is always under documentsDir (made when missing; without one known,
+// "Documents" in the home folder); the current directory (run in place) and
+// userDataDir are where earlier versions put it without a documents folder.
 StartPaths SettlePaths(const QString &applicationDir, const QString &currentDir, const QString &documentsDir,
                        const QString &userDataDir = QString());
 
 // Everything of start-up that needs no window: paths into state, the library
-// folders, the conversion table, the document-kind choice.
-void PrepareProgram(ProgramState &state, const StartPaths &paths);
+// folders (an earlier library moved in, without the temporary files of killed
+// writers), the conversion table, the document-kind choice. Returns what the user is
+// told about a library that was moved, or nothing.
+QString PrepareProgram(ProgramState &state, const StartPaths &paths);
+
+// The one message about a moved library, empty when nothing was moved; library: the
+// folder it was moved to.
+QString LibraryMovedText(const Library::Moved &moved, const QString &library);

@@ -8,7 +8,11 @@ scratch root runs under Xvfb with the practice service named by --service-base: 
 window comes up, a search reaches the service, and the memo file and Temp.txt land in
 the per-user folder while the install tree and the current directory stay untouched.
 A bad address must end the program with a message box, exit status 2 and no folder
-made; --help and --version must work without a display.
+made; --help and --version must work without a display, and a bad command line there
+must print its reason and end with status 2. Started as the desktop entry starts it,
+without options, the program takes the service's address from hibari.conf and moves a
+library that an earlier version left in the per-user folder into the documents
+folder, once, with one message.
 
 The display, the practice service, the window driving and the document recorder are
 drive_program.py's.
@@ -181,12 +185,54 @@ def without_display(s):
         result = run([str(s.root / "usr/bin/hibari"), option], env=env, cwd=s.cwd, timeout=30)
         if result.returncode != 0 or expected not in result.stdout:
             raise Failure(f"{option}: exit {result.returncode}, {result.stdout!r} {result.stderr!r}")
+    for arguments, reason in ((["--bogus"], "bogus"), (["--service-base", "ftp://h.example"], "ftp://h.example")):
+        result = run([str(s.root / "usr/bin/hibari"), *arguments], env=env, cwd=s.cwd, timeout=30)
+        if result.returncode != 2 or reason not in result.stderr:
+            raise Failure(f"{arguments}: exit {result.returncode} (2 wanted, never a signal), {result.stderr!r}")
+
+
+def configured_and_moved(s):
+    home = s.temp / "home-earlier"
+    earlier = home / "data" / "hibari" / "医薬品情報"
+    (earlier / "［医療用］").mkdir(parents=True)
+    (earlier / "［医療用］" / "以前の文書.pdf").write_bytes(b"%PDF-1.4 earlier\n")
+    (earlier / "重篤.pdf").write_bytes(b"%PDF-1.4 manual\n")
+    conf = s.temp / "config" / "hibari" / "hibari.conf"
+    conf.parent.mkdir(parents=True, exist_ok=True)
+    conf.write_text(f"ServiceBase=http://127.0.0.1:{s.port}\n", encoding="utf-8")
+    try:
+        s.program = s.start_program(home=home)  # as the desktop entry starts it
+        box = Window(s, "文書フォルダーの移動")
+        box.shot("03-library-moved")
+        box.focus()
+        s.key("Return")
+        library = home / "Documents" / "医薬品情報"
+        for moved in (library / "［医療用］" / "以前の文書.pdf", library / "重篤.pdf"):
+            if not moved.is_file():
+                raise Failure(f"{moved} was not moved")
+        if earlier.exists():
+            raise Failure(f"the earlier library is still there: {list(earlier.rglob('*'))}")
+        menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+        menu.click("Command2")
+        form = Window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
+        form.click("Command1")
+        form.copied("Command7", "page 1 through the address in hibari.conf",
+                    page_is(20, "ハイバリン錠10mg", "ヒバリ薬20錠"))
+        form.click("Command5")
+        form.closed()
+        Window(s, "Hibari", "src/shell/frmMain.ui").click("Command4")
+        code = s.program.wait(timeout=30)
+        if code != 0:
+            raise Failure(f"the program ended with exit code {code}")
+    finally:
+        conf.unlink()
 
 
 STEPS = [
     ("installed program: search through --service-base, memo and Temp.txt per user", search_and_memo),
     ("bad address: message box, exit status 2, nothing made", bad_address),
-    ("--help and --version without a display", without_display),
+    ("--help, --version and a bad command line without a display", without_display),
+    ("started without options: address from hibari.conf, earlier library moved once", configured_and_moved),
 ]
 
 

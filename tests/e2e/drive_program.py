@@ -513,9 +513,10 @@ def prescription_window(s, menu):
     history.click("Command2")
     s.expect_document(f"{REVISION}/ヒバリゾン錠5mg：2023年04月　改訂.pdf")
     history.click_first_row("List1")  # the button took the focus
-    s.key("Down", "Down", "Down")  # the entry whose link has no address
+    s.key("Down", "Down", "Down")  # the entry whose link is relative to the service's host
     history.click("Command2")
-    history.message("文書情報無し", "09-revision-without-address")
+    s.expect_document(f"{REVISION}/ヒバリゾン錠5mg：旧様式.pdf")
+    history.shot("09-revision-relative-link")
     history.click("Command1")
     history.closed()
 
@@ -639,6 +640,7 @@ def finish(s):
         f"{ROOT}/間質性肺炎.pdf",
         f"{ROOT}/..／..／重篤副作用／皮膚.pdf",
         f"{REVISION}/ヒバリゾン錠5mg：2023年04月　改訂.pdf",
+        f"{REVISION}/ヒバリゾン錠5mg：旧様式.pdf",
         f"{OTC}/ハルカゼ顆粒青葉製薬.pdf",
     }
     found = s.library_files()

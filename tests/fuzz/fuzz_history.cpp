@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString text = HistoryDisplayText(entry);
         FUZZ_EXPECT(text.size() <= entry.size());
         // An entry's address is a web address that ends before a quote.
-        if (const auto address = HistoryDocumentAddress(entry))
+        if (const auto address = HistoryDocumentAddress(entry, u"http://svc.test/ph/foot.html"_s, u"http://svc.test"_s))
             FUZZ_EXPECT(IsWebAddress(*address) && !address->contains(u'"'));
         const QString path = HistoryDocumentPath(library, entry.left(20), text);
         FUZZ_EXPECT(DirectlyIn(path, library, Library::Revision()));

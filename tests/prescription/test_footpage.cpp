@@ -180,11 +180,30 @@ void TestFootPage::historyDocument_data()
     QTest::newRow("https link before an http one")
         << u"href=\"https://svc.test/r.pdf\" title=\"http://old.test/r.pdf\">版</a>"_s << u"錠"_s
         << u"https://svc.test/r.pdf"_s << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
-    QTest::newRow("relative link has no address") << u"href=\"/revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << QString()
-                                                  << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+    QTest::newRow("relative to the page")
+        << u"href=\"../revision/8/4.pdf\">旧様式</a>"_s << u"錠"_s << u"http://svc.test/ph/revision/8/4.pdf"_s
+        << docs + u"医薬品情報/［改訂指示］/錠：旧様式.pdf"_s;
+    QTest::newRow("relative to the host, single quotes, &amp;")
+        << u"href='/revision/get?id=8&amp;k=4'>旧</a>"_s << u"錠"_s << u"http://svc.test/revision/get?id=8&k=4"_s
+        << docs + u"医薬品情報/［改訂指示］/錠：旧.pdf"_s;
+    QTest::newRow("relative name beside the page")
+        << u"href=\"old 4.pdf\">旧</a>"_s << u"錠"_s << u"http://svc.test/ph/drug/old%204.pdf"_s
+        << docs + u"医薬品情報/［改訂指示］/錠：旧.pdf"_s;
+    QTest::newRow("another host by //") << u"href=\"//other.test/r.pdf\">版</a>"_s << u"錠"_s << QString()
+                                        << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
+    QTest::newRow("another port") << u"href=\"//svc.test:8080/r.pdf\">版</a>"_s << u"錠"_s << QString()
+                                  << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
+    QTest::newRow("scheme without host") << u"href=\"http:r.pdf\">版</a>"_s << u"錠"_s << QString()
+                                         << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
+    QTest::newRow("other scheme") << u"href=\"mailto:a@svc.test\">版</a>"_s << u"錠"_s << QString()
+                                  << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
+    QTest::newRow("javascript") << u"href=\"javascript:open('/r.pdf')\">版</a>"_s << u"錠"_s << QString()
+                                << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
+    QTest::newRow("unquoted or empty link")
+        << u"href=/r.pdf>版</a>"_s << u"錠"_s << QString() << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
     // Past 255 bytes the entry is cut, never the drug's name and "：".
     QTest::newRow("long entry cut after the drug's name")
-        << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << QString()
+        << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << u"http://svc.test/r.pdf"_s
         << docs + u"医薬品情報/［改訂指示］/"_s + QString(10, u'錠') + u"："_s + QString(72, u'改') + u".pdf"_s;
 }
 
@@ -194,7 +213,8 @@ void TestFootPage::historyDocument()
     QFETCH(QString, drug);
     QFETCH(QString, address);
     QFETCH(QString, path);
-    QCOMPARE(HistoryDocumentAddress(entry).value_or(QString()), address);
+    const QString page = u"http://svc.test/ph/drug/foot.html"_s; // the foot page
+    QCOMPARE(HistoryDocumentAddress(entry, page, u"http://svc.test"_s).value_or(QString()), address);
     QCOMPARE(HistoryDocumentPath(docs, drug, HistoryDisplayText(entry)), path);
 }
 

@@ -30,6 +30,8 @@ private Q_SLOTS:
     void pageText();
     void failure_data();
     void failure();
+    void hostNotFound_data();
+    void hostNotFound();
     void proxyRoute_data();
     void proxyRoute();
     void certificates_data();
@@ -232,6 +234,33 @@ void TestFetch::failure()
     QVERIFY2(!own.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(shown.text));
     QVERIFY(!shown.waitCursor);
     QCOMPARE(readBytes(f.scratch()), Previous);
+}
+
+void TestFetch::hostNotFound_data()
+{
+    addColumns<QString, QString, bool>("path", "host", "saysWhere");
+    // ".invalid" is never resolved (RFC 6761)
+    QTest::newRow("the service's host") << u"/sorano/PackinsSearch"_s << u"no-such-host.invalid"_s << true;
+    QTest::newRow("another host, from a link")
+        << u"http://other-host.invalid/r.pdf"_s << u"other-host.invalid"_s << false;
+}
+
+// The installed program's address may come from a file the user does not know of:
+// the message names the host and, for the service's own, where its address is set.
+void TestFetch::hostNotFound()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, host);
+    QFETCH(bool, saysWhere);
+    Fixture f;
+    f.state.ServiceBase = u"http://no-such-host.invalid"_s;
+    f.state.ServiceBaseSource = u"設定ファイル /etc/xdg/hibari/hibari.conf"_s;
+    const QString url = path.startsWith(u'/') ? f.state.ServiceBase + path : path;
+    QVERIFY(!FetchPage(f.context, &f.owner, f.inet, url));
+    QCOMPARE(f.desktop.messages.size(), 1);
+    const QString text = f.desktop.messages.first().text;
+    QVERIFY2(text.startsWith(u"サーバー「"_s + host + u"」が見つかりません。"_s), qPrintable(text));
+    QCOMPARE(text.contains(u"「設定ファイル /etc/xdg/hibari/hibari.conf」で設定されています"_s), saysWhere);
 }
 
 void TestFetch::proxyRoute_data()

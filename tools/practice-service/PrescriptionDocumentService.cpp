@@ -69,7 +69,8 @@ struct HistoryEntry {
 };
 
 // Drug 6 has three entries; other drugs with a history have a fourth whose link is
-// relative, so it has no "http://" (or "https://") address.
+// relative to the service's host, without "http://" (or "https://"), as the service
+// links its older documents.
 QList<HistoryEntry> HistoryOf(int id)
 {
     QList<HistoryEntry> entries = {
