@@ -112,6 +112,14 @@ QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertP
 #endif
             while (i < runEnd && in[i] - 1u < 0x7Fu)
                 *out++ = in[i++];
+        } else if (data.noHighSingles && b0 >= 0x80 && i + 1 < size && one[b0 << 8 | in[i + 1]]) {
+            // A run of two-byte codes, the bulk of Japanese text: with no one-byte entry
+            // above 7F, a high byte and the next one are looked up as a pair straight away.
+            const qsizetype runEnd = std::min(nextMark, size - 1);
+            do {
+                *out++ = one[uint(in[i]) << 8 | in[i + 1]];
+                i += 2;
+            } while (i < runEnd && in[i] >= 0x80 && one[uint(in[i]) << 8 | in[i + 1]]);
         } else {
             char16_t c = one[b0];
             if (c) {

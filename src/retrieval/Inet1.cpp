@@ -177,6 +177,15 @@ bool goesThroughProxy(const QUrl &target)
 
 Inet1::Inet1(int timeoutMs) : m_timeoutMs(timeoutMs) {}
 
+QNetworkAccessManager &Inet1::manager()
+{
+    if (!m_manager) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    }
+    return *m_manager;
+}
+
 Inet1::~Inet1() = default;
 
 void Inet1::setTimeout(int timeoutMs)
@@ -236,9 +245,8 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     // On Linux this reads http_proxy / no_proxy at every request.
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
-    // A manager of its own per request: no cookie, cache or connection outlives it.
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // One manager for every request, so that its connections are used again.
+    QNetworkAccessManager &manager = this->manager();
 
     QNetworkRequest request(target);
     // Only https needs the list of trusted certificates, which is large to hold.
@@ -263,8 +271,10 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
 
     // Qt asks only when the proxy wants credentials and the ones it already had (from
     // http_proxy, or given here) were turned down; what was remembered goes first.
+    // The question belongs to this request alone: `scope` ends it with the request.
     bool offered = false;
-    QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, &manager,
+    QObject scope;
+    QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, &scope,
                      [&](const QNetworkProxy &proxy, QAuthenticator *authenticator) {
                          const bool refused = offered || !proxy.user().isEmpty() || !authenticator->user().isEmpty();
                          std::optional<ProxyCredentials> login;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -12,11 +13,15 @@
 // "host:port"; `refused` tells that the proxy turned down the ones it was given.
 using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString &proxy, bool refused)>;
 
+class QNetworkAccessManager;
 class QNetworkReply;
 
 // The transfer control: one GET of exactly the given URL, the whole body or an error
-// with a number and a description. Redirects are followed, the system's proxy
-// settings honoured, and nothing (cookies, connections) is kept between requests.
+// with a number and a description. Redirects are followed and the system's proxy
+// settings honoured. The connection to each server (and its TLS session) is kept for
+// the next request of the same Inet1, as one round trip or two on a distant link
+// count for more than the transfer; a connection the server has closed meanwhile is
+// opened again. Nothing else (cookies, cache) is kept between requests.
 // https uses the system's trusted certificates and those that SSL_CERT_FILE and
 // SSL_CERT_DIR name; a certificate problem fails the transfer.
 // Blocks the caller; the event loop keeps repainting but gets no user input, unless
@@ -72,6 +77,9 @@ public:
     static QString DescribeHttpStatus(int status, const QByteArray &reason);
 
 private:
+    QNetworkAccessManager &manager();
+
+    std::unique_ptr<QNetworkAccessManager> m_manager; // made on the first request
     int m_timeoutMs;
     ProxyCredentials *m_rememberedLogin = nullptr;
     ProxyCredentialsAsker m_askLogin;

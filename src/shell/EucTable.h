@@ -61,6 +61,7 @@ struct EucTable::Data {
     std::vector<quint32> s2e = std::vector<quint32>(65536, 0);
     qsizetype count = 0;
     bool asciiIdentity = false; // 01-7F all map to themselves
+    bool noHighSingles = false; // no byte 80-FF has a one-byte entry: it always starts a longer code
 
     void store(quint32 euc, quint16 sjis, char16_t character)
     {
@@ -89,5 +90,8 @@ struct EucTable::Data {
         asciiIdentity = true;
         for (char16_t b = 1; b < 0x80; ++b)
             asciiIdentity = asciiIdentity && char2[b] == b;
+        noHighSingles = true;
+        for (size_t b = 0x80; b < 0x100; ++b)
+            noHighSingles = noHighSingles && char2[b] == 0;
     }
 };

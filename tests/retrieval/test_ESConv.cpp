@@ -112,6 +112,15 @@ void TestESConv::conversion_data()
             << kana << (ascii + QByteArray::fromHex("a4a2") + ascii + "<b>" + QByteArray::fromHex("a4a4"))
             << (QString::fromLatin1(ascii) + u"あ"_s + QString::fromLatin1(ascii) + u"<b>い"_s);
     }
+    // Japanese text is read a pair at a time while each pair has an entry.
+    QTest::newRow("pairs up to a byte cut at the end") << kana << QByteArray::fromHex("a4a2a4a4a4") << u"あい"_s;
+    QTest::newRow("pairs around a pair without an entry") << kana << QByteArray::fromHex("a4a2a4a6a4a4") << u"あうい"_s;
+    QTest::newRow("pairs around half-width katakana")
+        << (kana + "\n8EB1,B1") << QByteArray::fromHex("a4a28eb1a4a2") << u"あｱあ"_s;
+    QTest::newRow("pairs around a three-byte code")
+        << (kana + "\n8FD4E3,FA5C") << QByteArray::fromHex("a4a28fd4e3a4a4") << u"あ纊い"_s;
+    QTest::newRow("one-byte entry of a high byte before pairs")
+        << QByteArray("A4,41\nA4A2,82A0\nA2A4,82A2") << QByteArray::fromHex("a4a2a4") << u"Aい"_s;
     QTest::newRow("ASCII not mapped to itself") << QByteArray("41,42\n42,41") << QByteArray("AB") << u"BA"_s;
     QTest::newRow("table without the ASCII range")
         << QByteArray("A4A2,82A0") << QByteArray::fromHex("41a4a242") << u"あ"_s;
@@ -137,6 +146,8 @@ void TestESConv::progressReports_data()
     QTest::newRow("ASCII table") << QByteArray("ascii\nA4A2,82A0") << page;
     QTest::newRow("table without ASCII") << QByteArray("61,61\nA4A2,82A0") << page;
     QTest::newRow("unmapped bytes only") << QByteArray("A4A2,82A0") << QByteArray(10001, 'z');
+    QTest::newRow("Japanese text") << QByteArray("A4A2,82A0")
+                                   << QByteArray::fromHex(QByteArray("a4a2").repeated(5000)) + 'z';
 }
 
 // The progress reports of converting the row's input through the row's table.

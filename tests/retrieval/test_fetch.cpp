@@ -1,4 +1,5 @@
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QNetworkReply>
@@ -17,6 +18,7 @@ Q_DECLARE_METATYPE(BodyUse)
 Q_DECLARE_METATYPE(Yield)
 using Answers = QList<std::optional<ProxyCredentials>>;
 Q_DECLARE_METATYPE(Answers)
+Q_DECLARE_METATYPE(PracticeResponse::Mode)
 
 class TestFetch : public QObject {
     Q_OBJECT
@@ -39,6 +41,10 @@ private Q_SLOTS:
     void proxyLogin_data();
     void proxyLogin();
     void httpsThroughProxyLogin();
+    void keptConnection_data();
+    void keptConnection();
+    void latency_data();
+    void latency();
     void hourglassOnlyWhileTransferring();
     void unwritableScratchFileIsIgnored();
 };
@@ -444,6 +450,117 @@ void TestFetch::httpsThroughProxyLogin()
     QCOMPARE(f.server.Requests().last().host, "practice.hibari.test:" + QByteArray::number(service.Port()));
     QCOMPARE(service.Requests().size(), 1);
     QVERIFY(service.Requests().first().secure);
+}
+
+void TestFetch::keptConnection_data()
+{
+    addColumns<QString, QString, PracticeResponse::Mode, int>("scheme", "through", "drop", "connections");
+
+    const auto normal = PracticeResponse::Mode::Normal;
+    QTest::newRow("http") << u"http"_s << QString() << normal << 1;
+    QTest::newRow("https") << u"https"_s << QString() << normal << 1;
+    QTest::newRow("http through the proxy") << u"http"_s << u"proxy"_s << normal << 1;
+    QTest::newRow("https through the proxy's tunnel") << u"https"_s << u"proxy"_s << normal << 1;
+    QTest::newRow("closed after an answer") << u"http"_s << QString() << PracticeResponse::Mode::CloseAfter << 2;
+    QTest::newRow("https closed after an answer") << u"https"_s << QString() << PracticeResponse::Mode::CloseAfter << 2;
+    // the request went out on the kept connection just as the server let it go
+    QTest::newRow("closed as the next request came")
+        << u"http"_s << QString() << PracticeResponse::Mode::CloseAtOnce << 2;
+}
+
+// The requests of one window's road go over one connection; a connection that the
+// server closed is opened again without the user noticing.
+void TestFetch::keptConnection()
+{
+    QFETCH(QString, scheme);
+    QFETCH(QString, through);
+    QFETCH(PracticeResponse::Mode, drop);
+    QFETCH(int, connections);
+    Fixture f;
+    PracticeServer service;
+    AddFixedRoutes(service);
+    int dropped = 0;
+    const auto dropOnce = [&dropped, drop](const PracticeRequest &) {
+        PracticeResponse response;
+        response.body = PracticeBinary(1000);
+        if (dropped++ == 0)
+            response.mode = drop;
+        return response;
+    };
+    service.Route("/road/drop", dropOnce);
+    f.server.Route("/road/drop", dropOnce); // the proxy answers http itself
+    if (scheme == u"https"_s) {
+        QVERIFY(service.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
+        qputenv("SSL_CERT_FILE", testTlsFile("ca.pem").toLocal8Bit());
+    }
+    QVERIFY(service.Listen());
+    QString host = u"127.0.0.1"_s;
+    if (!through.isEmpty()) {
+        // the fixture's service plays the proxy, and opens the tunnel to the other
+        qputenv(scheme == u"https"_s ? "https_proxy" : "http_proxy", f.server.BaseUrl().toLatin1());
+        qputenv("no_proxy", "");
+        host = u"practice.hibari.test"_s;
+    }
+    const QString base = u"%1://%2:%3"_s.arg(scheme, host).arg(service.Port());
+    const bool proxyAnswers = !through.isEmpty() && scheme == u"http"_s;
+
+    const std::optional<QString> page = FetchPage(f.context, &f.owner, f.inet, base + u"/practice/page"_s);
+    const std::optional<QByteArray> again = FetchBytes(f.context, &f.owner, f.inet, base + u"/road/drop"_s);
+    const std::optional<QByteArray> binary = FetchBytes(f.context, &f.owner, f.inet, base + u"/practice/binary"_s);
+    const std::optional<QByteArray> document
+        = FetchBytes(f.context, &f.owner, f.inet, base + u"/practice/document.pdf"_s);
+
+    QCOMPARE(f.desktop.messages.size(), 0);
+    QCOMPARE(page, std::optional<QString>(PracticePageText()));
+    QVERIFY(again && *again == PracticeBinary(1000));
+    QVERIFY(binary && *binary == PracticeBinary(4096));
+    QVERIFY(document && *document == PracticePdf(u"練習文書"_s, 100));
+    QCOMPARE((proxyAnswers ? f.server : service).Connections(), connections);
+    // the connection to the proxy is kept as well
+    QCOMPARE(f.server.Connections(), through.isEmpty() ? 0 : 1);
+}
+
+void TestFetch::latency_data()
+{
+    // one round trip for the connection, TLS 1.3 one more for its handshake
+    addColumns<QString, int>("scheme", "firstRoundTrips");
+    QTest::newRow("http") << u"http"_s << 2;
+    QTest::newRow("https") << u"https"_s << 3;
+}
+
+// The practice service played far away: every chunk arrives late in each direction,
+// the connection's set-up and the TLS handshake included; bodies arrive whole.
+void TestFetch::latency()
+{
+    QFETCH(QString, scheme);
+    QFETCH(int, firstRoundTrips);
+    constexpr int LatencyMs = 40;
+    Fixture f;
+    PracticeServer far;
+    AddFixedRoutes(far);
+    far.SetLatency(LatencyMs);
+    if (scheme == u"https"_s) {
+        QVERIFY(far.UseTls(testTlsFile("server.pem"), testTlsFile("server.key")));
+        qputenv("SSL_CERT_FILE", testTlsFile("ca.pem").toLocal8Bit());
+    }
+    QVERIFY(far.Listen());
+    QVERIFY(far.BaseUrl().startsWith(scheme + u"://"_s));
+
+    QElapsedTimer clock;
+    clock.start();
+    const std::optional<QString> page = FetchPage(f.context, &f.owner, f.inet, far.BaseUrl() + u"/practice/page"_s);
+    const qint64 firstMs = clock.restart();
+    const std::optional<QByteArray> large
+        = FetchBytes(f.context, &f.owner, f.inet, far.BaseUrl() + u"/practice/large"_s);
+    const qint64 secondMs = clock.elapsed();
+
+    QCOMPARE(page, std::optional<QString>(PracticePageText()));
+    QVERIFY(large && *large == PracticeBinary(PracticeLargeSize));
+    // Lower bounds only: a busy machine is slower, never faster.
+    QVERIFY2(firstMs >= 2 * LatencyMs * firstRoundTrips, qPrintable(QString::number(firstMs)));
+    QVERIFY2(secondMs >= 2 * LatencyMs, qPrintable(QString::number(secondMs)));
+    QCOMPARE(far.Connections(), 1);
+    QCOMPARE(far.Requests().size(), 2);
 }
 
 void TestFetch::hourglassOnlyWhileTransferring()

@@ -1,7 +1,9 @@
 #include "PracticeServer.h"
 
+#include <deque>
 #include <optional>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
 #include <QSslCertificate>
@@ -41,6 +43,105 @@ protected:
     }
 };
 
+// Bytes of one direction of a relayed connection, each chunk handed on when its time
+// has come; an empty chunk stands for the end of that direction.
+class DelayedPipe final : public QObject {
+public:
+    DelayedPipe(QTcpSocket *to, QObject *parent) : QObject(parent), m_to(to)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        connect(&m_timer, &QTimer::timeout, this, &DelayedPipe::deliver);
+    }
+
+    void push(qint64 dueNs, const QByteArray &chunk)
+    {
+        m_queue.emplace_back(dueNs, chunk);
+        if (!m_timer.isActive())
+            schedule();
+    }
+
+    static qint64 now()
+    {
+        static QElapsedTimer clock = [] {
+            QElapsedTimer started;
+            started.start();
+            return started;
+        }();
+        return clock.nsecsElapsed();
+    }
+
+private:
+    void schedule()
+    {
+        if (m_queue.empty())
+            return;
+        // Rounded up, so that no chunk is ever early.
+        const qint64 waitNs = m_queue.front().first - now();
+        m_timer.start(int(waitNs > 0 ? (waitNs + 999999) / 1000000 : 0));
+    }
+
+    void deliver()
+    {
+        while (!m_queue.empty() && m_queue.front().first <= now()) {
+            const QByteArray chunk = m_queue.front().second;
+            m_queue.pop_front();
+            if (chunk.isEmpty())
+                m_to->disconnectFromHost();
+            else if (m_to->state() != QAbstractSocket::UnconnectedState)
+                m_to->write(chunk); // still connecting: the socket keeps it until then
+        }
+        schedule();
+    }
+
+    QTcpSocket *m_to;
+    QTimer m_timer;
+    std::deque<std::pair<qint64, QByteArray>> m_queue;
+};
+
+// Relays one client connection to the server behind, late by the latency each way.
+// The client's connect() returns at once on loopback, so its first bytes are held
+// back as if the set-up had taken a round trip first.
+void relayConnection(QTcpSocket *client, quint16 serverPort, int latencyMs)
+{
+    const qint64 latencyNs = qint64(latencyMs) * 1000000;
+    const qint64 openedNs = DelayedPipe::now() + 2 * latencyNs;
+    auto *server = new QTcpSocket(client);
+    auto *toServer = new DelayedPipe(server, client);
+    auto *toClient = new DelayedPipe(client, client);
+    const auto fromClient = [=] {
+        const qint64 sentNs = std::max(DelayedPipe::now(), openedNs);
+        const QByteArray chunk = client->isOpen() ? client->readAll() : QByteArray();
+        if (!chunk.isEmpty())
+            toServer->push(sentNs + latencyNs, chunk);
+    };
+    const auto fromServer = [=] {
+        const QByteArray chunk = server->isOpen() ? server->readAll() : QByteArray();
+        if (!chunk.isEmpty())
+            toClient->push(DelayedPipe::now() + latencyNs, chunk);
+    };
+    QObject::connect(client, &QTcpSocket::readyRead, toServer, fromClient);
+    QObject::connect(server, &QTcpSocket::readyRead, toClient, fromServer);
+    QObject::connect(client, &QTcpSocket::disconnected, toServer, [=] {
+        fromClient();
+        toServer->push(std::max(DelayedPipe::now(), openedNs) + latencyNs, {});
+    });
+    QObject::connect(server, &QTcpSocket::disconnected, toClient, [=] {
+        fromServer();
+        toClient->push(DelayedPipe::now() + latencyNs, {});
+    });
+    // The client's socket goes once both directions have ended.
+    QObject::connect(client, &QTcpSocket::disconnected, client, [client, server] {
+        if (server->state() == QAbstractSocket::UnconnectedState)
+            client->deleteLater();
+    });
+    QObject::connect(server, &QTcpSocket::disconnected, client, [client] {
+        if (client->state() == QAbstractSocket::UnconnectedState)
+            client->deleteLater();
+    });
+    server->connectToHost(QHostAddress(QHostAddress::LocalHost), serverPort);
+}
+
 } // namespace
 
 PracticeServer::PracticeServer(QObject *parent) : QObject(parent), m_server(new Listener(this))
@@ -52,12 +153,27 @@ PracticeServer::~PracticeServer() = default;
 
 bool PracticeServer::Listen(quint16 port)
 {
-    return m_server->listen(QHostAddress::LocalHost, port);
+    if (m_latencyMs <= 0)
+        return m_server->listen(QHostAddress::LocalHost, port);
+    // The service itself on a port of its own; clients reach it only through the relay.
+    if (!m_server->listen(QHostAddress::LocalHost))
+        return false;
+    m_relay = new QTcpServer(this);
+    connect(m_relay, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *client = m_relay->nextPendingConnection())
+            relayConnection(client, m_server->serverPort(), m_latencyMs);
+    });
+    return m_relay->listen(QHostAddress::LocalHost, port);
 }
 
 quint16 PracticeServer::Port() const
 {
-    return m_server->serverPort();
+    return m_relay ? m_relay->serverPort() : m_server->serverPort();
+}
+
+void PracticeServer::SetLatency(int ms)
+{
+    m_latencyMs = ms;
 }
 
 QString PracticeServer::BaseUrl() const
@@ -104,6 +220,7 @@ void PracticeServer::RoutePrefix(const QByteArray &prefix, PracticeHandler handl
 void PracticeServer::onConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        ++m_connections;
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
     }
@@ -111,15 +228,16 @@ void PracticeServer::onConnection()
 
 void PracticeServer::onReadable(QTcpSocket *socket)
 {
-    // One request per connection; the headers are all we read (GET has no body).
+    // One request at a time: the next one is read once this one is answered. The
+    // headers are all we read (GET has no body).
     QByteArray buffer = socket->property("buffer").toByteArray() + socket->readAll();
     const qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0) {
+    if (socket->property("busy").toBool() || end < 0) {
         socket->setProperty("buffer", buffer);
         return;
     }
-    socket->setProperty("buffer", QByteArray());
-    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+    socket->setProperty("buffer", buffer.mid(end + 4));
+    socket->setProperty("busy", true);
 
     const QList<QByteArray> lines = buffer.left(end).split('\n');
     const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
@@ -138,6 +256,7 @@ void PracticeServer::onReadable(QTcpSocket *socket)
     if (tunnel)
         request.host = request.target;
     const bool absoluteForm = !request.host.isEmpty();
+    bool clientCloses = false;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
         const QByteArray lower = line.toLower();
@@ -145,12 +264,15 @@ void PracticeServer::onReadable(QTcpSocket *socket)
             request.host = line.mid(5).trimmed();
         else if (lower.startsWith("proxy-authorization:"))
             request.proxyAuthorization = line.mid(20).trimmed();
+        else if (lower.startsWith("connection:") && lower.contains("close"))
+            clientCloses = true;
     }
     request.secure = qobject_cast<QSslSocket *>(socket) != nullptr;
     const qsizetype question = rest.indexOf('?');
     request.path = question < 0 ? rest : rest.left(question);
     request.query = question < 0 ? QByteArray() : rest.mid(question + 1);
     m_requests.append(request);
+    Q_EMIT Requested(request);
 
     PracticeResponse response;
     if (absoluteForm && !m_proxyLogin.isEmpty() && request.proxyAuthorization != m_proxyLogin) {
@@ -158,6 +280,7 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         response.reason = "Proxy Authentication Required";
         response.body = ToEuc(QStringLiteral("<html><body>プロキシ認証が必要です</body></html>"));
     } else if (tunnel) {
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
         openTunnel(socket, request.target);
         return;
     } else {
@@ -165,10 +288,11 @@ void PracticeServer::onReadable(QTcpSocket *socket)
     }
     if (response.delayMs > 0) {
         // The socket is the timer's context: a client that gave up takes the answer with it.
-        QTimer::singleShot(response.delayMs, socket, [socket, response] { send(socket, response); });
+        QTimer::singleShot(response.delayMs, socket,
+                           [this, socket, response, clientCloses] { send(socket, response, clientCloses); });
         return;
     }
-    send(socket, response);
+    send(socket, response, clientCloses);
 }
 
 void PracticeServer::openTunnel(QTcpSocket *client, const QByteArray &authority)
@@ -191,7 +315,7 @@ void PracticeServer::openTunnel(QTcpSocket *client, const QByteArray &authority)
     far->connectToHost(QHostAddress(QHostAddress::LocalHost), authority.mid(authority.lastIndexOf(':') + 1).toUShort());
 }
 
-void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
+void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response, bool close)
 {
     switch (response.mode) {
     case PracticeResponse::Mode::NeverAnswer: return;
@@ -205,7 +329,9 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
         head += "Location: " + response.location + "\r\n";
     if (response.status == 407)
         head += "Proxy-Authenticate: Basic realm=\"practice\"\r\n";
-    head += "Connection: close\r\n\r\n";
+    if (close)
+        head += "Connection: close\r\n";
+    head += "\r\n";
     socket->write(head);
     if (response.mode == PracticeResponse::Mode::ResetMidBody) {
         socket->write(response.body.left(response.body.size() / 2));
@@ -214,7 +340,14 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response)
         return;
     }
     socket->write(response.body);
-    socket->disconnectFromHost();
+    if (close || response.mode == PracticeResponse::Mode::CloseAfter) {
+        socket->disconnectFromHost();
+        return;
+    }
+    // The connection stays for the next request, which may have come already.
+    socket->setProperty("busy", false);
+    QMetaObject::invokeMethod(
+        socket, [this, socket] { onReadable(socket); }, Qt::QueuedConnection);
 }
 
 PracticeResponse PracticeServer::answer(const PracticeRequest &request) const

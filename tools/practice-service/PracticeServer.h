@@ -16,6 +16,10 @@ class QTcpSocket;
 // It can serve TLS instead of plain HTTP, and play a proxy that wants Basic credentials;
 // as a proxy it also opens tunnels (CONNECT) to a port of this machine, through which
 // https reaches another practice server under any host name.
+// Connections are kept open for further requests, as real servers keep them, unless
+// the client or an answer's mode closes them. A latency can be added to every chunk
+// in each direction, connection set-up and TLS handshake included, to play a server
+// far away.
 struct PracticeRequest {
     QByteArray method;
     QByteArray target;             // as received: "/path?query", "http://host/path?query" or "host:port"
@@ -33,6 +37,7 @@ struct PracticeResponse {
         ResetMidBody, // headers with the full Content-Length, half the body, then a reset
         NeverAnswer,  // reads the request and never answers
         CloseAtOnce,  // closes the connection without answering
+        CloseAfter,   // the whole answer, then closes the connection without having said so
     };
     int status = 200;
     QByteArray reason = "OK";
@@ -56,6 +61,12 @@ public:
     quint16 Port() const;
     QString BaseUrl() const; // "http://127.0.0.1:<port>", "https://..." with TLS
 
+    // Every chunk, in each direction, arrives `ms` late: a round trip costs 2 × ms, and
+    // a new connection one round trip before its first byte goes out. Set before Listen.
+    void SetLatency(int ms);
+    // How many connections clients have opened so far.
+    int Connections() const { return m_connections; }
+
     // Serve TLS with this PEM certificate (chain) and key from the next connection on
     // (before or after Listen). False when the files cannot be read or Qt has no TLS
     // backend.
@@ -71,14 +82,20 @@ public:
     QList<PracticeRequest> Requests() const { return m_requests; } // every request, in order
     void ClearRequests() { m_requests.clear(); }
 
+Q_SIGNALS:
+    void Requested(const PracticeRequest &request); // as each one comes, before its answer
+
 private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     PracticeResponse answer(const PracticeRequest &request) const;
     void openTunnel(QTcpSocket *client, const QByteArray &authority);
-    static void send(QTcpSocket *socket, const PracticeResponse &response);
+    void send(QTcpSocket *socket, const PracticeResponse &response, bool close);
 
     QTcpServer *m_server;
+    QTcpServer *m_relay = nullptr; // in front of m_server when a latency is set
+    int m_latencyMs = 0;
+    int m_connections = 0;
     QList<std::pair<QByteArray, PracticeHandler>> m_exact;
     QList<std::pair<QByteArray, PracticeHandler>> m_prefix;
     QList<PracticeRequest> m_requests;

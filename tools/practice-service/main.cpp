@@ -1,5 +1,7 @@
 // The practice service as a program of its own:
 // practice-service [--port N] [--port-file F] [--tls-cert PEM --tls-key PEM] [--proxy-login USER:PASSWORD]
+//                  [--latency MS]   (every chunk MS late in each direction: a round trip of 2 × MS)
+//                  [--print-requests]   (each request's line on standard output, as it comes)
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -15,6 +17,8 @@ int main(int argc, char *argv[])
     QString tlsCert;
     QString tlsKey;
     QString proxyLogin;
+    int latencyMs = 0;
+    const bool printRequests = args.contains(QLatin1String("--print-requests"));
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--port"))
             port = quint16(args[i + 1].toUInt());
@@ -26,6 +30,8 @@ int main(int argc, char *argv[])
             tlsKey = args[i + 1];
         else if (args[i] == QLatin1String("--proxy-login"))
             proxyLogin = args[i + 1];
+        else if (args[i] == QLatin1String("--latency"))
+            latencyMs = args[i + 1].toInt();
     }
     PracticeServer server;
     AddFixedRoutes(server);
@@ -38,6 +44,12 @@ int main(int argc, char *argv[])
     }
     if (!proxyLogin.isEmpty())
         server.RequireProxyLogin(proxyLogin.section(u':', 0, 0).toUtf8(), proxyLogin.section(u':', 1).toUtf8());
+    server.SetLatency(latencyMs);
+    if (printRequests) {
+        QObject::connect(&server, &PracticeServer::Requested, &server, [](const PracticeRequest &request) {
+            QTextStream(stdout) << "request " << request.method << ' ' << request.target << Qt::endl;
+        });
+    }
     if (!server.Listen(port)) {
         QTextStream(stderr) << "practice-service: cannot listen\n";
         return 1;
