@@ -43,7 +43,7 @@ protected:
 private:
     void Form_Load();
     void Page(OtcButton button);
-    void LoadOtcResults(const QString &url, bool clearSelection);
+    bool LoadOtcResults(const QString &url, bool clearSelection); // false: nothing changed
     int SelectedHit() const;
     QString CountValue() const;
 

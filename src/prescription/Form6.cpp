@@ -8,6 +8,7 @@
 #include "prescription/FootPage.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
+#include "shell/ListHelpers.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form6.h"
 #include "shell/Messages.h"
@@ -23,6 +24,7 @@ Form6::Form6(AppContext &context, QWidget *parent)
     m_ui->List2->hide();
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+    runOnActivation(m_ui->List1, [this] { Command2_Click(); });
 }
 
 Form6::~Form6() = default;
