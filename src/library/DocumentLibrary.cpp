@@ -1,8 +1,12 @@
 #include "library/DocumentLibrary.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -56,10 +60,17 @@ QString RenamedFileName(const QString &typed)
 
 QString RenameDocument(const QString &folder, const QString &oldName, const QString &newName)
 {
+    // Refused before anything is tried: a name that leads out of the folder, or one the
+    // list could not show (blank, hidden, holding a line break).
+    const QString title = RenamedFileName(newName).chopped(4);
+    if (title.trimmed().isEmpty())
+        return Messages::BlankName;
     if (newName.contains(u'/'))
         return u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s;
-    if (newName.contains(QChar(0)))
-        return u"ファイル名に使えない文字が含まれています。"_s;
+    if (newName.startsWith(u'.'))
+        return Messages::DotName;
+    if (std::any_of(newName.cbegin(), newName.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return Messages::ControlCharacterName;
     if (newName == oldName)
         return {};
     if (QFile::encodeName(newName).size() > NameMaxBytes)

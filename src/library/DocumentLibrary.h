@@ -19,6 +19,8 @@ QString DocumentTitle(const QString &fileName);
 QString RenamedFileName(const QString &typed);
 
 // Renames folder/oldName to folder/newName. Never replaces another file, never moves
-// the document out of its folder; the same name again is a success that changes
-// nothing. Returns an empty text on success, else the Japanese text for the user.
+// the document out of its folder, never gives it a name the list cannot show (blank
+// or only spaces, starting with ".", holding a control character); the same name
+// again is a success that changes nothing. Returns an empty text on success, else the
+// Japanese text for the user.
 [[nodiscard]] QString RenameDocument(const QString &folder, const QString &oldName, const QString &newName);

@@ -138,19 +138,24 @@ void Form3::Page(OtcButton button)
         m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
         return;
     }
-    const OtcRequest request = MoveOtcCounters(m_paging, button, LeadingNumber(CountValue()));
+    // The counters move with the list only: a request that fails or that the service
+    // refuses leaves the page shown and its start as they were.
+    OtcPaging moved = m_paging;
+    const OtcRequest request = MoveOtcCounters(moved, button, LeadingNumber(CountValue()));
+    if (!LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search))
+        return;
+    m_paging = moved;
     m_ui->Label15->setText(QString::number(m_paging.CurrentStart));
-    LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search);
 }
 
-void Form3::LoadOtcResults(const QString &url, bool clearSelection)
+bool Form3::LoadOtcResults(const QString &url, bool clearSelection)
 {
     const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
-        return;
+        return false;
     if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
         m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
-        return;
+        return false;
     }
     m_ui->List1->clear();
     m_ui->List2->clear();
@@ -168,8 +173,10 @@ void Form3::LoadOtcResults(const QString &url, bool clearSelection)
     m_ui->List1->repaint();
     m_ui->Command3->setEnabled(scan.hasNext);
     m_ui->Command2->setEnabled(scan.hasPrevious);
+    ShowInScrollArea(*m_ui->List1);
     if (m_ui->List1->count() == 0)
         m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
+    return true;
 }
 
 int Form3::SelectedHit() const

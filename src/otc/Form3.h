@@ -44,7 +44,7 @@ private:
     void Form_Load();
     void nameForReader();
     void Page(OtcButton button);
-    void LoadOtcResults(const QString &url, bool clearSelection);
+    bool LoadOtcResults(const QString &url, bool clearSelection); // false: nothing changed
     int SelectedHit() const;
     QString CountValue() const;
 

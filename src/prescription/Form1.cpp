@@ -1,5 +1,7 @@
 #include "prescription/Form1.h"
 
+#include <QKeyEvent>
+
 #include "library/MemoCommand.h"
 #include "prescription/PrescriptionDocuments.h"
 #include "retrieval/ESConv.h"
@@ -143,8 +145,18 @@ void Form1::Command4_Click()
     RequestPage(NextPageStep(m_position, PageSize()));
 }
 
-// The position moves before the fetch and stays moved when it fails: the labels
-// always tell which page was asked for last.
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // Enter in a text box, a choice list or the list without a selection searches.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_ui->Command1->isEnabled()) {
+        m_ui->Command1->click();
+        return;
+    }
+    WorkingWindow::keyPressEvent(event);
+}
+
+// The position moves only with the list: a request that fails or that the service
+// refuses leaves the page shown, its header and the position as they were.
 void Form1::RequestPage(const PagingStep &step)
 {
     const PrescriptionForm form = FormValues();
@@ -163,15 +175,24 @@ void Form1::RequestPage(const PagingStep &step)
     m_ui->keyword3->setText(terms.keyword3);
     const QString url = PrescriptionSearchUrl(m_context.state.ServiceBase, form, terms, step.start);
 
+    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
+    if (!page)
+        return;
+    if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
+        QString text = *refusal;
+        const QLabel *captions[] = {m_ui->Label6, m_ui->Label4, m_ui->Label7};
+        for (const int row : KeywordsWithoutItem(form))
+            text += u"\n"_s + Messages::KeywordWithoutItem.arg(captions[row]->text());
+        m_context.desktop.Message(this, text, Messages::InputErrorTitle);
+        return;
+    }
+
     m_position = step.position;
     m_ui->TestLabel3->setText(step.start);
     m_ui->TestLabel->setText(QString::number(m_position.NextStart));
     m_ui->TestLabel2->setText(m_position.CurrentStart);
-
-    const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
-    if (!page)
-        return;
     ReadPage(*page);
+    ShowInScrollArea(*m_ui->List1);
 }
 
 void Form1::ReadPage(const QString &page)

@@ -36,6 +36,9 @@ public:
     // buttons, or shows the page's refusal.
     void ReadPage(const QString &page);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void Form_Load();
     void nameForReader();

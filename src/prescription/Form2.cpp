@@ -1,9 +1,9 @@
 #include "prescription/Form2.h"
 
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
@@ -18,29 +18,43 @@ Form2::Form2(AppContext &context, QWidget *parent)
     m_ui->List1->setAccessibleName(Messages::ManualListName);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(m_ui->List1, &QListWidget::itemSelectionChanged, this, &Form2::List1_SelectionChanged);
+    // The click before the double-click may have unmarked the entry: mark it again.
+    connect(m_ui->List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+        item->setSelected(true);
+        Command1_Click();
+    });
 }
 
 Form2::~Form2() = default;
 
 void Form2::Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles)
 {
-    m_ui->List1->clear();
-    m_ui->List1->addItems(manualTitles);
+    {
+        const QSignalBlocker blocker(m_ui->List1);
+        m_ui->List1->clear();
+        for (const QString &title : manualTitles) {
+            auto *item = new QListWidgetItem(title, m_ui->List1);
+            item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable); // the tick follows the mark
+            item->setCheckState(Qt::Unchecked);
+        }
+    }
     m_ui->Check1->setEnabled(hasInsert);
     m_ui->Check1->setChecked(hasInsert);
     m_ui->Check2->setEnabled(hasGuide);
     m_ui->Check2->setChecked(hasGuide);
 }
 
-void Form2::keyPressEvent(QKeyEvent *event)
+// Each manual shows a tick when it is marked for fetching: a click on the entry, or
+// Space, marks and unmarks it.
+void Form2::List1_SelectionChanged()
 {
-    // A user backing out with Esc wants nothing fetched; only the frame's close keeps
-    // the earlier choice.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        m_ui->Command2->click();
-        return;
+    const QSignalBlocker blocker(m_ui->List1);
+    for (int i = 0; i < m_ui->List1->count(); ++i) {
+        QListWidgetItem *item = m_ui->List1->item(i);
+        item->setCheckState(item->isSelected() ? Qt::Checked : Qt::Unchecked);
     }
-    QDialog::keyPressEvent(event);
+    m_ui->List1->viewport()->update();
 }
 
 void Form2::Command1_Click()
@@ -56,9 +70,14 @@ void Form2::Command1_Click()
 
 void Form2::Command2_Click()
 {
+    reject();
+}
+
+void Form2::reject()
+{
     ProgramState &state = m_context.state;
     state.FetchInsert = false;
     state.FetchGuide = false;
     state.ManualMarks = QList<bool>(m_ui->List1->count(), false);
-    reject();
+    QDialog::reject();
 }

@@ -7,13 +7,17 @@
 
 #include "shell/AppContext.h"
 
+class QListWidgetItem;
+
 namespace Ui {
 class Form2;
 }
 
 // "ファイルの選択": the modal choice of which documents of a prescription drug to
-// fetch. The choice is handed back in FetchInsert, FetchGuide and ManualMarks; closing
-// the window by its frame leaves all three as they were, while Esc answers "閉じる".
+// fetch. The choice is handed back in FetchInsert, FetchGuide and ManualMarks. What is
+// ticked is what "文書表示" fetches; "閉じる", Esc and the window's close box all fetch
+// nothing. Enter runs "文書表示", and a double-click on a manual fetches it with the
+// ticked documents.
 class Form2 : public QDialog {
     Q_OBJECT
 
@@ -27,10 +31,12 @@ public:
     void Command1_Click(); // "文書表示"
     void Command2_Click(); // "閉じる"
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
+public Q_SLOTS:
+    void reject() override; // "閉じる", Esc and the close box
 
 private:
+    void List1_SelectionChanged();
+
     std::unique_ptr<Ui::Form2> m_ui;
     AppContext &m_context;
 };

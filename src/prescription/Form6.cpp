@@ -9,6 +9,7 @@
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "shell/Accessibility.h"
+#include "shell/ListHelpers.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form6.h"
 #include "shell/Messages.h"
@@ -26,6 +27,7 @@ Form6::Form6(AppContext &context, QWidget *parent)
     HideFromReader(*m_ui->List2);
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(m_ui->Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+    runOnActivation(m_ui->List1, [this] { Command2_Click(); });
 }
 
 Form6::~Form6() = default;

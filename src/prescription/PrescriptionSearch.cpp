@@ -83,6 +83,19 @@ QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm
     return url;
 }
 
+QList<int> KeywordsWithoutItem(const PrescriptionForm &form)
+{
+    const QString items[] = {entry(form.itemCodes, form.item1Line), optionalItem(form.itemCodes, form.item2Line),
+                             optionalItem(form.itemCodes, form.item3Line)};
+    const QString keywords[] = {form.keyword1, form.keyword2, form.keyword3};
+    QList<int> rows;
+    for (int row = 0; row < 3; ++row) {
+        if (!keywords[row].isEmpty() && items[row].isEmpty())
+            rows.append(row);
+    }
+    return rows;
+}
+
 PagingStep NewSearchStep(int pageSize)
 {
     PagingStep step;

@@ -42,6 +42,10 @@ EncodedTerms EncodeTerms(const EucTable &table, const PrescriptionForm &form);
 QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm &form, const EncodedTerms &terms,
                               const QString &start);
 
+// The in-item search rows (0 to 2 for "項目内検索1" to "項目内検索3") whose keyword
+// is typed while their item sends no value: the service refuses such a search.
+QList<int> KeywordsWithoutItem(const PrescriptionForm &form);
+
 // ---- Paging -------------------------------------------------------------------
 
 // The page position: the start last asked for (text) and the start of the page

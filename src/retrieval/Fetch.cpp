@@ -13,6 +13,7 @@
 #include "retrieval/frmE2SD.h"
 #include "retrieval/frmTransfer.h"
 #include "shell/AppContext.h"
+#include "shell/Library.h"
 #include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -60,11 +61,19 @@ QString DrugPageText(const QString &drugName)
 
 QString DocumentText(const QString &path)
 {
-    // The category folder tells the package insert from the patient guide of one drug.
+    // The folder a document is filed in tells its kind: a drug's package insert and its
+    // patient guide bear the same name.
     const QFileInfo file(path);
     const QString folder = file.dir().dirName();
-    const QString category = folder.startsWith(u'［') ? folder : QString();
-    return u"添付文書を取得しています："_s + category + file.completeBaseName();
+    const auto folderOf = [](const QString &relative) { return QFileInfo(relative).fileName(); };
+    QString kind = Messages::FetchingInsert;
+    if (folder == folderOf(Library::Patient()))
+        kind = Messages::FetchingGuide;
+    else if (folder == folderOf(Library::Revision()))
+        kind = Messages::FetchingRevision;
+    else if (folder == folderOf(Library::Root()))
+        kind = Messages::FetchingManual;
+    return kind + file.completeBaseName();
 }
 
 QString HostNotFoundText(const QString &url, const QString &serviceBase, const QString &source)
@@ -76,8 +85,8 @@ QString HostNotFoundText(const QString &url, const QString &serviceBase, const Q
     return text;
 }
 
-std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url, BodyUse use,
-                                     const QString &what)
+std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 &inet, const QString &url,
+                                     [[maybe_unused]] BodyUse use, const QString &what)
 {
     WaitCursor wait;
     inet.setTimeout(context.state.TransferTimeoutMs);
@@ -106,7 +115,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
         failure = HostNotFoundText(url, context.state.ServiceBase, context.state.ServiceBaseSource);
     else if (!reply.ok)
         failure = reply.errorText;
-    else if (use == BodyUse::Document && reply.httpStatus >= 400)
+    else if (reply.httpStatus >= 400)
         failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, Messages::TransferErrorTitle, Desktop::Icon::Exclamation);

@@ -9,9 +9,10 @@ struct AppContext;
 class Inet1;
 class QWidget;
 
-// What a fetched body is for. A document answered with an HTTP error status (400
-// and above) is a failure, so a server's error page never replaces a saved
-// document; a result page is used whatever the status, and its reader decides.
+// What a fetched body is for: a result page, converted, or a document, kept as bytes.
+// Either way an answer with an HTTP error status (400 and above) is a failure told
+// with its Japanese status text, so that a server's error page neither replaces a
+// saved document nor reads as a search without hits.
 enum class BodyUse { Page, Document };
 
 // The transfer with its hourglass, its progress window "通信中" (which says what is
@@ -40,4 +41,4 @@ QString HostNotFoundText(const QString &url, const QString &serviceBase, const Q
 
 QString SearchingText();                       // a result page
 QString DrugPageText(const QString &drugName); // a hit's page or its foot page
-QString DocumentText(const QString &path);     // a document, by its file name
+QString DocumentText(const QString &path);     // a document: its kind (from its folder) and name

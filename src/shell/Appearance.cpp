@@ -1,10 +1,14 @@
 #include "shell/Appearance.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFont>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,18 +37,67 @@ protected:
     }
 };
 
+// The style draws the focus mark only once the keyboard has moved the focus in a
+// window; a user who clicked into a window and then types needs to see it as well.
+class FocusMarkAlways final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow())
+                widget->setAttribute(Qt::WA_KeyboardFocusChange);
+        }
+        return false;
+    }
+};
+
+// Fusion marks the focus of a check box, an option or a choice list, but not of a push
+// button or a list: those get a frame in the highlight colour.
+class FocusMarkStyle final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        const bool list = element == CE_ShapedFrame && qobject_cast<const QAbstractItemView *>(widget);
+        if (!(element == CE_PushButton || list) || !(option->state & State_HasFocus)
+            || !(option->state & State_KeyboardFocusChange))
+            return;
+        painter->save();
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 1));
+        painter->setBrush(Qt::NoBrush);
+        // a list's frame is all that its rows leave to be seen
+        const qreal inset = list ? 0.5 : 2.5;
+        for (int ring = 0; ring < 2; ++ring)
+            painter->drawRect(QRectF(option->rect).adjusted(inset + ring, inset + ring, -inset - ring, -inset - ring));
+        painter->restore();
+    }
+};
+
+// Installs one filter of its kind on the application, however often this runs.
+template <typename Filter> void installOnce(QApplication &app, const QString &name)
+{
+    if (app.findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto *filter = new Filter(&app);
+    filter->setObjectName(name);
+    app.installEventFilter(filter);
+}
+
 } // namespace
 
 void ApplyAppearance(QApplication &app)
 {
-    app.setStyle(QStyleFactory::create(u"Fusion"_s));
+    app.setStyle(new FocusMarkStyle(QStyleFactory::create(u"Fusion"_s)));
     QFont font(u"IPAPGothic"_s, 9);
     font.setFamilies({u"IPAPGothic"_s, u"IPAGothic"_s, u"MS PGothic"_s, u"Noto Sans CJK JP"_s});
     QApplication::setFont(font);
-    const QString enter = u"EnterPressesButton"_s;
-    if (!app.findChild<QObject *>(enter, Qt::FindDirectChildrenOnly)) {
-        auto *filter = new EnterPressesButton(&app);
-        filter->setObjectName(enter);
-        app.installEventFilter(filter);
-    }
+    installOnce<EnterPressesButton>(app, u"EnterPressesButton"_s);
+    installOnce<FocusMarkAlways>(app, u"FocusMarkAlways"_s);
 }

@@ -4,5 +4,6 @@ class QApplication;
 
 // Makes a Japanese Gothic face the program's default font (the windows set only
 // sizes and styles), and the Fusion style so that button colours show. Enter on a
-// focused push button presses it, in every window and dialog, as Space does.
+// focused push button presses it, in every window and dialog, as Space does. The
+// focused control always shows its focus mark, however the focus got there.
 void ApplyAppearance(QApplication &app);

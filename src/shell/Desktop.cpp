@@ -16,9 +16,9 @@ using namespace Qt::Literals::StringLiterals;
 
 QString OpenFailureText(const QString &path)
 {
-    return u"文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。\n"
-           u"ファイルは保存されています：\n"_s
-           + QDir::toNativeSeparators(path);
+    // Said alike of a download, a memo, a saved document and the manual: where the file
+    // lies, not that it was saved.
+    return Messages::OpenFailed + u'\n' + Messages::FileLocation + u'\n' + QDir::toNativeSeparators(path);
 }
 
 namespace {
@@ -60,6 +60,8 @@ void QtDesktop::Message(QWidget *owner, const QString &text, const QString &titl
     else if (icon == Icon::Information)
         shown = QMessageBox::Information;
     QMessageBox box(shown, title, text, QMessageBox::Ok, owner);
+    // A path or a cause in the text can be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
 
@@ -81,7 +83,7 @@ void QtDesktop::OpenDocument(QWidget *owner, const QString &path)
     const QPointer<QWidget> window(owner);
     const auto failed = [this, window, path, opener] {
         opener->deleteLater();
-        Message(window.data(), OpenFailureText(path), Messages::DocumentNotOpenedTitle, Icon::Information);
+        Message(window.data(), OpenFailureText(path), Messages::DocumentNotOpenedTitle, Icon::Exclamation);
     };
     QObject::connect(opener, &QProcess::errorOccurred, opener, [failed](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)

@@ -52,5 +52,24 @@ inline const QString ServiceBaseSetIn
     = QStringLiteral(u"サービスのアドレスは「%1」で設定されています。アドレスとネットワークの接続を確認してください。"
                      u"アドレスは --service-base、環境変数 HIBARI_SERVICE_BASE、設定ファイル "
                      u"~/.config/hibari/hibari.conf の ServiceBase で指定できます。");
+// Opening a file in its viewer failed; the path follows.
+inline const QString OpenFailed
+    = QStringLiteral(u"文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。");
+inline const QString FileLocation = QStringLiteral(u"ファイルの場所（選択してコピーできます）：");
+
+// What "通信中" says is being fetched: the kind of document, then its name.
+inline const QString FetchingGuide = QStringLiteral(u"患者向医薬品ガイドを取得しています：");
+inline const QString FetchingInsert = QStringLiteral(u"添付文書を取得しています：");
+inline const QString FetchingManual = QStringLiteral(u"マニュアルを取得しています：");
+inline const QString FetchingRevision = QStringLiteral(u"改訂指示の文書を取得しています：");
+
+// The service refused a search whose keyword has no item to search in; %1 names the row.
+inline const QString KeywordWithoutItem = QStringLiteral(u"「%1」の検索語に対して項目が選ばれていません。");
+
+// A name that "ファイル名の変更" refuses before trying it.
+inline const QString BlankName = QStringLiteral(u"名前が空です。文書の名前を入力してください。");
+inline const QString DotName = QStringLiteral(
+    u"「.」で始まる名前は使えません。\n「.」で始まるファイルは隠しファイルになり、一覧に表示されなくなります。");
+inline const QString ControlCharacterName = QStringLiteral(u"名前に改行やタブなどの制御文字は使えません。");
 
 } // namespace Messages

@@ -2,6 +2,7 @@
 
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QWidget>
 
@@ -56,4 +57,18 @@ void FitToScreen(QWidget &window)
     area->setWidget(content);
     window.setFixedSize(fitted);
     area->setGeometry(0, 0, fitted.width(), fitted.height());
+}
+
+void ShowInScrollArea(QWidget &control)
+{
+    auto *area = control.window()->findChild<QScrollArea *>(u"ScreenFitArea"_s, Qt::FindDirectChildrenOnly);
+    if (!area || !area->widget() || !area->widget()->isAncestorOf(&control))
+        return;
+    QScrollBar &bar = *area->verticalScrollBar();
+    const int top = control.mapTo(area->widget(), QPoint(0, 0)).y();
+    const int bottom = top + control.height();
+    const int view = area->viewport()->height();
+    if (top >= bar.value() && bottom <= bar.value() + view)
+        return;
+    bar.setValue(top < bar.value() || bottom - view > top ? top : bottom - view);
 }

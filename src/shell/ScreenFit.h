@@ -7,3 +7,8 @@ class QWidget;
 // the size that fits. Otherwise nothing changes. Called once, after setupUi and the
 // window's fixed size.
 void FitToScreen(QWidget &window);
+
+// In a window that FitToScreen made scroll, scrolls as little as needed to bring
+// `control` into view: the whole of it where it fits, else its top (a list's first
+// rows). Elsewhere nothing happens.
+void ShowInScrollArea(QWidget &control);

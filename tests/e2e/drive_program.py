@@ -447,6 +447,13 @@ def prescription_window(s, menu):
     form.click("Command3")
     form.copied("Command7", "page 2 again", page_is(20, "ヒバリ薬21錠", "ヒバリ薬40錠"))
 
+    # The service answers 503 while in maintenance: a 通信エラー, and page 2 stays.
+    form.type_into("Text1", "障害")
+    form.click("Command1")
+    form.message("通信エラー", "04b-prescription-server-error")
+    s.set_clipboard("")
+    form.copied("Command7", "page 2 still", page_is(20, "ヒバリ薬21錠", "ヒバリ薬40錠"))
+
     # ASCII with characters that a file name cannot hold; one document, fetched without asking.
     form.type_into("Text1", "A/B")
     form.click("Command1")
@@ -471,8 +478,8 @@ def prescription_window(s, menu):
     s.expect_document(f"{MEDICAL}/ハイバリン錠20mg.pdf")
     s.expect_document(f"{PATIENT}/ハイバリン錠20mg.pdf")
 
-    # Four manuals. Esc backs out of the choice with nothing fetched (the frame's
-    # close would fetch the insert and the guide).
+    # Four manuals. Esc backs out of the choice with nothing fetched, as 閉じる and
+    # the close box do.
     form.type_into("Text1", "ヒバリゾン")
     form.click("Command1")
     form.copied("Command7", "the ヒバリゾン hit", equals(["ヒバリゾン錠5mg\tひばり製薬　糖尿病用剤"]))
@@ -556,6 +563,10 @@ def otc_window(s):
     form.message("通信エラー", "12-otc-missing-document")
     form.click("Command2")
     form.copied("Command8", "page 1 again", page_is(20, "ハルカゼ顆粒青葉製薬", "イグスリ散白樺ヘルスケア"))
+
+    form.type_into("Text1", "障害")  # the service answers 503 while in maintenance
+    form.click("Command1")
+    form.message("通信エラー", "13a-otc-server-error")
 
     form.type_into("Text1", "不正")
     form.click("Command1")

@@ -5,8 +5,10 @@ Runs the built program under its own Xvfb as drive_program.py does, with
 QT_SCALE_FACTOR=2, so the screen offers 640x512 pixels of the program's own. Each
 working window must lie within the screen; where its layout is taller than that, its
 contents scroll: the scroll bar is turned down to the end and the window's "閉じる"
-button, found where the scrolled layout puts it, must close the window. Screenshots
-of each window before and after scrolling go to the artifacts folder.
+button, found where the scrolled layout puts it, must close the window. In the
+prescription window a search first scrolls the hit list into view: its first row is
+clicked where that scroll puts it. Screenshots of each window before and after
+scrolling go to the artifacts folder.
 
 Usage: fit_screen.py --program build/app/hibari --service build/tools/practice-service
                      --source <repository> --artifacts build/e2e-artifacts/scale2
@@ -16,7 +18,7 @@ import sys
 import time
 import xml.etree.ElementTree as ET
 
-from drive_program import Failure, Session, Window, parse_arguments
+from drive_program import Failure, Session, Window, parse_arguments, wait_for
 
 SCALE = 2
 SCREEN = (1280, 1024)
@@ -66,6 +68,30 @@ class ScaledWindow(Window):
         self.offset = self.full_height - self.height // SCALE
 
 
+def search_brings_hits_into_view(s, form):
+    """検索 scrolls as little as shows the whole list: its bottom at the view's bottom."""
+    form.shot("scale2-02a-prescription-before-search")
+    before = (s.artifacts / "scale2-02a-prescription-before-search.png").read_bytes()
+    form.click("Command1")
+    after = s.artifacts / "scale2-02b-prescription-hits.png"
+
+    def changed():
+        form.shot("scale2-02b-prescription-hits")  # once painting has settled
+        return after.read_bytes() != before
+
+    wait_for("the search to show its hits", changed)
+    _, y, _, h = form.layout["List1"]
+    form.offset = y + h - form.height // SCALE
+    form.click_first_row("List1")
+    form.click("Text5")
+    s.key("ctrl+a", "ctrl+c")
+    if s.clipboard() != "ハイバリン錠10mg":
+        raise Failure(f"the first hit was not where the scrolled list shows it: Text5 held {s.clipboard()!r}")
+    x, mid = form.x + form.width - 4, form.y + form.height // 2
+    s.xdotool("mousemove", "--sync", str(x), str(mid), "click", "--repeat", "40", "--delay", "20", "4")
+    form.offset = 0
+
+
 def check_window(s, menu_button, title, ui_file, close_button, shot):
     menu = ScaledWindow(s, "Hibari", "src/shell/frmMain.ui")
     menu.fits()
@@ -73,6 +99,8 @@ def check_window(s, menu_button, title, ui_file, close_button, shot):
     form = ScaledWindow(s, title, ui_file)
     menu.closed()
     form.fits()
+    if ui_file == "src/prescription/Form1.ui":
+        search_brings_hits_into_view(s, form)
     form.shot(f"{shot}-top")
     if form.height >= form.full_height * SCALE:
         raise Failure(f'"{title}" is {form.height} pixels tall: it was expected to be cut to the screen')
@@ -103,7 +131,7 @@ def run(args):
                      "scale2-02-prescription")
         check_window(session, "Command1", "一般用医薬品情報", "src/otc/Form3.ui", "Command5", "scale2-03-otc")
         check_window(session, "Command3", "ディスク内検索", "src/library/Form4.ui", "Command2", "scale2-04-disk")
-        print("ok - every working window fits the screen at scale 2 and scrolls")
+        print("ok - every working window fits the screen at scale 2 and scrolls; a search shows its hits")
     except Exception as error:
         failed = True
         print(f"FAIL - {error}")

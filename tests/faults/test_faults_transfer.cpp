@@ -185,7 +185,6 @@ void TestFaultsTransfer::pageTransferFails_data()
     QTest::addColumn<QString>("text");  // empty: the transfer's own description
     QTest::addColumn<bool>("listKept");
 
-    const QString noData = u"該当するデータはありません。"_s;
     for (const QString &mode : {u"reset"_s, u"stall"_s, u"close"_s}) {
         QTest::addRow("prescription search, %s", qPrintable(mode))
             << u"Form1"_s << u"Command1"_s << mode << u"通信エラー"_s << QString() << true;
@@ -194,13 +193,13 @@ void TestFaultsTransfer::pageTransferFails_data()
         QTest::addRow("OTC search, %s", qPrintable(mode))
             << u"Form3"_s << u"Command1"_s << mode << u"通信エラー"_s << QString() << true;
     }
-    // A server's error page is read like any page: it holds no hits and no links.
+    // A server's error page is no result page: the service failed, the drug is not missing.
+    const QString failed = u"サーバーがエラーを返しました（HTTP 500）。サーバー内部でエラーが起きました。"_s;
     QTest::newRow("prescription search, 500")
-        << u"Form1"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s << noData << false;
-    QTest::newRow("prescription hit page, 500") << u"Form1"_s << u"Command2"_s << u"500"_s << u"文書情報無し"_s
-                                                << u"指定の医薬品には説明文書がありません"_s << true;
-    QTest::newRow("OTC search, 500") << u"Form3"_s << u"Command1"_s << u"500"_s << u"入力エラー"_s << QString()
-                                     << false;
+        << u"Form1"_s << u"Command1"_s << u"500"_s << u"通信エラー"_s << failed << true;
+    QTest::newRow("prescription hit page, 500")
+        << u"Form1"_s << u"Command2"_s << u"500"_s << u"通信エラー"_s << failed << true;
+    QTest::newRow("OTC search, 500") << u"Form3"_s << u"Command1"_s << u"500"_s << u"通信エラー"_s << failed << true;
 }
 
 void TestFaultsTransfer::pageTransferFails()
@@ -272,16 +271,16 @@ void TestFaultsTransfer::userStopsTransfer_data()
         << u"Form1"_s << u"ハイバリン"_s << 1 << QByteArray("/downfiles/ph/PDF/2.pdf")
         << u"医薬品情報/［医療用］/ハイバリン錠20mg.pdf"_s
         << QStringList{u"医薬品情報/［患者向け］/ハイバリン錠20mg.pdf"_s}
-        << u"添付文書を取得しています：［医療用］ハイバリン錠20mg"_s << false;
+        << u"添付文書を取得しています：ハイバリン錠20mg"_s << false;
     QTest::newRow("revision entry, Esc") << u"Form6"_s << u"トリノキサン"_s << 0 << QByteArray("/revision/6/1.pdf")
                                          << u"医薬品情報/［改訂指示］/トリノキサン錠：2023年04月　改訂.pdf"_s
                                          << QStringList()
-                                         << u"添付文書を取得しています：［改訂指示］トリノキサン錠：2023年04月　改訂"_s
+                                         << u"改訂指示の文書を取得しています：トリノキサン錠：2023年04月　改訂"_s
                                          << true;
     QTest::newRow("OTC document, 中止") << u"Form3"_s << u"ハルカゼ顆粒"_s << 0
                                         << QByteArray("/downfiles/otc/PDF/o0001.pdf")
                                         << u"医薬品情報/［一般用］/ハルカゼ顆粒青葉製薬.pdf"_s << QStringList()
-                                        << u"添付文書を取得しています：［一般用］ハルカゼ顆粒青葉製薬"_s << false;
+                                        << u"添付文書を取得しています：ハルカゼ顆粒青葉製薬"_s << false;
 }
 
 // A stalled transfer stopped by the user ends the command as a failure would, but

@@ -254,7 +254,6 @@ void TestForm4::rename_data()
     QTest::newRow("plain name") << u"D"_s << u"D.pdf"_s << QStringList{u"C"_s, u"D"_s};
     QTest::newRow("upper-case extension") << u"B.PDF"_s << u"B.pdf"_s << QStringList{u"B"_s, u"C"_s};
     QTest::newRow("other extension") << u"B.pdf.txt"_s << u"B.pdf.txt.pdf"_s << QStringList{u"B.pdf.txt"_s, u"C"_s};
-    QTest::newRow("empty name") << QString() << u".pdf"_s << QStringList{QString(), u"C"_s};
     QTest::newRow("unchanged") << u"A"_s << u"A.pdf"_s << QStringList{u"A"_s, u"C"_s};
     QTest::newRow("spaces kept") << u" E "_s << u" E .pdf"_s << QStringList{u" E "_s, u"C"_s};
 }
@@ -290,6 +289,7 @@ void TestForm4::renameRefused_data()
     QTest::newRow("other document's name with extension") << u"C.PDF"_s << u"既にあります"_s;
     QTest::newRow("into the library root") << u"../C"_s << u"「/」"_s;
     QTest::newRow("into another category") << u"../［一般用］/A"_s << u"「/」"_s;
+    QTest::newRow("empty name: a hidden file") << QString() << u"空です"_s;
 }
 
 void TestForm4::renameRefused()

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,8 @@ private Q_SLOTS:
     void layout();
     void cancelChangesNothing_data();
     void cancelChangesNothing();
+    void enterRenames_data();
+    void enterRenames();
 };
 
 namespace {
@@ -71,6 +74,54 @@ void TestForm5::cancelChangesNothing()
     QCOMPARE(readBytes(path), QByteArray("%PDF"));
     QCOMPARE(QDir(f.state.WorkPath).entryList(QDir::Files).size(), 1);
     QVERIFY(f.desktop.messages.isEmpty());
+}
+
+void TestForm5::enterRenames_data()
+{
+    addColumns<QString, QString>("typed", "refusal"); // refusal: a word of the message; empty: renamed
+    QTest::newRow("a new name") << u"B"_s << QString();
+    QTest::newRow("empty") << QString() << u"空です"_s;
+    QTest::newRow("three spaces") << u"   "_s << u"空です"_s;
+    QTest::newRow("hidden") << u".B"_s << u"「.」"_s;
+}
+
+// Enter in the name runs "変更する"; a name the list could not show is refused with its
+// reason, and the dialog stays open with what was typed.
+void TestForm5::enterRenames()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    Fixture f;
+    const QString name = u"重篤副作用疾患別対応マニュアル（長い名前の文書）.pdf"_s;
+    QVERIFY(writeBytes(QDir(f.state.WorkPath).filePath(name), "%PDF"));
+    QVERIFY(exposed(f.dialog));
+    auto *text = child<QLineEdit>(f.dialog, "Text1");
+    text->setFocus();
+    retype(text, typed);
+    QTest::keyClick(text, Qt::Key_Return);
+    const QStringList files = QDir(f.state.WorkPath).entryList(QDir::Files | QDir::Hidden);
+    if (refusal.isEmpty()) {
+        QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(files, QStringList{typed + u".pdf"_s});
+        QVERIFY(f.desktop.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(f.desktop.messages.size(), 1);
+    QCOMPARE(f.desktop.messages.first().title, u"ファイル名変更エラー"_s);
+    QVERIFY2(f.desktop.messages.first().text.contains(refusal), qPrintable(f.desktop.messages.first().text));
+    QCOMPARE(f.desktop.messages.first().icon, Desktop::Icon::Exclamation);
+    QVERIFY(f.dialog.isVisible());
+    QCOMPARE(text->text(), typed);
+    QCOMPARE(files, QStringList{name});
+
+    // Tabbed to, the default button shows that it has the focus.
+    auto *command1 = child<QPushButton>(f.dialog, "Command1");
+    f.dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+    const QImage unfocused = command1->grab().toImage();
+    command1->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(command1->hasFocus());
+    QVERIFY(command1->grab().toImage() != unfocused);
 }
 
 QTEST_MAIN(TestForm5)

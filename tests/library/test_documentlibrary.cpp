@@ -127,6 +127,17 @@ void TestDocumentLibrary::renameDocument_data()
                                           << u"「/」"_s << QStringList{u"A.pdf=A.pdf"_s};
     QTest::newRow("source vanished") << QStringList{u"B.pdf"_s} << u"A.pdf"_s << u"C.pdf"_s << u"見つかりません"_s
                                      << QStringList{u"B.pdf=B.pdf"_s};
+    // Names the list could not show: each refused with its reason, the document left as it was.
+    const QStringList kept{u"A.pdf=A.pdf"_s};
+    QTest::newRow("empty") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u".pdf"_s << u"空です"_s << kept;
+    QTest::newRow("only spaces") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"   .pdf"_s << u"空です"_s << kept;
+    QTest::newRow("only full-width spaces")
+        << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"　　.pdf"_s << u"空です"_s << kept;
+    QTest::newRow("hidden") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u".A.pdf"_s << u"「.」"_s << kept;
+    QTest::newRow("line break") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"A\nB.pdf"_s << u"制御文字"_s << kept;
+    QTest::newRow("tab") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u"A\tB.pdf"_s << u"制御文字"_s << kept;
+    QTest::newRow("spaces around a name")
+        << QStringList{u"A.pdf"_s} << u"A.pdf"_s << u" B .pdf"_s << QString() << QStringList{u" B .pdf=A.pdf"_s};
     QTest::newRow("name too long") << QStringList{u"A.pdf"_s} << u"A.pdf"_s << QString(90, u'医') + u".pdf"_s
                                    << u"長すぎます"_s << QStringList{u"A.pdf=A.pdf"_s};
 }

@@ -31,7 +31,8 @@ private Q_SLOTS:
     void pagingFollowsTheService();
     void refusalsKeepThePreviousResult_data();
     void refusalsKeepThePreviousResult();
-    void failedTransferMovesOnlyTheCounter();
+    void failedRequestKeepsPage_data();
+    void failedRequestKeepsPage();
     void documentSavedUnderText8();
     void documentOnDoubleClickOrEnter_data();
     void documentOnDoubleClickOrEnter();
@@ -322,20 +323,52 @@ void TestForm3::refusalsKeepThePreviousResult()
     QVERIFY(!child<QPushButton>(window, "Command3")->isEnabled());
 }
 
-void TestForm3::failedTransferMovesOnlyTheCounter()
+void TestForm3::failedRequestKeepsPage_data()
 {
+    addColumns<QString, QString, QString, QString>("base", "saleName", "title", "said");
+    QTest::newRow("no connection") << u"http://127.0.0.1:1"_s << QString() << u"通信エラー"_s
+                                   << u"接続を拒否されました"_s; // nothing listens there
+    QTest::newRow("wrong base path answers 404")
+        << u"/wrong"_s << QString() << u"通信エラー"_s << u"（HTTP 404）。ページが見つかりません。"_s;
+    QTest::newRow("service in maintenance answers 503")
+        << QString() << u"障害"_s << u"通信エラー"_s << u"（HTTP 503）。サービスは一時的に利用できません。"_s;
+    QTest::newRow("refused") << QString() << u"不正"_s << u"入力エラー"_s << u"入力された条件が正しくありません。"_s;
+}
+
+// On page 2, "次" that fails or is refused leaves the hits and their start as they
+// were; "次" afterwards goes on to page 3.
+void TestForm3::failedRequestKeepsPage()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, saleName);
+    QFETCH(QString, title);
+    QFETCH(QString, said);
     Fixture f;
     Form3 window(f.context);
     window.show();
+    auto *list = child<QListWidget>(window, "List1");
     click(window, "Command1");
-    QCOMPARE(child<QListWidget>(window, "List1")->count(), 10);
-    f.state.ServiceBase = u"http://127.0.0.1:1"_s; // nothing listens there
+    click(window, "Command3");
+    QCOMPARE(child<QLabel>(window, "Label15")->text(), u"11"_s);
+    const QStringList page2 = texts(list);
+    QCOMPARE(page2.size(), 10);
+
+    if (!base.isEmpty())
+        f.state.ServiceBase = base.startsWith(u'/') ? f.server.BaseUrl() + base : base;
+    retype(child<QLineEdit>(window, "Text1"), saleName);
     click(window, "Command3");
     QCOMPARE(f.desktop.messages.size(), 1);
-    QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
+    QCOMPARE(f.desktop.messages.first().title, title);
+    QVERIFY2(f.desktop.messages.first().text.contains(said), qPrintable(f.desktop.messages.first().text));
     QCOMPARE(child<QLabel>(window, "Label15")->text(), u"11"_s);
-    QCOMPARE(child<QListWidget>(window, "List1")->count(), 10);
+    QCOMPARE(texts(list), page2);
     QVERIFY(child<QPushButton>(window, "Command3")->isEnabled());
+
+    f.state.ServiceBase = f.server.BaseUrl();
+    retype(child<QLineEdit>(window, "Text1"), QString());
+    click(window, "Command3");
+    QVERIFY(f.Urls().last().endsWith(u"&start=21"_s));
+    QCOMPARE(child<QLabel>(window, "Label15")->text(), u"21"_s);
 }
 
 void TestForm3::documentSavedUnderText8()

@@ -35,7 +35,9 @@ private Q_SLOTS:
     void pagingThroughResults();
     void pageRefusals_data();
     void pageRefusals();
-    void failedTransferKeepsMovedPosition();
+    void failedRequestKeepsPage_data();
+    void failedRequestKeepsPage();
+    void keyboard();
     void selectingHitShowsDescription_data();
     void selectingHitShowsDescription();
     void focusAloneChoosesNoHit();
@@ -145,9 +147,9 @@ void TestForm1::tabOrder()
     QVERIFY(exposed(window));
     const QStringList order
         = {u"Text1"_s,    u"Combo1"_s,   u"Combo2"_s,   u"Text2"_s,    u"Combo5"_s,   u"Combo3"_s, u"Text3"_s,
-           u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,   u"Check2"_s, u"Check3"_s,
-           u"Check4"_s,   u"Combo8"_s,   u"Command1"_s, u"Command3"_s, u"Command4"_s, u"List1"_s,  u"Command2"_s,
-           u"Command8"_s, u"Command7"_s, u"Command6"_s, u"Command5"_s, u"Text5"_s,    u"Text6"_s};
+           u"Combo6"_s,   u"Combo4"_s,   u"Text4"_s,    u"Combo7"_s,   u"Check1"_s,   u"Check3"_s, u"Check2"_s,
+           u"Check4"_s,   u"Combo8"_s,   u"Command3"_s, u"Command1"_s, u"Command4"_s, u"Text5"_s,  u"Text6"_s,
+           u"Command2"_s, u"Command8"_s, u"Command7"_s, u"Command6"_s, u"Command5"_s, u"List1"_s};
     QStringList seen;
     QWidget *widget = child<QWidget>(window, order.first());
     for (qsizetype i = 0; i < order.size(); ++i) {
@@ -160,7 +162,8 @@ void TestForm1::tabOrder()
         if (widget == &window)
             break;
     }
-    // The paging buttons start disabled, yet keep their place in the order.
+    // The screen's order, row by row; the paging buttons start disabled, yet keep
+    // their place in it.
     QCOMPARE(seen, order);
 }
 
@@ -330,8 +333,10 @@ void TestForm1::pagingThroughResults()
 void TestForm1::pageRefusals_data()
 {
     addColumns<QString, QString, QString, bool, bool>("field", "typed", "message", "listKept", "sent");
-    QTest::newRow("conditions refused") << u"Text3"_s << u"x"_s << u"入力された条件が正しくありません。"_s << true
-                                        << true;
+    QTest::newRow("keyword without its item")
+        << u"Text3"_s << u"x"_s
+        << u"入力された条件が正しくありません。\n「項目内検索2」の検索語に対して項目が選ばれていません。"_s << true
+        << true;
     QTest::newRow("more than 1000") << u"Text1"_s << u"*"_s
                                     << u"検索結果の上限は1000件です。\r\n条件を追加して絞込みを行なってください。"_s
                                     << true << true;
@@ -381,29 +386,69 @@ void TestForm1::pageRefusals()
     }
 }
 
-void TestForm1::failedTransferKeepsMovedPosition()
+void TestForm1::failedRequestKeepsPage_data()
 {
+    addColumns<QString, QString, QString, QString, QString>("base", "field", "typed", "button", "title");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no connection") << u"closed port"_s << QString() << QString() << u"Command4"_s << u"通信エラー"_s
+                                   << u"接続を拒否されました"_s;
+    QTest::newRow("wrong base path answers 404")
+        << u"/wrong"_s << QString() << QString() << u"Command4"_s << u"通信エラー"_s
+        << u"サーバーがエラーを返しました（HTTP 404）。ページが見つかりません。"_s;
+    QTest::newRow("service in maintenance answers 503")
+        << QString() << u"Text1"_s << u"障害"_s << u"Command1"_s << u"通信エラー"_s
+        << u"サーバーがエラーを返しました（HTTP 503）。サービスは一時的に利用できません。"_s;
+    QTest::newRow("refused search") << QString() << u"Text4"_s << u"y"_s << u"Command1"_s << u"入力エラー"_s
+                                    << u"「項目内検索3」の検索語に対して項目が選ばれていません。"_s;
+}
+
+// On page 2, a request that fails or is refused leaves the hits, their header and the
+// position as they were: "次" afterwards goes on to page 3.
+void TestForm1::failedRequestKeepsPage()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, button);
+    QFETCH(QString, title);
+    QFETCH(QString, said);
     Fixture f;
     Form1 window(f.context);
     QVERIFY(exposed(window));
+    auto *list = child<QListWidget>(window, u"List1"_s);
     click(window, u"Command1"_s);
-    QTRY_COMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 20);
+    QTRY_COMPARE(list->count(), 20);
+    click(window, u"Command4"_s);
+    QTRY_COMPARE(param(f.lastQuery(), u"start"_s), u"21"_s);
+    const QStringList page2 = texts(list);
+    QCOMPARE(page2.first(), u"ヒバリ薬21錠"_s);
 
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const QString unreachable = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
     closed.close();
-    f.state.ServiceBase = unreachable;
-    click(window, u"Command4"_s);
+    if (!base.isEmpty())
+        f.state.ServiceBase = base == u"closed port"_s ? unreachable : f.server.BaseUrl() + base;
+    if (!field.isEmpty())
+        retype(child<QLineEdit>(window, field), typed);
+    click(window, button);
     QTRY_COMPARE(f.desktop.messages.size(), 1);
-    QCOMPARE(f.desktop.messages.first().title, u"通信エラー"_s);
+    QCOMPARE(f.desktop.messages.first().title, title);
+    QVERIFY2(f.desktop.messages.first().text.contains(said), qPrintable(f.desktop.messages.first().text));
+    QCOMPARE(f.desktop.messages.first().icon,
+             title == u"通信エラー"_s ? Desktop::Icon::Exclamation : Desktop::Icon::None);
+    QCOMPARE(texts(list), page2);
     QCOMPARE(child<QLabel>(window, u"TestLabel3"_s)->text(), u"21"_s);
-    QCOMPARE(texts(child<QListWidget>(window, u"List1"_s)).first(), u"ハイバリン錠10mg"_s);
+    QCOMPARE(child<QLabel>(window, u"TestLabel2"_s)->text(), u"21"_s);
+    QCOMPARE(child<QLabel>(window, u"TestLabel"_s)->text(), u"41"_s);
+    QCOMPARE(child<QLabel>(window, u"Label8"_s)->text(), u" 20件"_s);
 
     f.state.ServiceBase = f.server.BaseUrl();
+    if (!field.isEmpty())
+        retype(child<QLineEdit>(window, field), QString());
     click(window, u"Command4"_s);
     QTRY_COMPARE(param(f.lastQuery(), u"start"_s), u"41"_s);
-    QCOMPARE(texts(child<QListWidget>(window, u"List1"_s)).size(), 15);
+    QTRY_COMPARE(list->count(), 15);
 }
 
 void TestForm1::selectingHitShowsDescription_data()
@@ -519,6 +564,35 @@ void TestForm1::closingBringsMenuBack()
         window.close();
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!window.isVisible());
+}
+
+// Enter in a text box searches; a control focused by a click shows its focus mark.
+void TestForm1::keyboard()
+{
+    Fixture f;
+    Form1 window(f.context);
+    QVERIFY(exposed(window));
+    auto *text1 = child<QLineEdit>(window, u"Text1"_s);
+    QTest::mouseClick(text1, Qt::LeftButton);
+    typeText(text1, u"ハイバリン"_s);
+    QTest::keyClick(text1, Qt::Key_Return);
+    auto *list = child<QListWidget>(window, u"List1"_s);
+    QTRY_COMPARE(texts(list), (QStringList{u"ハイバリン錠10mg"_s, u"ハイバリン錠20mg"_s}));
+    QCOMPARE(f.server.Requests().size(), 1);
+
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // As a click gives it: the style draws the mark only when told the keyboard moved it.
+    QStringList unmarked;
+    for (const QString &name : {u"Check1"_s, u"Command1"_s, u"Combo1"_s, u"Text1"_s, u"List1"_s}) {
+        QWidget *control = child(window, name);
+        const QImage unfocused = control->grab().toImage();
+        control->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(control->hasFocus());
+        if (control->grab().toImage() == unfocused)
+            unmarked.append(name);
+    }
+    QCOMPARE(unmarked.join(u','), QString());
 }
 
 QTEST_MAIN(TestForm1)

@@ -53,8 +53,9 @@ QStringList Titles(int n)
 }
 
 // What the user does in "ファイルの選択": "confirm" (after unticking and selecting),
-// "close" (閉じる), "escape" (Esc), "enter" (Enter on the focused 閉じる) or "frame"
-// (the window's close box).
+// "double" (the same, the last manual double-clicked instead of selected), "return"
+// (the same, then Enter in the list), "close" (閉じる), "escape" (Esc), "enter"
+// (Enter on the focused 閉じる) or "frame" (the window's close box).
 struct Choice {
     QString action;
     QStringList untick;
@@ -64,7 +65,18 @@ struct Choice {
 struct DialogSeen {
     bool insertEnabled = false, insertChecked = false, guideEnabled = false, guideChecked = false;
     QStringList titles;
+    QList<int> ticked; // the manuals showing a tick just before the choice is confirmed
 };
+
+QList<int> Ticked(const QListWidget *list)
+{
+    QList<int> rows;
+    for (int i = 0; i < list->count(); ++i) {
+        if (list->item(i)->checkState() == Qt::Checked)
+            rows.append(i);
+    }
+    return rows;
+}
 
 void choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
 {
@@ -72,7 +84,7 @@ void choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
     auto *check2 = child<QCheckBox>(dialog, "Check2");
     auto *list = child<QListWidget>(dialog, "List1");
     if (seen)
-        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), texts(list)};
+        *seen = {check1->isEnabled(), check1->isChecked(), check2->isEnabled(), check2->isChecked(), texts(list), {}};
     if (choice.action == u"frame"_s) {
         dialog->close();
         return;
@@ -93,9 +105,17 @@ void choose(QDialog *dialog, const Choice &choice, DialogSeen *seen)
     }
     for (const QString &name : choice.untick)
         click(dialog, name);
-    for (const int row : choice.select)
+    const bool twice = choice.action == u"double"_s;
+    for (const int row : twice ? choice.select.mid(0, choice.select.size() - 1) : choice.select)
         clickRow(list, row);
-    click(dialog, "Command1");
+    if (seen)
+        seen->ticked = Ticked(list);
+    if (twice)
+        doubleClickRow(list, choice.select.last());
+    else if (choice.action == u"return"_s)
+        QTest::keyClick(list, Qt::Key_Return);
+    else
+        click(dialog, "Command1");
 }
 
 void Show(DocumentsFixture &f, int id, const QString &name, const Choice &choice, DialogSeen *seen = nullptr)
@@ -181,10 +201,16 @@ void TestPrescriptionDocuments::downloads_data()
         << 8 << all8 << u"escape"_s << QStringList{} << QList<int>{} << both << Titles(4) << Saved{};
     QTest::newRow("Enter on the focused 閉じる fetches nothing")
         << 8 << all8 << u"enter"_s << QStringList{} << QList<int>{} << both << Titles(4) << Saved{};
-    QTest::newRow("frame close on first use: both singles, no manual")
-        << 8 << all8 << u"frame"_s << QStringList{} << QList<int>{} << both << Titles(4)
+    QTest::newRow("close box fetches nothing")
+        << 8 << all8 << u"frame"_s << QStringList{} << QList<int>{} << both << Titles(4) << Saved{};
+    QTest::newRow("double-click on a manual fetches it with what is ticked")
+        << 8 << all8 << u"double"_s << QStringList{u"Check1"_s} << QList<int>{1, 3} << both << Titles(4)
         << Saved{{patient + all8 + u".pdf"_s, u"患者向医薬品ガイド "_s + all8},
-                 {medical + all8 + u".pdf"_s, u"添付文書 "_s + all8}};
+                 {root + u"横紋筋融解症.pdf"_s, u"横紋筋融解症"_s},
+                 {root + u"..／..／重篤副作用／皮膚.pdf"_s, u"../../重篤副作用/皮膚"_s}};
+    QTest::newRow("Enter in the list fetches what is ticked")
+        << 8 << all8 << u"return"_s << QStringList{u"Check2"_s} << QList<int>{0} << both << Titles(4)
+        << Saved{{medical + all8 + u".pdf"_s, u"添付文書 "_s + all8}, {root + u"間質性肺炎.pdf"_s, u"間質性肺炎"_s}};
     QTest::newRow("manuals only: boxes off, manual chosen")
         << 4 << manualsOnly << u"confirm"_s << QStringList{} << QList<int>{0} << QList<bool>{false, false} << Titles(2)
         << Saved{{root + u"間質性肺炎.pdf"_s, u"間質性肺炎"_s}};
@@ -216,6 +242,10 @@ void TestPrescriptionDocuments::downloads()
         QCOMPARE((QList<bool>{seen.insertEnabled, seen.guideEnabled}), boxes);
         QCOMPARE((QList<bool>{seen.insertChecked, seen.guideChecked}), boxes);
         QCOMPARE(seen.titles, titles);
+        if (action == u"confirm"_s || action == u"return"_s)
+            QCOMPARE(seen.ticked, select);
+        if (action == u"double"_s)
+            QCOMPARE(seen.ticked, select.mid(0, select.size() - 1));
     }
     QCOMPARE(f.desktop.messages.size(), 0);
     QStringList opened, files;
@@ -238,12 +268,11 @@ void TestPrescriptionDocuments::choiceAcrossUses_data()
     QTest::addColumn<QStringList>("then");  // files opened when drug 8's dialog is closed by its frame
     QTest::addColumn<QList<bool>>("flags"); // FetchInsert, FetchGuide afterwards
 
-    QTest::newRow("閉じる clears both") << u"close"_s << 2 << QStringList{} << QList<bool>{false, false};
-    QTest::newRow("confirm without an insert box drops the insert")
-        << u"confirm"_s << 3 << QStringList{patient + all8 + u".pdf"_s} << QList<bool>{false, true};
-    QTest::newRow("confirm with both keeps both")
-        << u"confirm"_s << 2 << QStringList{patient + all8 + u".pdf"_s, medical + all8 + u".pdf"_s}
-        << QList<bool>{true, true};
+    // Whatever was chosen before, the close box fetches nothing and clears the choice.
+    QTest::newRow("after 閉じる") << u"close"_s << 2 << QStringList{} << QList<bool>{false, false};
+    QTest::newRow("after confirming without an insert box")
+        << u"confirm"_s << 3 << QStringList{} << QList<bool>{false, false};
+    QTest::newRow("after confirming both") << u"confirm"_s << 2 << QStringList{} << QList<bool>{false, false};
 }
 
 void TestPrescriptionDocuments::choiceAcrossUses()
@@ -338,8 +367,10 @@ void TestPrescriptionDocuments::messages_data()
         QTest::addRow("%shit page without foot frame", kind)
             << history << 0 << DocumentsFixture::Row(10, u"カゼナシ顆粒"_s) << noDocuments << u"文書情報無し"_s
             << false;
+        // The service says it has no such page: not the same as a drug without documents.
         QTest::addRow("%sunknown hit page", kind)
-            << history << 0 << DocumentsFixture::Row(999, u"無い薬"_s) << noDocuments << u"文書情報無し"_s << false;
+            << history << 0 << DocumentsFixture::Row(999, u"無い薬"_s)
+            << u"サーバーがエラーを返しました（HTTP 404）。ページが見つかりません。"_s << u"通信エラー"_s << true;
     }
     QTest::newRow("documents: nothing offered")
         << false << 0 << DocumentsFixture::Row(5, u"ナシノール散"_s) << noDocuments << u"文書情報無し"_s << false;
@@ -377,18 +408,24 @@ void TestPrescriptionDocuments::history_data()
 {
     addColumns<int, QString, QStringList>("id", "name", "texts");
     QTest::addColumn<QList<int>>("chosen"); // -1: 文書表示 with nothing selected
+    QTest::addColumn<QString>("gesture");   // "button": select, 文書表示; "double": double-click; "enter"
     QTest::addColumn<QStringList>("files"); // opened, in the revision folder
     QTest::addColumn<QStringList>("messages");
 
     const QStringList three = {u"2023年04月　改訂"_s, u"2021年10月　　用法追加"_s, u"第2版/追補:1"_s};
     QTest::newRow("two entries of one drug")
-        << 6 << u"トリノキサン錠"_s << three << QList<int>{0, 2}
+        << 6 << u"トリノキサン錠"_s << three << QList<int>{0, 2} << u"button"_s
         << QStringList{u"トリノキサン錠：2023年04月　改訂.pdf"_s, u"トリノキサン錠：第2版／追補：1.pdf"_s}
         << QStringList{};
-    QTest::newRow("nothing selected") << 6 << u"トリノキサン錠"_s << three << QList<int>{-1} << QStringList{}
+    QTest::newRow("double-click on an entry") << 6 << u"トリノキサン錠"_s << three << QList<int>{2} << u"double"_s
+                                              << QStringList{u"トリノキサン錠：第2版／追補：1.pdf"_s} << QStringList{};
+    QTest::newRow("Enter on an entry") << 6 << u"トリノキサン錠"_s << three << QList<int>{0} << u"enter"_s
+                                       << QStringList{u"トリノキサン錠：2023年04月　改訂.pdf"_s} << QStringList{};
+    QTest::newRow("nothing selected") << 6 << u"トリノキサン錠"_s << three << QList<int>{-1} << u"button"_s
+                                      << QStringList{}
                                       << QStringList{u"選択エラー:改訂指示反映履歴を選択してください"_s};
     QTest::newRow("relative link, then an absolute one")
-        << 8 << all8 << three + QStringList{u"旧様式"_s} << QList<int>{3, 1}
+        << 8 << all8 << three + QStringList{u"旧様式"_s} << QList<int>{3, 1} << u"button"_s
         << QStringList{all8 + u"：旧様式.pdf"_s, all8 + u"：2021年10月　　用法追加.pdf"_s} << QStringList{};
 }
 
@@ -398,6 +435,7 @@ void TestPrescriptionDocuments::history()
     QFETCH(QString, name);
     QFETCH(QStringList, texts);
     QFETCH(QList<int>, chosen);
+    QFETCH(QString, gesture);
     QFETCH(QStringList, files);
     QFETCH(QStringList, messages);
     DocumentsFixture f;
@@ -410,9 +448,16 @@ void TestPrescriptionDocuments::history()
         shown = ::texts(list);
         raw = ::texts(hidden);
         for (const int row : chosen) {
+            if (gesture == u"double"_s) {
+                doubleClickRow(list, row);
+                continue;
+            }
             if (row >= 0)
                 clickRow(list, row);
-            click(window, "Command2");
+            if (gesture == u"enter"_s)
+                QTest::keyClick(list, Qt::Key_Return);
+            else
+                click(window, "Command2");
         }
         click(window, "Command1");
     });

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void latency();
     void hourglassOnlyWhileTransferring();
     void unwritableScratchFileIsIgnored();
+    void progressNamesTheKind_data();
+    void progressNamesTheKind();
 };
 
 namespace {
@@ -162,13 +164,11 @@ void TestFetch::pageText_data()
     QTest::newRow("page") << u"/practice/page"_s << Yield::Yes << PracticePageText();
     QTest::newRow("page without yield") << u"/practice/page"_s << Yield::No << PracticePageText();
     QTest::newRow("empty page") << u"/practice/empty"_s << Yield::Yes << QString();
-    QTest::newRow("server error page is used")
-        << u"/practice/error500"_s << Yield::Yes << u"<html><body>サーバーエラー</body></html>"_s;
     QTest::newRow("redirect followed") << u"/practice/redirect"_s << Yield::No << PracticePageText();
 }
 
-// A page arrives converted, its raw body replaces the scratch copy whole (cut to its
-// length), and an HTTP error status is left for the caller's markers to judge.
+// A page arrives converted, and its raw body replaces the scratch copy whole (cut to
+// its length).
 void TestFetch::pageText()
 {
     QFETCH(QString, path);
@@ -204,6 +204,8 @@ void TestFetch::failure_data()
                                     << u"アドレスが正しくありません"_s;
     QTest::newRow("document answered 500") << u"/practice/error500.pdf"_s << QString() << BodyUse::Document << 60000
                                            << u"（HTTP 500）。サーバー内部でエラーが起きました"_s;
+    QTest::newRow("page answered 500") << u"/practice/error500"_s << QString() << BodyUse::Page << 60000
+                                       << u"（HTTP 500）。サーバー内部でエラーが起きました"_s;
     QTest::newRow("document answered 404") << u"/practice/notfound.pdf"_s << QString() << BodyUse::Document << 60000
                                            << u"（HTTP 404）。ページが見つかりません"_s;
 }
@@ -589,6 +591,27 @@ void TestFetch::unwritableScratchFileIsIgnored()
     QVERIFY(text);
     QCOMPARE(*text, PracticePageText());
     QCOMPARE(f.desktop.messages.size(), 0);
+}
+
+void TestFetch::progressNamesTheKind_data()
+{
+    addColumns<QString, QString>("path", "said");
+    const QString library = u"/home/user/Documents/医薬品情報/"_s;
+    QTest::newRow("package insert") << library + u"［医療用］/ハイバリン錠10mg.pdf"_s
+                                    << u"添付文書を取得しています：ハイバリン錠10mg"_s;
+    QTest::newRow("OTC package insert") << library + u"［一般用］/ハルカゼ錠.pdf"_s
+                                        << u"添付文書を取得しています：ハルカゼ錠"_s;
+    QTest::newRow("patient guide") << library + u"［患者向け］/ハイバリン錠10mg.pdf"_s
+                                   << u"患者向医薬品ガイドを取得しています：ハイバリン錠10mg"_s;
+    QTest::newRow("manual") << library + u"間質性肺炎.pdf"_s << u"マニュアルを取得しています：間質性肺炎"_s;
+    QTest::newRow("revision document") << library + u"［改訂指示］/薬：2023年04月.pdf"_s
+                                       << u"改訂指示の文書を取得しています：薬：2023年04月"_s;
+}
+
+// "通信中" says which kind of document comes: a drug's insert and guide share a name.
+void TestFetch::progressNamesTheKind()
+{
+    QCOMPARE(DocumentText(fetch<QString>("path")), fetch<QString>("said"));
 }
 
 QTEST_MAIN(TestFetch)

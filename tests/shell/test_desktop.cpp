@@ -63,11 +63,13 @@ void TestDesktop::openDocument()
     ModalDriver driver;
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    Qt::TextInteractionFlags flags;
     driver.onModal([&](QDialog *dialog) {
         auto *box = qobject_cast<QMessageBox *>(dialog);
         title = box->windowTitle();
         text = box->text();
         icon = box->icon();
+        flags = box->textInteractionFlags();
         box->accept();
     });
     desktop.OpenDocument(nullptr, document);
@@ -77,8 +79,11 @@ void TestDesktop::openDocument()
     QCOMPARE(driver.dialogsSeen, told ? 1 : 0);
     if (told) {
         QCOMPARE(title, u"文書を開けません"_s);
-        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(icon, QMessageBox::Warning);
         QVERIFY2(text.endsWith(u'\n' + document), qPrintable(text));
+        QVERIFY(flags & Qt::TextSelectableByMouse); // the path can be copied
+        // said alike of a download and of the manual, which nobody saved
+        QVERIFY2(!text.contains(u"保存"_s), qPrintable(text));
     }
     if (!opener.isEmpty())
         QCOMPARE(QString::fromUtf8(readBytes(bin.path() + u"/xdg-open.arg"_s)), document);

@@ -101,10 +101,13 @@ inline void clickRow(QListWidget *list, int row, Qt::KeyboardModifiers modifiers
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
 }
 
-// Double-clicks a list's row, as a user opens an entry.
+// Double-clicks a list's row, as a user opens an entry: the first click, then the
+// double-click (which QTest sends alone).
 inline void doubleClickRow(QListWidget *list, int row)
 {
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    const QPoint point = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
 }
 
 // Acts on the next modal dialog as soon as it is up, as a user would; the timer only

@@ -20,6 +20,8 @@
 //   - contains "不正": the page says "入力された条件が正しくありません。";
 //   - contains "上限": the page says "検索結果の上限は1000件です。";
 //   both pages still list every product, so a reader that ignores the refusal shows.
+//   - contains "障害": the service answers 503 with its maintenance page, which
+//     lists every product too.
 //   A name that matches nothing gives a page without hits or paging links.
 //
 // Documents: PracticePdf(name, padding) with a padding of its own per product, so
@@ -132,7 +134,7 @@ PracticeResponse SearchPage(const PracticeRequest &request)
     }
     const bool badConditions = saleName.contains(u"不正"_s);
     const bool tooMany = saleName.contains(u"上限"_s);
-    if (badConditions || tooMany)
+    if (badConditions || tooMany || saleName.contains(u"障害"_s))
         matches = Catalogue();
 
     QString html = u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">"
@@ -161,6 +163,10 @@ PracticeResponse SearchPage(const PracticeRequest &request)
 
     PracticeResponse response;
     response.body = ToEuc(html);
+    if (saleName.contains(u"障害"_s)) {
+        response.status = 503;
+        response.reason = "Service Unavailable";
+    }
     return response;
 }
 

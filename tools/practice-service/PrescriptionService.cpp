@@ -18,6 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 // - Pages after the first (start above 1) are written with lower-case tags.
 // - dragname "*" answers that more than 1000 drugs were found.
 // - dragname "メンテナンス" answers with a notice in a table row that is never closed.
+// - dragname "障害" answers 503 with the service's maintenance page.
 // - A keyword ("keyword1".."keyword3") sent while its item ("item1".."item3") is
 //   empty is refused with "入力された条件が正しくありません。".
 // - No matching drug gives a page without any table row.
@@ -124,6 +125,12 @@ PracticeResponse search(const PracticeRequest &request)
     }
     if (name == u"*"_s)
         return answer(page(u"<P>検索結果の上限は1000件です。</P>\r\n"_s));
+    if (name == u"障害"_s) {
+        PracticeResponse response = answer(page(u"<P>ただいまメンテナンス中です</P>\r\n"_s));
+        response.status = 503;
+        response.reason = "Service Unavailable";
+        return response;
+    }
     if (name == u"メンテナンス"_s) // a notice in a table row that is never closed
         return answer(page(u"<TABLE border=\"1\">\r\n<TR><TD>メンテナンスのお知らせ</TD></TR>\r\n"_s));
 
