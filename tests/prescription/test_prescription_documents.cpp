@@ -1,10 +1,12 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 #include "DocumentsFixture.h"
+#include "PracticeCatalogue.h"
 #include "prescription/Form2.h"
 #include "prescription/Form6.h"
 #include "prescription/PrescriptionDocuments.h"
@@ -191,6 +193,16 @@ void TestPrescriptionDocuments::downloads_data()
     QTest::newRow("manuals only: frame close fetches nothing")
         << 4 << manualsOnly << u"frame"_s << QStringList{} << QList<int>{} << QList<bool>{false, false} << Titles(2)
         << Saved{};
+    // The longest names the service serves: each document keeps a file of its own,
+    // the two manuals too, whose titles differ only past the cut ("…*": the mark).
+    const QString longName = PracticeLongDrugName();
+    QTest::newRow("longest names: four files")
+        << PracticeLongDrugId << longName << u"confirm"_s << QStringList{} << QList<int>{0, 1} << both
+        << QStringList{PracticeLongManualTitle(1), PracticeLongManualTitle(2)}
+        << Saved{{patient + longName.left(80) + u"…*.pdf"_s, u"患者向医薬品ガイド "_s + longName},
+                 {medical + longName.left(80) + u"…*.pdf"_s, u"添付文書 "_s + longName},
+                 {root + PracticeLongManualTitle(1).left(80) + u"…*.pdf"_s, PracticeLongManualTitle(1)},
+                 {root + PracticeLongManualTitle(2).left(80) + u"…*.pdf"_s, PracticeLongManualTitle(2)}};
     QTest::newRow("name with / and :") << 7 << u"A/B配合錠:試験用"_s << QString() << QStringList{} << QList<int>{}
                                        << QList<bool>{} << QStringList{}
                                        << Saved{
@@ -218,17 +230,20 @@ void TestPrescriptionDocuments::downloads()
         QCOMPARE(seen.titles, titles);
     }
     QCOMPARE(f.desktop.messages.size(), 0);
-    QStringList opened, files;
-    for (const auto &[file, title] : saved) {
+    QStringList opened;
+    for (const auto &[file, title] : saved)
         opened.append(f.inLibrary(file));
-        files.append(file);
-        const QByteArray bytes = readBytes(f.inLibrary(file));
-        QVERIFY2(IsWholePdf(bytes), qPrintable(file));
-        QVERIFY2(bytes.contains(PdfTitleBytes(title)), qPrintable(file));
-    }
+    opened = resolveCuts(opened, f.desktop.opened);
     QCOMPARE(f.desktop.opened, opened);
+    QStringList files;
+    for (qsizetype i = 0; i < saved.size(); ++i) {
+        files.append(QDir(f.inLibrary({})).relativeFilePath(opened[i]));
+        const QByteArray bytes = readBytes(opened[i]);
+        QVERIFY2(IsWholePdf(bytes), qPrintable(opened[i]));
+        QVERIFY2(bytes.contains(PdfTitleBytes(saved[i].second)), qPrintable(opened[i]));
+    }
     files.sort();
-    QCOMPARE(f.allFiles(), files);
+    QCOMPARE(f.allFiles(), files); // as many files as documents
 }
 
 void TestPrescriptionDocuments::choiceAcrossUses_data()
@@ -391,6 +406,15 @@ void TestPrescriptionDocuments::history_data()
         << 8 << all8 << three + QStringList{u"旧様式"_s} << QList<int>{3, 1}
         << QStringList{all8 + u"：2021年10月　　用法追加.pdf"_s}
         << QStringList{u"文書情報無し:指定の医薬品には説明文書がありません"_s};
+    // The longest drug name the service serves: its end is cut ("…*": the mark), each
+    // entry keeps its text and a file of its own.
+    const QString longName = PracticeLongDrugName();
+    QTest::newRow("longest drug name: three entries, three files")
+        << PracticeLongDrugId << longName << three + QStringList{u"旧様式"_s} << QList<int>{0, 1, 2}
+        << QStringList{longName.left(72) + u"…*：2023年04月　改訂.pdf"_s,
+                       longName.left(69) + u"…*：2021年10月　　用法追加.pdf"_s,
+                       longName.left(72) + u"…*：第2版／追補：1.pdf"_s}
+        << QStringList{};
 }
 
 void TestPrescriptionDocuments::history()
@@ -427,12 +451,15 @@ void TestPrescriptionDocuments::history()
         QVERIFY(raw[i].contains(u'>' + QString(texts[i]).replace(u"　"_s, u"&nbsp;"_s) + u"</a>"_s));
     }
     QStringList opened, saved;
-    for (const QString &file : files) {
+    for (const QString &file : files)
         opened.append(f.inLibrary(u"医薬品情報/［改訂指示］/"_s + file));
-        saved.append(u"医薬品情報/［改訂指示］/"_s + file);
-        QVERIFY(IsWholePdf(readBytes(opened.last())));
+    opened = resolveCuts(opened, f.desktop.opened);
+    for (const QString &file : opened) {
+        saved.append(QDir(f.inLibrary({})).relativeFilePath(file));
+        QVERIFY(IsWholePdf(readBytes(file)));
     }
     QCOMPARE(f.desktop.opened, opened);
+    saved.sort();
     QCOMPARE(f.allFiles(), saved);
     QStringList said;
     for (const auto &message : f.desktop.messages)
