@@ -23,6 +23,8 @@ private Q_SLOTS:
     void historyDisplayText();
     void historyDocument_data();
     void historyDocument();
+    void manualFiles_data();
+    void manualFiles();
 };
 
 namespace {
@@ -202,6 +204,37 @@ void TestFootPage::historyDocument()
     QCOMPARE(HistoryDocumentAddress(entry).value_or(QString()), address);
     const QString saved = HistoryDocumentPath(docs, drug, HistoryDisplayText(entry));
     QVERIFY2(matchesCut(saved, path), qPrintable(saved));
+}
+
+void TestFootPage::manualFiles_data()
+{
+    QTest::addColumn<Manuals>("manuals");
+    QTest::addColumn<QStringList>("files"); // in the library root, in download order
+    QTest::newRow("titles differ") << Manuals{{u"間質性肺炎"_s, u"http://s/1.pdf"_s}, {u"皮膚"_s, u"http://s/2.pdf"_s}}
+                                   << QStringList{u"間質性肺炎.pdf"_s, u"皮膚.pdf"_s};
+    QTest::newRow("one title, three manuals: numbered")
+        << Manuals{{u"肝障害"_s, u"http://s/1.pdf"_s},
+                   {u"肝障害"_s, u"http://s/2.pdf"_s},
+                   {u"肝障害"_s, u"http://s/3.pdf"_s}}
+        << QStringList{u"肝障害.pdf"_s, u"肝障害（2）.pdf"_s, u"肝障害（3）.pdf"_s};
+    QTest::newRow("one manual linked twice: one file")
+        << Manuals{{u"肝障害"_s, u"http://s/1.pdf"_s}, {u"肝障害"_s, u"http://s/1.pdf"_s}}
+        << QStringList{u"肝障害.pdf"_s, u"肝障害.pdf"_s};
+}
+
+// Within one download, two different manuals never go to one file.
+void TestFootPage::manualFiles()
+{
+    QFETCH(Manuals, manuals);
+    QFETCH(QStringList, files);
+    FootDocuments documents;
+    for (const auto &[title, address] : manuals)
+        documents.manuals.append({title, address});
+    QStringList planned;
+    for (const DocumentDownload &download :
+         DownloadPlan(documents, docs, u"薬"_s, true, true, QList<bool>(manuals.size(), true)))
+        planned.append(download.path.mid(docs.size() + QStringLiteral(u"医薬品情報/").size()));
+    QCOMPARE(planned, files);
 }
 
 QTEST_APPLESS_MAIN(TestFootPage)
