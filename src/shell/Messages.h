@@ -27,4 +27,13 @@ inline const QString DocumentNotSaved = QStringLiteral(u"文書を保存でき�
 inline const QString DocumentNotOpenedTitle = QStringLiteral(u"文書を開けません");
 inline const QString StartErrorTitle = QStringLiteral(u"起動エラー");
 
+// Documents that the desktop could not open, told once the command has ended; the
+// full paths follow, one a line.
+inline const QString DocumentNotOpened
+    = QStringLiteral(u"文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。\n"
+                     u"ファイルは保存されています：\n");
+inline const QString DocumentsNotOpened
+    = QStringLiteral(u"次の文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。\n"
+                     u"ファイルは保存されています：\n");
+
 } // namespace Messages
