@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QWidget;
 
 // Where a window of fixed size is larger than its screen's free area (a small screen,
@@ -7,3 +9,6 @@ class QWidget;
 // the size that fits. Otherwise nothing changes. Called once, after setupUi and the
 // window's fixed size.
 void FitToScreen(QWidget &window);
+
+// The same for a free area of the size `room`. The window's tab order stays.
+void FitToRoom(QWidget &window, QSize room);
