@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (text.toUtf8().size() + 4 <= FileNameMaxBytes)
         FUZZ_EXPECT(fitted == text + u".pdf"_s);
     else // a name that differs only in what was cut away still gives another file
-        FUZZ_EXPECT(fitted != FitFileName(common, distinct + u'x', u".pdf"));
+        FUZZ_EXPECT(fitted != FitFileName(common, QString(distinct + u'x'), u".pdf"));
 
     const QString stripped = StripTags(text);
     FUZZ_EXPECT(stripped.size() <= text.size());
