@@ -10,6 +10,7 @@
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
+#include "shell/UserAttention.h"
 #include "ui_Form4.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -118,7 +119,12 @@ void Form4::Command3_Click()
         return;
     }
     Form5 dialog(m_context, m_file1Path, m_file1Names[row], m_ui->List1->item(row)->text(), this);
-    if (dialog.exec() == QDialog::Accepted)
+    bool renamed = false;
+    {
+        const UserAttention::Question asking;
+        renamed = dialog.exec() == QDialog::Accepted;
+    }
+    if (renamed)
         RefreshList();
 }
 

@@ -14,7 +14,7 @@ void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, c
         return;
     }
     const QString &folder = context.state.MemoPath.isEmpty() ? context.state.AppPath : context.state.MemoPath;
-    const QString path = folder + u'/' + FitFileName({}, fileBaseName, u".txt");
+    const QString path = folder + u'/' + FitFileName(fileBaseName, {}, u".txt");
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
         context.desktop.Message(owner, failure, Messages::MemoErrorTitle, Desktop::Icon::Exclamation);

@@ -153,7 +153,7 @@ QString OtcDocumentLink(QStringView anchor)
 
 QString OtcDocumentPath(const QString &documentsPath, const QString &selectedText)
 {
-    return documentsPath + Library::Otc() + u'/' + FitFileName({}, SafeFileName(selectedText), u".pdf");
+    return documentsPath + Library::Otc() + u'/' + FitFileName(SafeFileName(selectedText), {}, u".pdf");
 }
 
 QStringList OtcMemoLines(const OtcMemoFields &f, const QStringList &hits)

@@ -1,5 +1,6 @@
 #include "prescription/FootPage.h"
 
+#include <algorithm>
 #include <QUrl>
 
 #include "retrieval/Module1.h"
@@ -20,7 +21,7 @@ std::optional<QString> UpToQuote(const QString &text, qsizetype from)
 
 QString PdfName(const QString &name)
 {
-    return FitFileName({}, SafeFileName(name), u".pdf");
+    return FitFileName(SafeFileName(name), {}, u".pdf");
 }
 
 // The first absolute web address in `text` at or after `from`, "http://" or "https://".
@@ -125,10 +126,21 @@ QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QStri
     if (documents.hasInsert() && fetchInsert)
         plan.append({documents.insertAddress, documentsPath + Library::Medical() + u'/' + PdfName(drugName)});
     for (qsizetype i = 0; i < documents.manuals.size() && i < manualMarks.size(); ++i) {
-        if (manualMarks[i]) {
-            const ManualLink &manual = documents.manuals[i];
-            plan.append({manual.address, documentsPath + Library::Root() + u'/' + PdfName(manual.title)});
+        if (!manualMarks[i])
+            continue;
+        // Two manuals of one title would be saved over each other: the later ones are
+        // numbered. The same manual linked twice keeps its one file.
+        const ManualLink &manual = documents.manuals[i];
+        const QString folder = documentsPath + Library::Root() + u'/';
+        QString path = folder + PdfName(manual.title);
+        for (int n = 2;; ++n) {
+            const auto taken = std::find_if(plan.cbegin(), plan.cend(),
+                                            [&path](const DocumentDownload &earlier) { return earlier.path == path; });
+            if (taken == plan.cend() || taken->address == manual.address)
+                break;
+            path = folder + FitFileName(SafeFileName(manual.title), u"（%1）"_s.arg(n), u".pdf");
         }
+        plan.append({manual.address, path});
     }
     return plan;
 }
@@ -202,7 +214,8 @@ std::optional<QString> HistoryDocumentAddress(const QString &entry, const QStrin
 
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText)
 {
-    // A long entry is cut, never the drug's name that the file is found by.
+    // The entry's text tells one revision document of the drug from the others: a
+    // name too long loses the end of the drug's name first.
     return documentsPath + Library::Revision() + u'/'
-           + FitFileName(QString(SafeFileName(drugName) + u"："_s), SafeFileName(displayText), u".pdf");
+           + FitFileName(SafeFileName(drugName), QString(u"："_s + SafeFileName(displayText)), u".pdf");
 }

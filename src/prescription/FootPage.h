@@ -72,6 +72,6 @@ std::optional<QString> HistoryDocumentAddress(const QString &entry, const QStrin
                                               const QString &serviceBase);
 
 // Where a history document is saved: the drug's name and the entry's text, joined by
-// a full-width colon, in the revision folder; a name past 255 bytes loses the end of
-// the entry's text.
+// a full-width colon, in the revision folder. A name past 255 bytes loses the end of
+// the drug's name (FitFileName), so every entry keeps a file of its own.
 QString HistoryDocumentPath(const QString &documentsPath, const QString &drugName, const QString &displayText);

@@ -9,6 +9,7 @@
 #include "retrieval/Fetch.h"
 #include "shell/AppContext.h"
 #include "shell/Messages.h"
+#include "shell/UserAttention.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -74,7 +75,10 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
             titles.append(manual.title);
         Form2 dialog(context, owner);
         dialog.Prepare(documents.hasInsert(), documents.hasGuide(), titles);
-        dialog.exec();
+        {
+            const UserAttention::Question asking;
+            dialog.exec();
+        }
         plan = DownloadPlan(documents, state.DocumentsPath, drugName, state.FetchInsert, state.FetchGuide,
                             state.ManualMarks);
         break;
@@ -104,5 +108,6 @@ void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int s
     }
     Form6 window(context, owner);
     window.Fill(drugName, entries, footPage->address);
+    const UserAttention::Question asking; // its own commands are at work, not this one
     window.exec();
 }

@@ -309,19 +309,21 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     m_aborted = false;
     // The body is taken as it arrives, so the reply's buffer never holds it whole
     // beside our copy; with its length known, the copy is made room for once.
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result] {
-        if (result.body.isEmpty()) {
-            const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-            if (length > 0 && length < qint64(1) << 31)
-                result.body.reserve(qsizetype(length));
-        }
-        result.body.append(reply->readAll());
-    });
+    // The observer is told the bytes read, as they are read: Qt's own progress signal
+    // lags behind them and may say nothing of a body that stops halfway.
     Observer *observer = m_observer;
-    if (observer)
-        QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [observer](qint64 received, qint64 total) {
-            observer->TransferProgress(received, total > 0 ? total : -1);
-        });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, &result, observer, restartStall] {
+        const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (result.body.isEmpty() && length > 0 && length < qint64(1) << 31)
+            result.body.reserve(qsizetype(length));
+        const qsizetype before = result.body.size();
+        result.body.append(reply->readAll());
+        if (result.body.size() == before)
+            return;
+        restartStall();
+        if (observer)
+            observer->TransferProgress(result.body.size(), length >= result.body.size() ? length : -1);
+    });
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (observer)
@@ -359,7 +361,7 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         result.errorNumber = int(viaProxy ? asProxyError(error) : error);
         if (error == QNetworkReply::SslHandshakeFailedError && !certificateProblems.isEmpty()) {
             const QSslError &first = certificateProblems.first();
-            result.errorText = japaneseForCertificate(first.error()) % u" ("_s % first.errorString() % u')';
+            result.errorText = japaneseForCertificate(first.error());
         } else {
             result.errorText = Describe(result.errorNumber, reply->error() == QNetworkReply::NoError
                                                                 ? u"Connection closed before the whole body arrived"_s

@@ -1,5 +1,10 @@
 #include "retrieval/Module1.h"
 
+#include <QCryptographicHash>
+#include <QStringBuilder>
+
+using namespace Qt::Literals::StringLiterals;
+
 QString SafeFileName(const QString &name)
 {
     QString safe = name;
@@ -41,15 +46,25 @@ qsizetype utf8Size(QStringView text)
 
 } // namespace
 
-QString FitFileName(QStringView keep, QStringView cut, QStringView suffix)
+QString FitFileName(QStringView common, QStringView distinct, QStringView suffix)
 {
-    const qsizetype room = FileNameMaxBytes - utf8Size(suffix);
-    const qsizetype keepSize = utf8Size(keep);
-    QString name = keepSize > room ? utf8Prefix(keep, room).toString() : keep.toString();
-    if (keepSize <= room)
-        name += utf8Prefix(cut, room - keepSize);
-    name += suffix;
-    return name;
+    const qsizetype suffixSize = utf8Size(suffix);
+    const QString full = common % distinct;
+    const qsizetype fullSize = utf8Size(full);
+    if (fullSize + suffixSize <= FileNameMaxBytes)
+        return full % suffix;
+
+    // The mark stands where the name was cut; its digits come from the whole name, so
+    // names that differ only in what was cut away stay apart.
+    const QByteArray digest = QCryptographicHash::hash(full.toUtf8(), QCryptographicHash::Sha1);
+    const QString mark = u"…"_s + QString::fromLatin1(digest.toHex().left(FileNameMarkDigits));
+    const qsizetype room = qMax<qsizetype>(0, FileNameMaxBytes - suffixSize - utf8Size(mark));
+    const qsizetype distinctSize = utf8Size(distinct);
+    const qsizetype leastCommon = qMin(utf8Size(common), FileNameLeastCommonBytes);
+    if (distinctSize + leastCommon <= room)
+        return utf8Prefix(common, room - distinctSize) % mark % distinct % suffix;
+    const QStringView kept = utf8Prefix(common, qMin(leastCommon, room));
+    return kept % utf8Prefix(distinct, room - utf8Size(kept)) % mark % suffix;
 }
 
 qsizetype Find(QStringView text, QStringView what, qsizetype from)

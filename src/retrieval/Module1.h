@@ -9,10 +9,16 @@ QString SafeFileName(const QString &name);
 // The longest file name that Linux file systems take, in bytes of UTF-8.
 inline constexpr qsizetype FileNameMaxBytes = 255;
 
-// A file name `keep` + `cut` + `suffix` within FileNameMaxBytes: `cut` is shortened
-// at a character boundary (never inside a surrogate pair) as far as needed, then
-// `keep` if even that is not enough; the suffix always stays.
-QString FitFileName(QStringView keep, QStringView cut, QStringView suffix);
+// The file name `common` + `distinct` + `suffix`, within FileNameMaxBytes. A name
+// too long loses the end of `common` (the part that names like it share), never
+// more of it than needed, and "…" with a few hexadecimal digits of the whole name
+// stands at the cut, so two names that differ only in what was cut away still give
+// two files. Only when `distinct` alone leaves no room does it lose its end too,
+// after the first FileNameLeastCommonBytes of `common`. Cuts fall between characters
+// (never inside a surrogate pair); the suffix always stays.
+QString FitFileName(QStringView common, QStringView distinct, QStringView suffix);
+inline constexpr qsizetype FileNameMarkDigits = 8;
+inline constexpr qsizetype FileNameLeastCommonBytes = 60;
 
 // Removes every run from "<" through the next ">"; an unclosed "<" removes the rest.
 QString StripTags(const QString &html);

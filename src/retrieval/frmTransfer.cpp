@@ -1,10 +1,13 @@
 #include "retrieval/frmTransfer.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QScreen>
 
 #include "shell/ScreenFit.h"
+#include "shell/UserAttention.h"
 #include "ui_frmTransfer.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,12 +37,49 @@ frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget 
     setFixedSize(size());
     FitToScreen(*this);
     setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-    m_ui->Label1->setText(what);
+    ShowWhat(what);
     m_ui->Label2->setText(TransferCounts(0, -1));
     m_delay.setSingleShot(true);
     m_delay.setInterval(qMax(0, delayMs));
     connect(&m_delay, &QTimer::timeout, this, &frmTransfer::Appear);
+    m_paintLater.setSingleShot(true);
+    connect(&m_paintLater, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            ShowCounts();
+    });
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmTransfer::Command1_Click);
+    // While the program asks the user something, this window neither covers the
+    // question nor, being modal, takes its input; it comes back after the answer if
+    // the transfer still runs then.
+    // Only the questions asked during this transfer count: a dialog that started it
+    // (the revision history window) is no question to it.
+    connect(&UserAttention::Instance(), &UserAttention::QuestionOpened, this, [this] {
+        ++m_questions;
+        StandAside();
+    });
+    connect(&UserAttention::Instance(), &UserAttention::QuestionClosed, this, [this] {
+        m_questions = qMax(0, m_questions - 1);
+        if (m_running && m_questions == 0 && !isVisible())
+            m_delay.start();
+    });
+}
+
+void frmTransfer::ShowWhat(const QString &what)
+{
+    // Two lines at most: a longer text loses its middle, the whole of it is in the tooltip.
+    QLabel *label = m_ui->Label1;
+    const QFontMetrics metrics(label->font());
+    const int lines = qMax(1, label->height() / metrics.lineSpacing());
+    const int room = lines * label->width() - lines * metrics.horizontalAdvance(u'＿');
+    const QString shown = metrics.elidedText(what, Qt::ElideMiddle, room);
+    label->setText(shown);
+    label->setToolTip(shown == what ? QString() : what);
+}
+
+void frmTransfer::StandAside()
+{
+    m_delay.stop();
+    hide();
 }
 
 frmTransfer::~frmTransfer() = default;
@@ -56,25 +96,52 @@ void frmTransfer::TransferProgress(qint64 received, qint64 total)
 {
     m_received = received;
     m_total = total;
-    if (isVisible() && m_sincePaint.elapsed() >= PaintIntervalMs)
+    if (!isVisible())
+        return;
+    // What comes within the interval is shown at its end, so that the last count of a
+    // transfer that stalls is on the screen too.
+    const qint64 since = m_sincePaint.elapsed();
+    if (since >= PaintIntervalMs)
         ShowCounts();
+    else if (!m_paintLater.isActive())
+        m_paintLater.start(int(PaintIntervalMs - since));
 }
 
 void frmTransfer::TransferEnded()
 {
     m_running = false;
     m_delay.stop();
+    m_paintLater.stop();
     hide();
 }
 
 void frmTransfer::Appear()
 {
-    if (!m_running)
+    if (!m_running || m_questions > 0)
         return;
     ShowCounts();
+    Centre();
     show();
     raise();
     activateWindow();
+}
+
+void frmTransfer::Centre()
+{
+    // Over the window that started the transfer, also where no window manager places
+    // the window; kept on that window's screen.
+    const QWidget *over = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen *screen = over ? over->screen() : this->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    QRect frame(QPoint(), frameGeometry().size());
+    frame.moveCenter(over && over->isVisible() ? over->frameGeometry().center() : area.center());
+    if (area.isValid()) {
+        frame.moveRight(qMin(frame.right(), area.right()));
+        frame.moveBottom(qMin(frame.bottom(), area.bottom()));
+        frame.moveLeft(qMax(frame.left(), area.left()));
+        frame.moveTop(qMax(frame.top(), area.top()));
+    }
+    move(frame.topLeft());
 }
 
 void frmTransfer::ShowCounts()

@@ -16,7 +16,9 @@ class frmTransfer;
 // only when a transfer is still running after the delay, modal to the window that
 // started it, and goes away by itself when the transfer ends. "中止", Esc or closing
 // it stops the transfer. Not a QDialog: it answers nothing, and whoever answers the
-// command's dialogs need not tell it apart from them.
+// command's dialogs need not tell it apart from them. It stands aside while the
+// program asks the user something during the transfer (UserAttention), and opens
+// centred over its owner.
 class frmTransfer : public QWidget, public Inet1::Observer {
     Q_OBJECT
 
@@ -34,17 +36,23 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
+    void StandAside(); // hidden, and not coming up, until the question is answered
+
 private:
+    void ShowWhat(const QString &what);
     void Appear();
+    void Centre();
     void ShowCounts();
 
     std::unique_ptr<Ui::frmTransfer> m_ui;
     Inet1 &m_inet;
     QTimer m_delay;
+    QTimer m_paintLater; // a count that came within the paint interval
     QElapsedTimer m_sincePaint;
     qint64 m_received = 0;
     qint64 m_total = -1;
     bool m_running = false;
+    int m_questions = 0; // questions asked since this window was made and still open
 };
 
 // Label2's text: the bytes received, and the total when the server gave it.

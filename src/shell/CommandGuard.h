@@ -1,9 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QObject>
 #include <QPointer>
+
+#include "shell/UserAttention.h"
 
 class QWidget;
 
@@ -26,8 +29,11 @@ public:
 
     class Scope {
     public:
-        explicit Scope(CommandGuard *guard) : m_guard(guard) {}
-        Scope(Scope &&other) noexcept : m_guard(other.m_guard) { other.m_guard = nullptr; }
+        explicit Scope(CommandGuard *guard) : m_guard(guard), m_atWork(std::make_unique<UserAttention::Command>()) {}
+        Scope(Scope &&other) noexcept : m_guard(other.m_guard), m_atWork(std::move(other.m_atWork))
+        {
+            other.m_guard = nullptr;
+        }
         Scope(const Scope &) = delete;
         Scope &operator=(const Scope &) = delete;
         Scope &operator=(Scope &&) = delete;
@@ -35,6 +41,7 @@ public:
 
     private:
         CommandGuard *m_guard;
+        std::unique_ptr<UserAttention::Command> m_atWork; // the program-wide count of commands at work
     };
 
     [[nodiscard]] std::optional<Scope> Enter();

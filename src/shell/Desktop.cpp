@@ -11,14 +11,19 @@
 
 #include "shell/Messages.h"
 #include "shell/ProxyLoginDialog.h"
+#include "shell/UserAttention.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-QString OpenFailureText(const QString &path)
+QString OpenFailureText(const QStringList &paths)
 {
     // Said alike of a download, a memo, a saved document and the manual: where the file
     // lies, not that it was saved.
-    return Messages::OpenFailed + u'\n' + Messages::FileLocation + u'\n' + QDir::toNativeSeparators(path);
+    QStringList shown;
+    for (const QString &path : paths)
+        shown.append(QDir::toNativeSeparators(path));
+    return (paths.size() > 1 ? Messages::OpenFailedMany : Messages::OpenFailed) + u'\n' + Messages::FileLocation + u'\n'
+           + shown.join(u'\n');
 }
 
 namespace {
@@ -34,6 +39,13 @@ QList<QProcess *> &releasedOpeners()
 }
 
 } // namespace
+
+QtDesktop::QtDesktop()
+{
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(OpenersSettleMs);
+    m_settle.callOnTimeout([this] { report(); });
+}
 
 QtDesktop::~QtDesktop()
 {
@@ -62,12 +74,14 @@ void QtDesktop::Message(QWidget *owner, const QString &text, const QString &titl
     QMessageBox box(shown, title, text, QMessageBox::Ok, owner);
     // A path or a cause in the text can be selected and copied.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const UserAttention::Question asking;
     box.exec();
 }
 
 std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
 {
     ProxyLoginDialog dialog(proxy, refused, owner);
+    const UserAttention::Question asking;
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.credentials();
@@ -81,21 +95,69 @@ void QtDesktop::OpenDocument(QWidget *owner, const QString &path)
     opener->setProcessChannelMode(QProcess::ForwardedChannels);
     opener->setStandardInputFile(QProcess::nullDevice());
     const QPointer<QWidget> window(owner);
-    const auto failed = [this, window, path, opener] {
+    ++m_openersRunning;
+    const auto ended = [this, window, path, opener](bool opened) {
         opener->deleteLater();
-        Message(window.data(), OpenFailureText(path), Messages::DocumentNotOpenedTitle, Icon::Exclamation);
+        --m_openersRunning;
+        if (!opened)
+            openFailed(window.data(), path);
+        else if (m_reportWaiting && m_openersRunning == 0 && !m_unopened.isEmpty())
+            reportSoon();
     };
-    QObject::connect(opener, &QProcess::errorOccurred, opener, [failed](QProcess::ProcessError error) {
+    QObject::connect(opener, &QProcess::errorOccurred, opener, [ended](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            failed();
+            ended(false);
     });
-    QObject::connect(opener, &QProcess::finished, opener, [opener, failed](int code, QProcess::ExitStatus status) {
-        if (code != 0 || status != QProcess::NormalExit)
-            failed();
-        else
-            opener->deleteLater();
+    QObject::connect(opener, &QProcess::finished, opener, [ended](int code, QProcess::ExitStatus status) {
+        ended(code == 0 && status == QProcess::NormalExit);
     });
     opener->start(u"xdg-open"_s, {path});
+}
+
+void QtDesktop::openFailed(QWidget *owner, const QString &path)
+{
+    if (!m_unopened.contains(path))
+        m_unopened.append(path);
+    if (owner)
+        m_unopenedOwner = owner;
+    reportSoon();
+}
+
+void QtDesktop::reportSoon()
+{
+    // A box now would stop the command at work and come up inside its next transfer.
+    if (UserAttention::Instance().CommandAtWork()) {
+        if (!m_settled)
+            m_settled = QObject::connect(&UserAttention::Instance(), &UserAttention::CommandSettled, &m_settle, [this] {
+                QObject::disconnect(m_settled);
+                m_settled = {};
+                reportSoon();
+            });
+        return;
+    }
+    // The openers still running may fail too: one box for all of them.
+    m_reportWaiting = true;
+    if (m_openersRunning > 0) {
+        if (!m_settle.isActive())
+            m_settle.start();
+        return;
+    }
+    m_settle.stop();
+    QTimer::singleShot(0, &m_settle, [this] { report(); });
+}
+
+void QtDesktop::report()
+{
+    if (!m_reportWaiting || m_unopened.isEmpty())
+        return;
+    m_reportWaiting = false;
+    m_settle.stop();
+    if (UserAttention::Instance().CommandAtWork()) {
+        reportSoon();
+        return;
+    }
+    const QStringList paths = std::exchange(m_unopened, {});
+    Message(m_unopenedOwner.data(), OpenFailureText(paths), Messages::DocumentNotOpenedTitle, Icon::Exclamation);
 }
 
 void QtDesktop::SetClipboardText(const QString &text)

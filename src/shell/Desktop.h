@@ -2,7 +2,10 @@
 
 #include <optional>
 
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 #include "shell/ProgramState.h"
 
@@ -26,23 +29,41 @@ public:
         return std::nullopt;
     }
     // Hands the file to the desktop's default handler and returns at once; when the
-    // desktop cannot open it, the user is told where the file lies.
+    // desktop cannot open it, the user is told where the file lies, once the command
+    // that opened it has ended.
     virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
     virtual void SetClipboardText(const QString &text) = 0;
 };
 
-// The message given when the desktop could not open the file at `path`.
-QString OpenFailureText(const QString &path);
+// The message given when the desktop could not open the files at `paths`.
+QString OpenFailureText(const QStringList &paths);
 
 class QtDesktop final : public Desktop {
 public:
+    QtDesktop();
     // Lets go of the openers still running, so that a viewer that xdg-open keeps in
     // the foreground stays open when the program ends.
     ~QtDesktop() override;
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
     std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
     // Runs xdg-open without waiting for it; its exit status decides whether the file
-    // was opened.
+    // was opened. The files that could not be opened are told in one box when no
+    // command is at work any more and the openers started until then have ended (or
+    // have run a second, as one that keeps its viewer in the foreground does).
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
+
+    static constexpr int OpenersSettleMs = 1000;
+
+private:
+    void openFailed(QWidget *owner, const QString &path);
+    void reportSoon();
+    void report();
+
+    QStringList m_unopened; // full paths, in the order their openers failed
+    QPointer<QWidget> m_unopenedOwner;
+    int m_openersRunning = 0;
+    bool m_reportWaiting = false;
+    QTimer m_settle;
+    QMetaObject::Connection m_settled;
 };

@@ -71,5 +71,7 @@ inline const QString BlankName = QStringLiteral(u"名前が空です。文書の
 inline const QString DotName = QStringLiteral(
     u"「.」で始まる名前は使えません。\n「.」で始まるファイルは隠しファイルになり、一覧に表示されなくなります。");
 inline const QString ControlCharacterName = QStringLiteral(u"名前に改行やタブなどの制御文字は使えません。");
+inline const QString OpenFailedMany
+    = QStringLiteral(u"次の文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。");
 
 } // namespace Messages

@@ -1,5 +1,6 @@
 #include "shell/ScreenFit.h"
 
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -15,6 +16,16 @@ namespace {
 constexpr int FrameWidth = 8;
 constexpr int FrameHeight = 40;
 
+// A part of a compound control (a combo box's text box, say): it moves with its control.
+bool insideControl(const QWidget &window, const QWidget &widget)
+{
+    for (const QWidget *up = widget.parentWidget(); up && up != &window; up = up->parentWidget()) {
+        if (up->focusPolicy() & Qt::TabFocus)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void FitToScreen(QWidget &window)
@@ -22,10 +33,24 @@ void FitToScreen(QWidget &window)
     const QScreen *screen = window.screen();
     if (!screen)
         return;
-    const QSize room = screen->availableGeometry().size() - QSize(FrameWidth, FrameHeight);
+    FitToRoom(window, screen->availableGeometry().size() - QSize(FrameWidth, FrameHeight));
+}
+
+void FitToRoom(QWidget &window, QSize room)
+{
     const QSize full = window.size();
     if (full.width() <= room.width() && full.height() <= room.height())
         return;
+
+    // Moving the controls rebuilds the focus chain in the order they were made: note
+    // the window's tab stops in their order first, to put it back after.
+    QList<QPointer<QWidget>> tabStops;
+    for (QWidget *widget = window.nextInFocusChain(); widget && widget != &window;
+         widget = widget->nextInFocusChain()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && !insideControl(window, *widget)
+            && !tabStops.contains(widget))
+            tabStops.append(widget);
+    }
 
     auto *content = new QWidget;
     content->setObjectName(u"ScreenFitContent"_s);
@@ -54,9 +79,15 @@ void FitToScreen(QWidget &window)
     auto *area = new QScrollArea(&window);
     area->setObjectName(u"ScreenFitArea"_s);
     area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus); // a tab stop of its own would be an invisible one
     area->setWidget(content);
     window.setFixedSize(fitted);
     area->setGeometry(0, 0, fitted.width(), fitted.height());
+
+    for (qsizetype i = 1; i < tabStops.size(); ++i) {
+        if (tabStops[i - 1] && tabStops[i])
+            QWidget::setTabOrder(tabStops[i - 1], tabStops[i]);
+    }
 }
 
 void ShowInScrollArea(QWidget &control)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSize>
+
 class QWidget;
 
 // Where a window of fixed size is larger than its screen's free area (a small screen,
@@ -12,3 +14,5 @@ void FitToScreen(QWidget &window);
 // `control` into view: the whole of it where it fits, else its top (a list's first
 // rows). Elsewhere nothing happens.
 void ShowInScrollArea(QWidget &control);
+// The same for a free area of the size `room`. The window's tab order stays.
+void FitToRoom(QWidget &window, QSize room);

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "PracticeCatalogue.h"
 #include "PracticeServer.h"
 #include "library/Memo.h"
 #include "otc/Form3.h"
@@ -402,17 +403,34 @@ void TestForm3::documentSavedUnderText8()
     QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
 
     // Names at the file system's limit of 255 bytes: 83 kanji with ".pdf" save every
-    // time, 95 are cut to 83 at a character boundary.
+    // time, 95 are cut to 80 at a character boundary and marked ("…*").
     const QString longest(83, u'薬');
     for (const QString &typed : {longest, longest, QString(95, u'錠')}) {
         text8->clear();
         typeText(text8, typed);
         QTest::mouseClick(show, Qt::LeftButton);
-        QCOMPARE(f.desktop.opened.last(), f.otcFile(typed.left(83) + u".pdf"_s));
+        const QString expected = typed.size() > 83 ? typed.left(80) + u"…*.pdf"_s : typed + u".pdf"_s;
+        QVERIFY2(matchesCut(f.desktop.opened.last(), f.otcFile(expected)), qPrintable(f.desktop.opened.last()));
         QCOMPARE(readBytes(f.desktop.opened.last()), shorter);
     }
-    const QStringList saved = QDir(f.otcFile(QString())).entryList(QDir::Files | QDir::Hidden);
+    QStringList saved = QDir(f.otcFile(QString())).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(saved.size(), 4); // no temporary file left behind
+
+    // The longest names the service serves, differing only at their ends: two files,
+    // each with its own product's document.
+    Search(window, u"長名"_s);
+    auto *list = child<QListWidget>(window, "List1");
+    QTRY_COMPARE(list->count(), 2);
+    for (int row = 0; row < 2; ++row) {
+        clickRow(list, row);
+        QTest::mouseClick(show, Qt::LeftButton);
+        const QString file = f.desktop.opened.last();
+        QVERIFY2(matchesCut(file, f.otcFile(PracticeLongOtcName(row + 1).left(80) + u"…*.pdf"_s)), qPrintable(file));
+        QVERIFY(readBytes(file).contains(PdfTitleBytes(PracticeLongOtcName(row + 1))));
+    }
+    QVERIFY(f.desktop.opened[f.desktop.opened.size() - 2] != f.desktop.opened.last());
+    saved = QDir(f.otcFile(QString())).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(saved.size(), 6);
     QVERIFY(f.desktop.messages.isEmpty());
 }
 

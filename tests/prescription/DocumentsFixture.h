@@ -5,17 +5,9 @@
 #include <QStringList>
 
 #include "support/ProgramFixture.h"
+#include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;
-
-// The title a practice document carries, as it stands in the PDF's bytes.
-inline QByteArray PdfTitleBytes(const QString &title)
-{
-    QByteArray hex = "FEFF";
-    for (const QChar c : title)
-        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
-    return '<' + hex + '>';
-}
 
 // A user with a document library and the practice service, without parameter files.
 struct DocumentsFixture : ProgramFixture {

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void historyDisplayText();
     void historyDocument_data();
     void historyDocument();
+    void manualFiles_data();
+    void manualFiles();
 };
 
 namespace {
@@ -201,10 +203,15 @@ void TestFootPage::historyDocument_data()
                                 << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
     QTest::newRow("unquoted or empty link")
         << u"href=/r.pdf>版</a>"_s << u"錠"_s << QString() << docs + u"医薬品情報/［改訂指示］/錠：版.pdf"_s;
-    // Past 255 bytes the entry is cut, never the drug's name and "：".
+    // Past 255 bytes the drug's name, which every entry of the drug shares, is cut and
+    // marked ("…*": "…" and eight digits of the whole name); the entry stays whole.
+    QTest::newRow("long drug name cut, entry kept")
+        << u"href=\"/r.pdf\">2023年04月&nbsp;改訂</a>"_s << QString(100, u'錠') << u"http://svc.test/r.pdf"_s
+        << docs + u"医薬品情報/［改訂指示］/"_s + QString(72, u'錠') + u"…*：2023年04月　改訂.pdf"_s;
+    // An entry too long even alone is cut after the start of the drug's name.
     QTest::newRow("long entry cut after the drug's name")
         << u"href=\"/r.pdf\">"_s + QString(90, u'改') + u"</a>"_s << QString(10, u'錠') << u"http://svc.test/r.pdf"_s
-        << docs + u"医薬品情報/［改訂指示］/"_s + QString(10, u'錠') + u"："_s + QString(72, u'改') + u".pdf"_s;
+        << docs + u"医薬品情報/［改訂指示］/"_s + QString(10, u'錠') + u"："_s + QString(69, u'改') + u"…*.pdf"_s;
 }
 
 void TestFootPage::historyDocument()
@@ -215,7 +222,39 @@ void TestFootPage::historyDocument()
     QFETCH(QString, path);
     const QString page = u"http://svc.test/ph/drug/foot.html"_s; // the foot page
     QCOMPARE(HistoryDocumentAddress(entry, page, u"http://svc.test"_s).value_or(QString()), address);
-    QCOMPARE(HistoryDocumentPath(docs, drug, HistoryDisplayText(entry)), path);
+    const QString saved = HistoryDocumentPath(docs, drug, HistoryDisplayText(entry));
+    QVERIFY2(matchesCut(saved, path), qPrintable(saved));
+}
+
+void TestFootPage::manualFiles_data()
+{
+    QTest::addColumn<Manuals>("manuals");
+    QTest::addColumn<QStringList>("files"); // in the library root, in download order
+    QTest::newRow("titles differ") << Manuals{{u"間質性肺炎"_s, u"http://s/1.pdf"_s}, {u"皮膚"_s, u"http://s/2.pdf"_s}}
+                                   << QStringList{u"間質性肺炎.pdf"_s, u"皮膚.pdf"_s};
+    QTest::newRow("one title, three manuals: numbered")
+        << Manuals{{u"肝障害"_s, u"http://s/1.pdf"_s},
+                   {u"肝障害"_s, u"http://s/2.pdf"_s},
+                   {u"肝障害"_s, u"http://s/3.pdf"_s}}
+        << QStringList{u"肝障害.pdf"_s, u"肝障害（2）.pdf"_s, u"肝障害（3）.pdf"_s};
+    QTest::newRow("one manual linked twice: one file")
+        << Manuals{{u"肝障害"_s, u"http://s/1.pdf"_s}, {u"肝障害"_s, u"http://s/1.pdf"_s}}
+        << QStringList{u"肝障害.pdf"_s, u"肝障害.pdf"_s};
+}
+
+// Within one download, two different manuals never go to one file.
+void TestFootPage::manualFiles()
+{
+    QFETCH(Manuals, manuals);
+    QFETCH(QStringList, files);
+    FootDocuments documents;
+    for (const auto &[title, address] : manuals)
+        documents.manuals.append({title, address});
+    QStringList planned;
+    for (const DocumentDownload &download :
+         DownloadPlan(documents, docs, u"薬"_s, true, true, QList<bool>(manuals.size(), true)))
+        planned.append(download.path.mid(docs.size() + QStringLiteral(u"医薬品情報/").size()));
+    QCOMPARE(planned, files);
 }
 
 QTEST_APPLESS_MAIN(TestFootPage)

@@ -1,10 +1,12 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 #include "DocumentsFixture.h"
+#include "PracticeCatalogue.h"
 #include "prescription/Form2.h"
 #include "prescription/Form6.h"
 #include "prescription/PrescriptionDocuments.h"
@@ -217,6 +219,16 @@ void TestPrescriptionDocuments::downloads_data()
     QTest::newRow("manuals only: frame close fetches nothing")
         << 4 << manualsOnly << u"frame"_s << QStringList{} << QList<int>{} << QList<bool>{false, false} << Titles(2)
         << Saved{};
+    // The longest names the service serves: each document keeps a file of its own,
+    // the two manuals too, whose titles differ only past the cut ("…*": the mark).
+    const QString longName = PracticeLongDrugName();
+    QTest::newRow("longest names: four files")
+        << PracticeLongDrugId << longName << u"confirm"_s << QStringList{} << QList<int>{0, 1} << both
+        << QStringList{PracticeLongManualTitle(1), PracticeLongManualTitle(2)}
+        << Saved{{patient + longName.left(80) + u"…*.pdf"_s, u"患者向医薬品ガイド "_s + longName},
+                 {medical + longName.left(80) + u"…*.pdf"_s, u"添付文書 "_s + longName},
+                 {root + PracticeLongManualTitle(1).left(80) + u"…*.pdf"_s, PracticeLongManualTitle(1)},
+                 {root + PracticeLongManualTitle(2).left(80) + u"…*.pdf"_s, PracticeLongManualTitle(2)}};
     QTest::newRow("name with / and :") << 7 << u"A/B配合錠:試験用"_s << QString() << QStringList{} << QList<int>{}
                                        << QList<bool>{} << QStringList{}
                                        << Saved{
@@ -248,17 +260,20 @@ void TestPrescriptionDocuments::downloads()
             QCOMPARE(seen.ticked, select.mid(0, select.size() - 1));
     }
     QCOMPARE(f.desktop.messages.size(), 0);
-    QStringList opened, files;
-    for (const auto &[file, title] : saved) {
+    QStringList opened;
+    for (const auto &[file, title] : saved)
         opened.append(f.inLibrary(file));
-        files.append(file);
-        const QByteArray bytes = readBytes(f.inLibrary(file));
-        QVERIFY2(IsWholePdf(bytes), qPrintable(file));
-        QVERIFY2(bytes.contains(PdfTitleBytes(title)), qPrintable(file));
-    }
+    opened = resolveCuts(opened, f.desktop.opened);
     QCOMPARE(f.desktop.opened, opened);
+    QStringList files;
+    for (qsizetype i = 0; i < saved.size(); ++i) {
+        files.append(QDir(f.inLibrary({})).relativeFilePath(opened[i]));
+        const QByteArray bytes = readBytes(opened[i]);
+        QVERIFY2(IsWholePdf(bytes), qPrintable(opened[i]));
+        QVERIFY2(bytes.contains(PdfTitleBytes(saved[i].second)), qPrintable(opened[i]));
+    }
     files.sort();
-    QCOMPARE(f.allFiles(), files);
+    QCOMPARE(f.allFiles(), files); // as many files as documents
 }
 
 void TestPrescriptionDocuments::choiceAcrossUses_data()
@@ -427,6 +442,15 @@ void TestPrescriptionDocuments::history_data()
     QTest::newRow("relative link, then an absolute one")
         << 8 << all8 << three + QStringList{u"旧様式"_s} << QList<int>{3, 1} << u"button"_s
         << QStringList{all8 + u"：旧様式.pdf"_s, all8 + u"：2021年10月　　用法追加.pdf"_s} << QStringList{};
+    // The longest drug name the service serves: its end is cut ("…*": the mark), each
+    // entry keeps its text and a file of its own.
+    const QString longName = PracticeLongDrugName();
+    QTest::newRow("longest drug name: three entries, three files")
+        << PracticeLongDrugId << longName << three + QStringList{u"旧様式"_s} << QList<int>{0, 1, 2} << u"button"_s
+        << QStringList{longName.left(72) + u"…*：2023年04月　改訂.pdf"_s,
+                       longName.left(69) + u"…*：2021年10月　　用法追加.pdf"_s,
+                       longName.left(72) + u"…*：第2版／追補：1.pdf"_s}
+        << QStringList{};
 }
 
 void TestPrescriptionDocuments::history()
@@ -471,10 +495,12 @@ void TestPrescriptionDocuments::history()
         QVERIFY(raw[i].contains(u'>' + QString(texts[i]).replace(u"　"_s, u"&nbsp;"_s) + u"</a>"_s));
     }
     QStringList opened, saved;
-    for (const QString &file : files) {
+    for (const QString &file : files)
         opened.append(f.inLibrary(u"医薬品情報/［改訂指示］/"_s + file));
-        saved.append(u"医薬品情報/［改訂指示］/"_s + file);
-        QVERIFY(IsWholePdf(readBytes(opened.last())));
+    opened = resolveCuts(opened, f.desktop.opened);
+    for (const QString &file : opened) {
+        saved.append(QDir(f.inLibrary({})).relativeFilePath(file));
+        QVERIFY(IsWholePdf(readBytes(file)));
     }
     QCOMPARE(f.desktop.opened, opened);
     saved.sort(); // as the folder lists them

@@ -4,6 +4,9 @@
 
 #include "retrieval/Inet1.h"
 #include "retrieval/frmTransfer.h"
+#include "shell/UserAttention.h"
+#include "support/TestData.h"
+#include "support/UserActions.h"
 #include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -17,6 +20,10 @@ private Q_SLOTS:
     void counts_data();
     void counts();
     void quickTransferShowsNothing();
+    void standsAsideForQuestions_data();
+    void standsAsideForQuestions();
+    void longNameAndPlace_data();
+    void longNameAndPlace();
 };
 
 void TestFrmTransfer::counts_data()
@@ -71,6 +78,84 @@ void TestFrmTransfer::quickTransferShowsNothing()
     window.TransferEnded();
     QCoreApplication::processEvents();
     QVERIFY(!window.isVisible());
+}
+
+void TestFrmTransfer::standsAsideForQuestions_data()
+{
+    boolRows("upBefore", {{"question before the delay", false}, {"question over the shown window", true}});
+}
+
+// While the program asks the user something, "通信中" is neither shown nor coming up;
+// once the answer is given and the transfer still runs, it comes back.
+void TestFrmTransfer::standsAsideForQuestions()
+{
+    Inet1 inet;
+    QWidget owner;
+    owner.show();
+    frmTransfer window(inet, u"検索しています"_s, 0, &owner);
+    window.TransferStarted();
+    if (fetch<bool>("upBefore"))
+        QTRY_VERIFY(window.isVisible());
+    {
+        const UserAttention::Question asking;
+        QVERIFY(!window.isVisible());
+        QTest::qWait(50); // the delay runs out meanwhile
+        QVERIFY(!window.isVisible());
+    }
+    QTRY_VERIFY(window.isVisible());
+    window.TransferEnded();
+    QVERIFY(!window.isVisible());
+    {
+        const UserAttention::Question asking; // after the transfer: nothing comes back
+    }
+    QTest::qWait(20);
+    QVERIFY(!window.isVisible());
+
+    // A dialog that was open before the transfer (the revision history window that
+    // started it) does not keep it away.
+    const UserAttention::Question dialog;
+    frmTransfer inside(inet, u"添付文書を取得しています"_s, 0, &owner);
+    inside.TransferStarted();
+    QTRY_VERIFY(inside.isVisible());
+    inside.TransferEnded();
+}
+
+void TestFrmTransfer::longNameAndPlace_data()
+{
+    addColumns<QString, bool>("what", "cut");
+    const QString prefix = u"添付文書を取得しています：［医療用］"_s;
+    QTest::newRow("short: whole") << prefix + u"ハイバリン錠10mg"_s << false;
+    QTest::newRow("83 kanji: middle left out") << prefix + QString(83, u'錠') + u"（末尾）"_s << true;
+}
+
+// A long name keeps its start and end in two lines, the whole of it in the tooltip;
+// the window comes up centred over its owner, wherever the owner is.
+void TestFrmTransfer::longNameAndPlace()
+{
+    const QString what = fetch<QString>("what");
+    Inet1 inet;
+    QWidget owner;
+    owner.setGeometry(40, 60, 600, 500);
+    owner.show();
+    frmTransfer window(inet, what, 0, &owner);
+    window.TransferStarted();
+    QTRY_VERIFY(window.isVisible());
+    auto *label = child<QLabel>(window, "Label1");
+    if (fetch<bool>("cut")) {
+        QVERIFY(label->text().contains(u'…'));
+        QVERIFY(label->text().startsWith(what.left(10)));
+        QVERIFY(label->text().endsWith(what.right(4)));
+        QCOMPARE(label->toolTip(), what);
+    } else {
+        QCOMPARE(label->text(), what);
+        QCOMPARE(label->toolTip(), QString());
+    }
+    const QRect needed
+        = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000), Qt::TextWordWrap, label->text());
+    QVERIFY2(needed.height() <= label->height(), qPrintable(label->text()));
+    const QPoint offset = window.frameGeometry().center() - owner.frameGeometry().center();
+    QVERIFY2(qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 2, qPrintable(u"%1,%2"_s.arg(offset.x()).arg(offset.y())));
+    window.TransferEnded();
 }
 
 QTEST_MAIN(TestFrmTransfer)

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "shell/Desktop.h"
+#include "shell/UserAttention.h"
 #include "support/TestData.h"
 #include "support/UserActions.h"
 #include "support/WindowTest.h"
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void openDocument_data();
     void openDocument();
     void viewerOutlivesTheProgram();
+    void failuresToldOnceAfterTheCommand_data();
+    void failuresToldOnceAfterTheCommand();
 };
 
 namespace {
@@ -76,7 +79,7 @@ void TestDesktop::openDocument()
     qputenv("PATH", path);
     QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty());
 
-    QCOMPARE(driver.dialogsSeen, told ? 1 : 0);
+    QTRY_COMPARE(driver.dialogsSeen, told ? 1 : 0);
     if (told) {
         QCOMPARE(title, u"文書を開けません"_s);
         QCOMPARE(icon, QMessageBox::Warning);
@@ -112,6 +115,63 @@ void TestDesktop::viewerOutlivesTheProgram()
     QVERIFY(viewer > 0);
     QCOMPARE(::kill(viewer, 0), 0); // still running
     ::kill(viewer, SIGTERM);
+}
+
+void TestDesktop::failuresToldOnceAfterTheCommand_data()
+{
+    QTest::addColumn<QString>("opener"); // the stand-in's last line
+    QTest::addColumn<int>("failing");    // how many of the three documents it cannot open
+    QTest::newRow("all three fail") << u"exit 3"_s << 3;
+    QTest::newRow("the second fails") << u"case \"$1\" in *2.pdf) exit 3;; esac; exit 0"_s << 1;
+    QTest::newRow("none fails") << u"exit 0"_s << 0;
+}
+
+// The documents of a command are handed to the desktop one after another; the ones it
+// cannot open are told in one box, with their full paths, once the command has ended.
+void TestDesktop::failuresToldOnceAfterTheCommand()
+{
+    QFETCH(QString, opener);
+    QFETCH(int, failing);
+    QTemporaryDir bin, documents;
+    QVERIFY(installOpener(bin, opener));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin");
+
+    QtDesktop desktop;
+    ModalDriver driver;
+    QString title, text;
+    driver.onModal([&](QDialog *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        title = box->windowTitle();
+        text = box->text();
+        box->accept();
+    });
+    QStringList files;
+    {
+        const UserAttention::Command command;
+        for (int i = 1; i <= 3; ++i) {
+            files.append(documents.path() + u"/添付文書%1.pdf"_s.arg(i));
+            desktop.OpenDocument(nullptr, files.last());
+        }
+        QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty()); // every opener has ended
+        QTest::qWait(20);
+        QCOMPARE(driver.dialogsSeen, 0); // nothing while the command is at work
+    }
+    qputenv("PATH", path);
+    if (failing == 0) {
+        QTest::qWait(50);
+        QCOMPARE(driver.dialogsSeen, 0);
+        return;
+    }
+    QTRY_COMPARE(driver.dialogsSeen, 1);
+    QCOMPARE(title, u"文書を開けません"_s);
+    // the paths close the text, one a line, in the order the openers failed
+    const QStringList unopened = failing == 3 ? files : QStringList{files[1]};
+    QStringList told = text.split(u'\n').mid(text.count(u'\n') + 1 - unopened.size());
+    told.sort();
+    QCOMPARE(told, unopened);
+    QTest::qWait(50);
+    QCOMPARE(driver.dialogsSeen, 1);
 }
 
 QTEST_MAIN(TestDesktop)

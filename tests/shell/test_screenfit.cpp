@@ -1,10 +1,25 @@
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include <QApplication>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 
+#include "library/Form4.h"
+#include "library/Form5.h"
+#include "otc/Form3.h"
+#include "prescription/Form1.h"
+#include "prescription/Form2.h"
+#include "prescription/Form6.h"
+#include "shell/ProxyLoginDialog.h"
 #include "shell/ScreenFit.h"
+#include "shell/frmMain.h"
+#include "support/ProgramFixture.h"
 #include "support/TestData.h"
 #include "support/WindowTest.h"
 
@@ -20,7 +35,53 @@ private Q_SLOTS:
     void fit();
     void showInScrollArea_data();
     void showInScrollArea();
+    void tabOrder_data();
+    void tabOrder();
 };
+
+namespace {
+
+using MakeWindow = std::function<std::unique_ptr<QWidget>(ProgramFixture &)>;
+
+// The tab stops of a .ui file, in their order.
+QStringList UiTabStops(const QString &uiFile)
+{
+    const QString ui = QString::fromUtf8(readBytes(QStringLiteral(HIBARI_SOURCE_DIR "/") + uiFile));
+    QStringList stops;
+    const QRegularExpression stop(u"<tabstop>([^<]+)</tabstop>"_s);
+    for (auto match = stop.globalMatch(ui); match.hasNext();)
+        stops.append(match.next().captured(1));
+    return stops;
+}
+
+// The control that has the focus: a part of a compound control counts as the control.
+QString Focused(const QWidget &window, const QStringList &names)
+{
+    for (QWidget *widget = QApplication::focusWidget(); widget && widget != &window; widget = widget->parentWidget()) {
+        if (names.contains(widget->objectName()))
+            return widget->objectName();
+    }
+    return QApplication::focusWidget()
+               ? u"?"_s + QString::fromLatin1(QApplication::focusWidget()->metaObject()->className())
+               : u"-"_s;
+}
+
+// The controls that Tab (or Shift+Tab) visits from `first` until it comes back to it.
+QStringList TabWalk(QWidget &window, const QString &first, const QStringList &names, bool forward)
+{
+    child(window, first)->setFocus(Qt::TabFocusReason);
+    QStringList visited{Focused(window, names)};
+    for (int i = 0; i < names.size() + 2; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab);
+        const QString now = Focused(window, names);
+        if (now == first)
+            break;
+        visited.append(now);
+    }
+    return visited;
+}
+
+} // namespace
 
 void TestScreenFit::fit_data()
 {
@@ -112,6 +173,75 @@ void TestScreenFit::showInScrollArea()
         QCOMPARE(bar->value(), list->y());
     else
         QCOMPARE(bar->value(), list->geometry().bottom() + 1 - view);
+}
+
+void TestScreenFit::tabOrder_data()
+{
+    QTest::addColumn<QString>("ui");
+    QTest::addColumn<MakeWindow>("make");
+    const auto add
+        = [](const char *row, const QString &ui, MakeWindow make) { QTest::newRow(row) << ui << std::move(make); };
+    add("frmMain", u"src/shell/frmMain.ui"_s,
+        [](ProgramFixture &f) { return std::make_unique<frmMain>(f.context, frmMain::Windows{}); });
+    add("Form1", u"src/prescription/Form1.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form1>(f.context); });
+    add("Form2", u"src/prescription/Form2.ui"_s, [](ProgramFixture &f) {
+        auto dialog = std::make_unique<Form2>(f.context);
+        dialog->Prepare(true, true, {u"間質性肺炎"_s});
+        return dialog;
+    });
+    add("Form3", u"src/otc/Form3.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form3>(f.context); });
+    add("Form4", u"src/library/Form4.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form4>(f.context); });
+    add("Form5", u"src/library/Form5.ui"_s, [](ProgramFixture &f) {
+        return std::make_unique<Form5>(f.context, f.state.WorkPath, u"文書.pdf"_s, u"文書"_s);
+    });
+    add("Form6", u"src/prescription/Form6.ui"_s, [](ProgramFixture &f) {
+        auto window = std::make_unique<Form6>(f.context);
+        window->Fill(u"薬"_s, {u"href=\"http://h/r.pdf\">版</a>"_s});
+        return window;
+    });
+    add("proxy question", u"src/shell/ProxyLoginDialog.ui"_s,
+        [](ProgramFixture &) { return std::make_unique<ProxyLoginDialog>(u"proxy:8080"_s, false); });
+}
+
+// Tab and Shift+Tab visit every control in the order the window was laid out with,
+// and the same order when the window is too large for the screen and scrolls.
+void TestScreenFit::tabOrder()
+{
+    QFETCH(QString, ui);
+    QFETCH(MakeWindow, make);
+    ProgramFixture f;
+    for (const bool scrolled : {false, true}) {
+        std::unique_ptr<QWidget> window = make(f);
+        if (scrolled) {
+            FitToRoom(*window, window->size() / 2);
+            QVERIFY(window->findChild<QScrollArea *>());
+        }
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        // Tab enters a group of option buttons once, at the chosen one.
+        QStringList stops;
+        const QRadioButton *previousOption = nullptr;
+        for (const QString &name : UiTabStops(ui)) {
+            const QWidget *control = child(*window, name);
+            if (!control->isVisibleTo(window.get()) || !control->isEnabled())
+                continue;
+            const auto *option = qobject_cast<const QRadioButton *>(control);
+            const bool sameGroup = option && previousOption && option->autoExclusive()
+                                   && option->parentWidget() == previousOption->parentWidget();
+            previousOption = option;
+            if (!sameGroup)
+                stops.append(name);
+            else if (option->isChecked())
+                stops.last() = name;
+        }
+        QVERIFY(stops.size() >= 2);
+        QStringList backwards = stops.mid(1);
+        std::reverse(backwards.begin(), backwards.end());
+        backwards.prepend(stops.first());
+        QCOMPARE(TabWalk(*window, stops.first(), stops, true), stops);
+        QCOMPARE(TabWalk(*window, stops.first(), stops, false), backwards);
+    }
 }
 
 QTEST_MAIN(TestScreenFit)

@@ -1,15 +1,35 @@
 #include "support/RecordingDesktop.h"
 
-#include <QGuiApplication>
+#include <algorithm>
+
+#include <QApplication>
+#include <QWidget>
+
+#include "shell/UserAttention.h"
+
+namespace {
+
+// "通信中" is up.
+bool transferShown()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+        return window->objectName() == QLatin1StringView("frmTransfer") && window->isVisible();
+    });
+}
+
+} // namespace
 
 void RecordingDesktop::Message(QWidget *, const QString &text, const QString &title, Icon icon)
 {
-    messages.append({text, title, icon, QGuiApplication::overrideCursor() != nullptr});
+    const UserAttention::Question asking;
+    messages.append({text, title, icon, QGuiApplication::overrideCursor() != nullptr, transferShown()});
 }
 
 std::optional<ProxyCredentials> RecordingDesktop::AskProxyCredentials(QWidget *, const QString &proxy, bool refused)
 {
-    proxyQuestions.append({proxy, refused});
+    const UserAttention::Question asking;
+    proxyQuestions.append({proxy, refused, transferShown()});
     return proxyAnswers.isEmpty() ? std::nullopt : proxyAnswers.takeFirst();
 }
 

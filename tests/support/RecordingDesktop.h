@@ -6,14 +6,16 @@
 
 #include "shell/Desktop.h"
 
-// Records what the program would show or open instead of doing it.
+// Records what the program would show or open instead of doing it. Its messages and
+// questions count as open questions (UserAttention) while they are asked.
 class RecordingDesktop final : public Desktop {
 public:
     struct Shown {
         QString text;
         QString title;
         Icon icon = Icon::None;
-        bool waitCursor = false; // an hourglass was still up when the message came
+        bool waitCursor = false;   // an hourglass was still up when the message came
+        bool overTransfer = false; // "通信中" was up when the message came
     };
 
     void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
@@ -26,6 +28,7 @@ public:
     struct ProxyQuestion {
         QString proxy;
         bool refused = false;
+        bool overTransfer = false; // "通信中" was up when the question came
     };
     QList<ProxyQuestion> proxyQuestions;
     QList<std::optional<ProxyCredentials>> proxyAnswers;

@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -62,4 +64,33 @@ inline void boolRows(const char *column, std::initializer_list<std::pair<const c
     QTest::addColumn<bool>(column);
     for (const auto &[name, value] : rows)
         QTest::newRow(name) << value;
+}
+
+// A file name that FitFileName has cut: in `expected`, "…*" stands for the mark at the
+// cut ("…" and eight hexadecimal digits of the whole name).
+inline bool matchesCut(const QString &actual, const QString &expected)
+{
+    QString pattern = QRegularExpression::escape(expected);
+    pattern.replace(QRegularExpression::escape(QStringLiteral(u"…*")), QStringLiteral(u"…[0-9a-f]{8}"));
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(actual).hasMatch();
+}
+
+// `expected` with each name that holds "…*" replaced by the name at the same index of
+// `actual` when that one matches it, so that the lists can then be compared whole.
+inline QStringList resolveCuts(QStringList expected, const QStringList &actual)
+{
+    for (qsizetype i = 0; i < expected.size() && i < actual.size(); ++i) {
+        if (expected[i].contains(QStringLiteral(u"…*")) && matchesCut(actual[i], expected[i]))
+            expected[i] = actual[i];
+    }
+    return expected;
+}
+
+// The title a practice document carries, as it stands in the PDF's bytes.
+inline QByteArray PdfTitleBytes(const QString &title)
+{
+    QByteArray hex = "FEFF";
+    for (const QChar c : title)
+        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    return '<' + hex + '>';
 }

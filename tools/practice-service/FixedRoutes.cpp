@@ -105,6 +105,14 @@ void AddFixedRoutes(PracticeServer &server)
         response.mode = PracticeResponse::Mode::NeverAnswer;
         return response;
     });
+    // 100,000 bytes announced, 20,000 sent, then silence.
+    server.Route("/practice/stallmid", [](const PracticeRequest &) {
+        PracticeResponse response;
+        response.contentType = "application/octet-stream";
+        response.body = PracticeBinary(100000);
+        response.mode = PracticeResponse::Mode::StallMidBody;
+        return response;
+    });
     // "?ms=N" sets the delay; one second when absent.
     server.Route("/practice/slow", [](const PracticeRequest &request) {
         PracticeResponse response = page(PracticePageText());

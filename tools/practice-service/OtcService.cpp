@@ -27,13 +27,15 @@
 // Documents: PracticePdf(name, padding) with a padding of its own per product, so
 // that every document has its own length. メグスリ点眼液's document is 6000 bytes
 // longer on its first download than on every later one, and ケッソン錠's document
-// is missing (404).
+// is missing (404). Two products with the longest names come only to a search for
+// "長名".
 
 #include <memory>
 
 #include <QHash>
 #include <QStringDecoder>
 
+#include "PracticeCatalogue.h"
 #include "PracticeServer.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -60,6 +62,17 @@ const QList<OtcProduct> &Catalogue()
         {"o0017", u"ハルカゼ錠"_s, u"ひばり薬品工業"_s},     {"o0018", u"ハルカゼ液"_s, u"朝凪ファーマ"_s},
         {"o0019", u"セキトメ錠"_s, u"山吹製薬"_s},           {"o0020", u"イグスリ散"_s, u"白樺ヘルスケア"_s},
         {"o0021", u"ケッソン錠"_s, u"青葉製薬"_s},
+    };
+    return products;
+}
+
+// The products with the longest names (PracticeCatalogue.h): listed only when the
+// sale name searched for holds "長名", so that no other search changes.
+const QList<OtcProduct> &LongProducts()
+{
+    static const QList<OtcProduct> products = {
+        {"o0091", PracticeLongOtcName(1), u"青葉製薬"_s},
+        {"o0092", PracticeLongOtcName(2), u"青葉製薬"_s},
     };
     return products;
 }
@@ -128,7 +141,8 @@ PracticeResponse SearchPage(const PracticeRequest &request)
     const int start = qMax(1, LeadingNumber(keys.value("start")));
 
     QList<OtcProduct> matches;
-    for (const OtcProduct &product : Catalogue()) {
+    const QList<OtcProduct> searched = saleName.contains(u"長名"_s) ? Catalogue() + LongProducts() : Catalogue();
+    for (const OtcProduct &product : searched) {
         if (product.name.contains(saleName) && product.maker.contains(maker))
             matches.append(product);
     }
@@ -191,8 +205,9 @@ void AddOtcRoutes(PracticeServer &server)
         if (!id.endsWith(".pdf"))
             return NotFound();
         id.chop(4);
-        for (qsizetype i = 0; i < Catalogue().size(); ++i) {
-            const OtcProduct &product = Catalogue()[i];
+        const QList<OtcProduct> all = Catalogue() + LongProducts();
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            const OtcProduct &product = all[i];
             if (product.id != id || id == MissingId)
                 continue;
             const int count = ++(*downloads)[id];

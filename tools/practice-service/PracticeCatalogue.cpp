@@ -23,3 +23,31 @@ const QList<PracticeDrug> &PracticeDrugs()
     }();
     return drugs;
 }
+
+namespace {
+
+// `length` characters: `start`, then "配合錠" over and over.
+QString LongName(const QString &start, int length)
+{
+    QString name = start;
+    while (name.size() < length)
+        name += u"配合錠"_s;
+    return name.left(length);
+}
+
+} // namespace
+
+QString PracticeLongDrugName()
+{
+    return LongName(u"長名試験用ヒバリ"_s, PracticeLongNameLength);
+}
+
+QString PracticeLongManualTitle(int k)
+{
+    return LongName(u"長名重篤副作用マニュアル"_s, PracticeLongNameLength - 3) + u"（%1）"_s.arg(k);
+}
+
+QString PracticeLongOtcName(int k)
+{
+    return LongName(u"長名ソラノ"_s, PracticeLongNameLength - 1) + QString::number(k);
+}

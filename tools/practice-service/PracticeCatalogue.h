@@ -15,3 +15,15 @@ struct PracticeDrug {
 };
 
 const QList<PracticeDrug> &PracticeDrugs();
+
+// The longest names the practice service serves, longer than a file name can hold
+// (255 bytes of UTF-8 are 85 kanji): a prescription drug outside the catalogue (found
+// by no search, reached by its hit row "/sorano/hit/93/") offering an insert, a guide,
+// two manuals whose long titles differ only at their ends, and a revision history;
+// and two OTC products whose names differ only at their ends, listed only by a search
+// for "長名".
+inline constexpr int PracticeLongNameLength = 120;
+inline constexpr int PracticeLongDrugId = 93;
+QString PracticeLongDrugName();
+QString PracticeLongManualTitle(int k); // k = 1, 2
+QString PracticeLongOtcName(int k);     // k = 1, 2

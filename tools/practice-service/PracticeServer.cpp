@@ -339,6 +339,10 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response, 
         socket->abort();
         return;
     }
+    if (response.mode == PracticeResponse::Mode::StallMidBody) {
+        socket->write(response.body.left(response.body.size() / 5));
+        return;
+    }
     socket->write(response.body);
     if (close || response.mode == PracticeResponse::Mode::CloseAfter) {
         socket->disconnectFromHost();

@@ -38,6 +38,7 @@ struct PracticeResponse {
         NeverAnswer,  // reads the request and never answers
         CloseAtOnce,  // closes the connection without answering
         CloseAfter,   // the whole answer, then closes the connection without having said so
+        StallMidBody, // headers with the full Content-Length, a fifth of the body, then silence
     };
     int status = 200;
     QByteArray reason = "OK";
@@ -116,7 +117,7 @@ inline constexpr qsizetype PracticeLargeSize = 6 * 1024 * 1024 + 17;
 
 // Each part of the service registers its own routes.
 // "/practice/...": page, empty, document.pdf, binary, large, error500, error500.pdf,
-// notfound.pdf, reset, close, stall, slow?ms=N, redirect?to=/path, large?bytes=N
+// notfound.pdf, reset, close, stall, stallmid, slow?ms=N, redirect?to=/path, large?bytes=N
 void AddFixedRoutes(PracticeServer &server);
 void AddPrescriptionRoutes(PracticeServer &server);         // /sorano/PackinsSearch
 void AddPrescriptionDocumentRoutes(PracticeServer &server); // hit pages, foot pages, documents

@@ -13,7 +13,8 @@ using namespace Qt::Literals::StringLiterals;
 // catalogue's letters promise. Two drugs outside the catalogue (not found by any
 // search, reached by their hit rows) exercise failed transfers: 91 and 92 offer a
 // patient guide, a package insert and a manual, and the package insert fails, with
-// HTTP 500 (91) or a connection reset halfway through the body (92).
+// HTTP 500 (91) or a connection reset halfway through the body (92). A third (93) has
+// the longest names the service serves (PracticeCatalogue.h).
 //
 // Every document answers shorter each time it is asked for again, so a test can tell
 // that a replaced file holds nothing of its earlier, longer copy. "/revision/stall.pdf"
@@ -37,6 +38,8 @@ std::optional<DrugPages> FindDrug(int id)
         return DrugPages{91, u"フライン錠（試験用）"_s, u"IG1"_s};
     if (id == 92)
         return DrugPages{92, u"リセトン錠（試験用）"_s, u"IG1"_s};
+    if (id == PracticeLongDrugId)
+        return DrugPages{id, PracticeLongDrugName(), u"IG2H"_s};
     return std::nullopt;
 }
 
@@ -51,8 +54,10 @@ int ManualCount(const QString &documents)
 
 // The manuals' titles in page order; the fourth comes as the service may send it, with
 // slashes that must not lead out of the document library.
-QString ManualTitle(int k)
+QString ManualTitle(int id, int k)
 {
+    if (id == PracticeLongDrugId)
+        return PracticeLongManualTitle(k);
     static const QStringList titles
         = {u"間質性肺炎"_s, u"横紋筋融解症"_s, u"薬物性肝障害"_s, u"../../重篤副作用/皮膚"_s};
     return titles[(k - 1) % titles.size()];
@@ -136,7 +141,7 @@ QString FootPage(const DrugPages &drug, const PracticeRequest &request)
         page += u"<h3>重篤副作用疾患別対応マニュアル</h3>\r\n<ul>\r\n"_s;
         for (int k = 1; k <= manuals; ++k)
             page += u"<li><a href=\""_s + server + u"/juutoku/file/"_s + QString::number(ManualNumber(drug.id, k))
-                    + u".pdf\">"_s + ManualTitle(k) + u"</a></li>\r\n"_s;
+                    + u".pdf\">"_s + ManualTitle(drug.id, k) + u"</a></li>\r\n"_s;
         page += u"</ul>\r\n"_s;
     }
     if (drug.documents.contains(u'H')) {
@@ -225,7 +230,7 @@ PracticeResponse Manual(Documents &documents, const PracticeRequest &request)
     const int k = number->first % 10;
     if (!drug || k < 1 || k > ManualCount(drug->documents))
         return NotFound();
-    return documents.Pdf(request.path, ManualTitle(k));
+    return documents.Pdf(request.path, ManualTitle(drug->id, k));
 }
 
 PracticeResponse Revision(Documents &documents, const PracticeRequest &request)
