@@ -27,4 +27,11 @@ inline const QString DocumentNotSaved = QStringLiteral(u"文書を保存でき�
 inline const QString DocumentNotOpenedTitle = QStringLiteral(u"文書を開けません");
 inline const QString StartErrorTitle = QStringLiteral(u"起動エラー");
 
+// The full-text search window "文書内容検索".
+inline const QString Indexing = QStringLiteral(u"索引作成中 %1 / %2");
+inline const QString TextUnreadable = QStringLiteral(u"本文を読めません");
+inline const QString SearchCounts = QStringLiteral(u"文書 %1 件　ページ %2 件");
+inline const QString PageOfPages = QStringLiteral(u"%1 ページ（%3 / %2）");
+inline const QString EnterSearchText = QStringLiteral(u"検索する語を入力してください");
+
 } // namespace Messages

@@ -55,10 +55,11 @@ void TestFrmMain::layout_data()
         {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}},
         {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
         {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}},
-        {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
-        {u"Command4", u"終　　了", {3060, 3360, 1755, 555}},
-        {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
-        {u"Label4", u"Ver.1.0.0", {360, 4320, 4815, 255}},
+        {u"Command6", u"文書内容検索", {240, 2940, 5055, 735}},
+        {u"Command5", u"？ 使用説明書", {720, 4260, 1755, 555}},
+        {u"Command4", u"終　　了", {3060, 4260, 1755, 555}},
+        {u"Label2", u"Hibari", {360, 4980, 4815, 255}},
+        {u"Label4", u"Ver.1.0.0", {360, 5220, 4815, 255}},
     });
 }
 
@@ -66,7 +67,7 @@ void TestFrmMain::layout()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    checkLayout(menu, u"Hibari"_s, {5565, 5175});
+    checkLayout(menu, u"Hibari"_s, {5565, 6075});
 }
 
 void TestFrmMain::startingAndReadyStates()
