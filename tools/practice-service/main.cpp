@@ -1,5 +1,6 @@
 // The practice service as a program of its own:
 // practice-service [--port N] [--port-file F] [--tls-cert PEM --tls-key PEM] [--proxy-login USER:PASSWORD]
+//                  [--inserts FOLDER]
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -26,6 +27,8 @@ int main(int argc, char *argv[])
             tlsKey = args[i + 1];
         else if (args[i] == QLatin1String("--proxy-login"))
             proxyLogin = args[i + 1];
+        else if (args[i] == QLatin1String("--inserts"))
+            UsePracticeInserts(args[i + 1]);
     }
     PracticeServer server;
     AddFixedRoutes(server);
