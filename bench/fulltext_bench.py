@@ -95,10 +95,10 @@ def ours(build, library, extra, work):
     runs = {}
     for entry in json.loads(out.read_text(encoding="utf-8"))["benchmarks"]:
         if entry.get("error_occurred"):
-            runs[entry["name"]] = None
+            runs[entry["name"].split("/")[0]] = None
             continue
         unit = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[entry["time_unit"]]
-        runs[entry["name"]] = dict(entry, seconds=entry["real_time"] * unit)
+        runs[entry["name"].split("/")[0]] = dict(entry, seconds=entry["real_time"] * unit)
     return runs
 
 

@@ -646,7 +646,7 @@ def fulltext_window(s):
     form.copied("Command3", f"the one document with {word}",
                 lambda lines: lines is not None and len(lines) == 1
                 and lines[0].split("\t")[:2] == [document.stem, "［医療用］"])
-    form.click_first_row("List1")
+    form.click("List1", dx=60, dy=28)  # the first row, below the column headers
     form.shot("18-fulltext-search")
     s.key("Return")  # "文書表示" by Enter on the chosen row
     s.expect_opened(document)

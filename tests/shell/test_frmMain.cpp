@@ -19,6 +19,7 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void startingAndReadyStates();
+    void tabOrder();
     void workingWindowHidesAndBringsBackMenu();
     void manualOpensThroughDesktop();
     void exitPaintsStatus();
@@ -79,6 +80,7 @@ void TestFrmMain::startingAndReadyStates()
     menu.SetStarting(true);
     QCOMPARE(label->text(), u"起　動　中　．．．"_s);
     QVERIFY(!child<QPushButton>(menu, u"Command2"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command6"_s)->isEnabled());
     QVERIFY(child<QPushButton>(menu, u"Command4"_s)->isEnabled());
     QVERIFY(child<QPushButton>(menu, u"Command5"_s)->isEnabled());
 
@@ -88,6 +90,20 @@ void TestFrmMain::startingAndReadyStates()
     // Windows not supplied stay disabled rather than opening a placeholder.
     QVERIFY(!child<QPushButton>(menu, u"Command1"_s)->isEnabled());
     QVERIFY(QDir(f.root.filePath(u"empty/"_s + Library::Otc())).exists());
+}
+
+void TestFrmMain::tabOrder()
+{
+    Fixture f;
+    frmMain menu(f.context, {});
+    const QStringList order{u"Command1"_s, u"Command2"_s, u"Command3"_s, u"Command6"_s, u"Command4"_s, u"Command5"_s};
+    QStringList chain{order.first()};
+    for (QWidget *widget = child<QWidget>(menu, order.first())->nextInFocusChain();
+         widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
+        if (order.contains(widget->objectName()))
+            chain.append(widget->objectName());
+    }
+    QCOMPARE(chain, order);
 }
 
 void TestFrmMain::workingWindowHidesAndBringsBackMenu()
