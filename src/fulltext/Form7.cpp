@@ -249,6 +249,7 @@ void Form7::renderFinished()
     QPainter painter(&image);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 160, 0, 110));
+    int firstX = -1;
     int firstY = -1;
     const QList<TextSpan> spans = FindTerms(folded.text, m_terms);
     for (const TextSpan &span : spans) {
@@ -258,16 +259,20 @@ void Form7::renderFinished()
                 continue;
             const QRectF onImage(box.x() * scale, box.y() * scale, box.width() * scale, box.height() * scale);
             painter.drawRect(onImage);
-            if (firstY < 0)
+            if (firstY < 0) {
+                firstX = int(onImage.x());
                 firstY = int(onImage.y());
+            }
         }
     }
     painter.end();
     m_marked = int(spans.size());
     picture->setPixmap(QPixmap::fromImage(image));
     picture->adjustSize();
-    if (firstY >= 0)
+    if (firstY >= 0) { // the first match in view
         m_ui->Picture1->verticalScrollBar()->setValue(std::max(0, firstY - 40));
+        m_ui->Picture1->horizontalScrollBar()->setValue(std::max(0, firstX - 40));
+    }
     Q_EMIT PageShown();
 }
 
