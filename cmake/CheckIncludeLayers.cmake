@@ -1,7 +1,7 @@
 # Includes run one way only: the feature folders over retrieval/, retrieval/ over
 # shell/, never back up. Run as: cmake -DSOURCE_DIR=<src> -P CheckIncludeLayers.cmake
-set(above_shell retrieval prescription otc library)
-set(above_retrieval prescription otc library)
+set(above_shell retrieval prescription otc library fulltext)
+set(above_retrieval prescription otc library fulltext)
 set(faults "")
 foreach(layer shell retrieval)
   file(GLOB_RECURSE files "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")

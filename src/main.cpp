@@ -1,10 +1,14 @@
 #include <cstdio>
+#include <memory>
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 
+#include "fulltext/Form7.h"
+#include "fulltext/LibraryIndexer.h"
 #include "library/Form4.h"
+#include "library/MemoCommand.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
 #include "shell/Accessibility.h"
@@ -67,11 +71,31 @@ int main(int argc, char *argv[])
     windows.Otc = [](AppContext &c) -> WorkingWindow * { return new Form3(c); };
     windows.Prescription = [](AppContext &c) -> WorkingWindow * { return new Form1(c); };
     windows.Disk = [](AppContext &c) -> WorkingWindow * { return new Form4(c); };
+
+    // The full-text index lives in the per-user data folder and is kept current by a
+    // thread of its own from the end of start-up; the PDFs are read by the helper.
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString helper = PdfTextHelper(QCoreApplication::applicationDirPath());
+    std::unique_ptr<LibraryIndexer> indexer;
+    windows.Contents = [&](AppContext &c) -> WorkingWindow * {
+        Form7::Services services;
+        services.indexer = indexer.get();
+        services.indexPath = indexer ? indexer->DatabasePath() : QString();
+        services.helper = helper;
+        services.memo = [&c](QWidget *owner, const QString &name, const QStringList &lines, bool empty) {
+            RunMemo(c, owner, name, lines, empty);
+        };
+        return new Form7(c, services);
+    };
     frmMain menu(context, windows);
     Main(menu, state,
          SettlePaths(QCoreApplication::applicationDirPath(), QDir::currentPath(),
-                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                     QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)),
+                     QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), userData),
          &desktop);
+    if (!userData.isEmpty()) {
+        indexer = std::make_unique<LibraryIndexer>(userData + u"/fulltext.sqlite"_s, state.DocumentsPath,
+                                                   [helper](const QString &file) { return ReadPdfText(helper, file); });
+        indexer->Start();
+    }
     return app.exec();
 }

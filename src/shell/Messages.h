@@ -74,4 +74,11 @@ inline const QString ControlCharacterName = QStringLiteral(u"名前に改行や�
 inline const QString OpenFailedMany
     = QStringLiteral(u"次の文書を開くアプリケーションが見つからないか、開くときにエラーが起きました。");
 
+// The full-text search window "文書内容検索".
+inline const QString Indexing = QStringLiteral(u"索引作成中 %1 / %2");
+inline const QString TextUnreadable = QStringLiteral(u"本文を読めません");
+inline const QString SearchCounts = QStringLiteral(u"文書 %1 件　ページ %2 件");
+inline const QString PageOfPages = QStringLiteral(u"%1 ページ（%3 / %2）");
+inline const QString EnterSearchText = QStringLiteral(u"検索する語を入力してください");
+
 } // namespace Messages

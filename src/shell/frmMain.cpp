@@ -18,7 +18,7 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
     setFixedSize(size());
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    for (QPushButton *button : {m_ui->Command1, m_ui->Command2, m_ui->Command3}) {
+    for (QPushButton *button : {m_ui->Command1, m_ui->Command2, m_ui->Command3, m_ui->Command6}) {
         QFont font = button->font();
         font.setPointSizeF(15.75);
         button->setFont(font);
@@ -39,6 +39,7 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
     paint(m_ui->Command1, QPalette::Button, QColor(255, 255, 128));
     paint(m_ui->Command2, QPalette::Button, QColor(128, 255, 128));
     paint(m_ui->Command3, QPalette::Button, QColor(128, 255, 255));
+    paint(m_ui->Command6, QPalette::Button, QColor(255, 192, 128));
     paint(m_ui->Label1, QPalette::WindowText, QColor(255, 0, 0));
     paint(m_ui->Label2, QPalette::WindowText, QColor(0, 0, 255));
     for (QWidget *widget : {static_cast<QWidget *>(m_ui->Shape1), static_cast<QWidget *>(m_ui->Label2),
@@ -69,6 +70,7 @@ frmMain::frmMain(AppContext &context, Windows windows, QWidget *parent)
     connect(m_ui->Command3, &QPushButton::clicked, this, &frmMain::Command3_Click);
     connect(m_ui->Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
     connect(m_ui->Command5, &QPushButton::clicked, this, &frmMain::Command5_Click);
+    connect(m_ui->Command6, &QPushButton::clicked, this, &frmMain::Command6_Click);
     Form_Load();
 }
 
@@ -91,6 +93,7 @@ void frmMain::SetStarting(bool starting)
     m_ui->Command1->setEnabled(!starting && bool(m_windows.Otc));
     m_ui->Command2->setEnabled(!starting && bool(m_windows.Prescription));
     m_ui->Command3->setEnabled(!starting && bool(m_windows.Disk));
+    m_ui->Command6->setEnabled(!starting && bool(m_windows.Contents));
     m_ui->Label1->setText(starting ? u"起　動　中　．．．"_s : QString());
     repaint();
 }
@@ -118,6 +121,11 @@ void frmMain::Command2_Click()
 void frmMain::Command3_Click()
 {
     OpenWorkingWindow(m_windows.Disk);
+}
+
+void frmMain::Command6_Click()
+{
+    OpenWorkingWindow(m_windows.Contents);
 }
 
 void frmMain::Command4_Click()

@@ -13,7 +13,7 @@ class frmMain;
 }
 #include "shell/WorkingWindow.h"
 
-// The main menu: opens the three working windows, the manual, and ends the program.
+// The main menu: opens the four working windows, the manual, and ends the program.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -23,12 +23,13 @@ public:
         WindowFactory Otc;          // Command1, Form3
         WindowFactory Prescription; // Command2, Form1
         WindowFactory Disk;         // Command3, Form4
+        WindowFactory Contents;     // Command6, Form7
     };
 
     explicit frmMain(AppContext &context, Windows windows, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: the three working buttons grey with "起　動　中　．．．", or ready.
+    // Start-up: the four working buttons grey with "起　動　中　．．．", or ready.
     void SetStarting(bool starting);
 
     void Command1_Click();
@@ -36,6 +37,7 @@ public:
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
+    void Command6_Click();
 
     // The working window now open, if any.
     WorkingWindow *OpenWindow() const { return m_window; }

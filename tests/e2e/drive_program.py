@@ -194,6 +194,8 @@ class Session:
         command = [self.args.service, "--port-file", str(port_file)]
         if self.proxy_login:
             command += ["--proxy-login", ":".join(self.proxy_login)]
+        if getattr(self.args, "inserts", None):
+            command += ["--inserts", self.args.inserts]
         self._spawn("practice-service", command, dict(os.environ))
         text = wait_for("the practice service's port", lambda: port_file.exists() and port_file.read_text().strip())
         return int(text)
@@ -654,6 +656,41 @@ def disk_window(s):
     form.closed()
 
 
+def unique_insert_word(s, folder):
+    """A drug name of the made-up inserts that occurs in exactly one document of the
+    folder, as pdftotext reads them, and that document."""
+    found = {}
+    for path in sorted((s.documents / folder).glob("*.pdf")):
+        text = subprocess.run(["pdftotext", "-enc", "UTF-8", str(path), "-"], capture_output=True,
+                              timeout=60).stdout.decode("utf-8", "replace")
+        for word in set(re.findall(r"ゼ[ァ-ヶー]+?ミドール", text.replace("\n", ""))):
+            found.setdefault(word, []).append(path)
+    unique = sorted((word, paths[0]) for word, paths in found.items() if len(paths) == 1)
+    if not unique or len(found) < 2:
+        raise Failure(f"the downloaded documents hold no word of one insert alone: {found}")
+    return unique[0]
+
+
+def fulltext_window(s):
+    word, document = unique_insert_word(s, MEDICAL)
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu.click("Command6")
+    form = Window(s, "文書内容検索", "src/fulltext/Form7.ui")
+    menu.closed()
+    form.type_into("Text1", word)
+    s.key("Return")
+    # The index is kept in the background: the list comes once the document is read.
+    form.copied("Command3", f"the one document with {word}",
+                lambda lines: lines is not None and len(lines) == 1
+                and lines[0].split("\t")[:2] == [document.stem, "［医療用］"])
+    form.click("List1", dx=60, dy=28)  # the first row, below the column headers
+    form.shot("18-fulltext-search")
+    s.key("Return")  # "文書表示" by Enter on the chosen row
+    s.expect_opened(document)
+    form.click("Command5")
+    form.closed()
+
+
 def finish(s):
     menu = Window(s, "Hibari", "src/shell/frmMain.ui")
     menu.click("Command5")
@@ -694,6 +731,7 @@ STEPS = [
     ("prescription search, paging, documents, manuals, revision history, memo", prescription_window),
     ("OTC search, paging, document, refusal, memo", otc_window),
     ("disk search, open, rename, memo", disk_window),
+    ("full-text search of the downloaded documents, open", fulltext_window),
     ("manual and exit", finish),
 ]
 
@@ -759,6 +797,8 @@ def parse_arguments(description, what=("--program", "the built program in its pr
     parser.add_argument("--source", required=True, help="the repository, for the windows' .ui files")
     parser.add_argument("--artifacts", required=True, help="folder for the screenshots")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    parser.add_argument("--inserts", default=os.environ.get("HIBARI_E2E_INSERTS"),
+                        help="package inserts for the practice service to serve (made by make-inserts)")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ctest's time-out still stops what we started
     return args

@@ -131,6 +131,7 @@ def run(args):
                      "scale2-02-prescription")
         check_window(session, "Command1", "一般用医薬品情報", "src/otc/Form3.ui", "Command5", "scale2-03-otc")
         check_window(session, "Command3", "ディスク内検索", "src/library/Form4.ui", "Command2", "scale2-04-disk")
+        check_window(session, "Command6", "文書内容検索", "src/fulltext/Form7.ui", "Command5", "scale2-05-fulltext")
         print("ok - every working window fits the screen at scale 2 and scrolls; a search shows its hits")
     except Exception as error:
         failed = True

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void startingAndReadyStates();
+    void tabOrder();
     void workingWindowHidesAndBringsBackMenu();
     void manualOpensThroughDesktop();
     void exitPaintsStatus();
@@ -55,10 +56,11 @@ void TestFrmMain::layout_data()
         {u"Command1", u"一般用医薬品情報検索", {240, 240, 5055, 735}},
         {u"Command2", u"医療用医薬品情報検索", {240, 1140, 5055, 735}},
         {u"Command3", u"ディスク内検索", {240, 2040, 5055, 735}},
-        {u"Command5", u"？ 使用説明書", {720, 3360, 1755, 555}},
-        {u"Command4", u"終　　了", {3060, 3360, 1755, 555}},
-        {u"Label2", u"Hibari", {360, 4080, 4815, 255}},
-        {u"Label4", u"Ver.1.0.0", {360, 4320, 4815, 255}},
+        {u"Command6", u"文書内容検索", {240, 2940, 5055, 735}},
+        {u"Command5", u"？ 使用説明書", {720, 4260, 1755, 555}},
+        {u"Command4", u"終　　了", {3060, 4260, 1755, 555}},
+        {u"Label2", u"Hibari", {360, 4980, 4815, 255}},
+        {u"Label4", u"Ver.1.0.0", {360, 5220, 4815, 255}},
     });
 }
 
@@ -66,7 +68,7 @@ void TestFrmMain::layout()
 {
     Fixture f;
     frmMain menu(f.context, {});
-    checkLayout(menu, u"Hibari"_s, {5565, 5175});
+    checkLayout(menu, u"Hibari"_s, {5565, 6075});
 }
 
 void TestFrmMain::startingAndReadyStates()
@@ -78,6 +80,7 @@ void TestFrmMain::startingAndReadyStates()
     menu.SetStarting(true);
     QCOMPARE(label->text(), u"起　動　中　．．．"_s);
     QVERIFY(!child<QPushButton>(menu, u"Command2"_s)->isEnabled());
+    QVERIFY(!child<QPushButton>(menu, u"Command6"_s)->isEnabled());
     QVERIFY(child<QPushButton>(menu, u"Command4"_s)->isEnabled());
     QVERIFY(child<QPushButton>(menu, u"Command5"_s)->isEnabled());
 
@@ -87,6 +90,20 @@ void TestFrmMain::startingAndReadyStates()
     // Windows not supplied stay disabled rather than opening a placeholder.
     QVERIFY(!child<QPushButton>(menu, u"Command1"_s)->isEnabled());
     QVERIFY(QDir(f.root.filePath(u"empty/"_s + Library::Otc())).exists());
+}
+
+void TestFrmMain::tabOrder()
+{
+    Fixture f;
+    frmMain menu(f.context, {});
+    const QStringList order{u"Command1"_s, u"Command2"_s, u"Command3"_s, u"Command6"_s, u"Command4"_s, u"Command5"_s};
+    QStringList chain{order.first()};
+    for (QWidget *widget = child<QWidget>(menu, order.first())->nextInFocusChain();
+         widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
+        if (order.contains(widget->objectName()))
+            chain.append(widget->objectName());
+    }
+    QCOMPARE(chain, order);
 }
 
 void TestFrmMain::workingWindowHidesAndBringsBackMenu()

@@ -110,6 +110,11 @@ QByteArray ToEuc(const QString &text);
 // comment so that documents of different lengths can be told apart.
 QByteArray PracticePdf(const QString &title, int padding = 0);
 
+// Japanese package inserts of several pages (made by tools/make-inserts) to serve as
+// the prescription documents ("添付文書") instead of the one-page practice PDF: the
+// PDF files of `folder`, sorted, the drug's number choosing one. Empty: none.
+void UsePracticeInserts(const QString &folder);
+
 // The fixed routes' content, for comparing what a client received.
 QString PracticePageText();                // "/practice/page", "/practice/slow": EUC-JP on the wire
 QByteArray PracticeBinary(qsizetype size); // "/practice/binary" (4096), "/practice/large"

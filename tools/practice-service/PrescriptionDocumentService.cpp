@@ -1,6 +1,8 @@
 #include <memory>
 #include <optional>
 
+#include <QDir>
+#include <QFile>
 #include <QHash>
 
 #include "PracticeCatalogue.h"
@@ -176,6 +178,12 @@ std::optional<std::pair<int, bool>> DocumentNumber(const QByteArray &segment)
     return std::pair{number, old};
 }
 
+QStringList &practiceInserts()
+{
+    static QStringList files;
+    return files;
+}
+
 class Documents {
 public:
     // A document answers with less padding on every later request of the same path.
@@ -218,6 +226,15 @@ PracticeResponse SingleDocument(Documents &documents, const PracticeRequest &req
         return reset;
     }
     const QString kind = guide ? u"患者向医薬品ガイド "_s : number->second ? u"旧版 "_s : u"添付文書 "_s;
+    if (!guide && !number->second && !practiceInserts().isEmpty()) {
+        QFile insert(practiceInserts().at(drug->id % practiceInserts().size()));
+        if (insert.open(QIODevice::ReadOnly)) {
+            PracticeResponse response;
+            response.contentType = "application/pdf";
+            response.body = insert.readAll();
+            return response;
+        }
+    }
     return documents.Pdf(request.path, kind + drug->name);
 }
 
@@ -282,4 +299,14 @@ void AddPrescriptionDocumentRoutes(PracticeServer &server)
                        [documents](const PracticeRequest &request) { return Manual(*documents, request); });
     server.RoutePrefix("/revision/",
                        [documents](const PracticeRequest &request) { return Revision(*documents, request); });
+}
+
+void UsePracticeInserts(const QString &folder)
+{
+    practiceInserts().clear();
+    if (folder.isEmpty())
+        return;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({u"*.pdf"_s}, QDir::Files, QDir::Name))
+        practiceInserts().append(dir.filePath(name));
 }

@@ -2,6 +2,7 @@
 // practice-service [--port N] [--port-file F] [--tls-cert PEM --tls-key PEM] [--proxy-login USER:PASSWORD]
 //                  [--latency MS]   (every chunk MS late in each direction: a round trip of 2 × MS)
 //                  [--print-requests]   (each request's line on standard output, as it comes)
+//                  [--inserts FOLDER]
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
             proxyLogin = args[i + 1];
         else if (args[i] == QLatin1String("--latency"))
             latencyMs = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--inserts"))
+            UsePracticeInserts(args[i + 1]);
     }
     PracticeServer server;
     AddFixedRoutes(server);

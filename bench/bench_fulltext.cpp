@@ -1,0 +1,190 @@
+// The full-text index over a library of made-up package inserts (tools/make-inserts):
+// the full build, one new document, queries, the index's size, peak memory, and the
+// longest pause of the event loop while the index is built in the background.
+//   HIBARI_BENCH_LIBRARY=<folder of PDFs> HIBARI_BENCH_EXTRA=<one more PDF> bench_fulltext
+// scripts/bench makes the library and runs this beside its references.
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "fulltext/FullTextIndex.h"
+#include "fulltext/LibraryIndexer.h"
+#include "fulltext/PdfText.h"
+#include "fulltext/TextFold.h"
+#include "shell/Library.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Setup {
+    QTemporaryDir dir;
+    QString documents = dir.path() + u'/';
+    QString indexPath = dir.filePath(u"user/fulltext.sqlite"_s);
+    QString helper = PdfTextHelper(QStringLiteral(HIBARI_APP_DIR));
+    QString extra = qEnvironmentVariable("HIBARI_BENCH_EXTRA");
+    bool ok = false;
+
+    Setup()
+    {
+        const QString library = qEnvironmentVariable("HIBARI_BENCH_LIBRARY");
+        Library::CreateFolders(documents);
+        QDir(documents).rmdir(Library::Medical());
+        ok = !helper.isEmpty() && QFileInfo(library).isDir()
+             && QFile::link(QFileInfo(library).absoluteFilePath(), documents + Library::Medical());
+    }
+    TextReader reader() const
+    {
+        return [helper = helper](const QString &file) { return ReadPdfText(helper, file); };
+    }
+    bool build()
+    {
+        FullTextIndex index(indexPath);
+        const std::atomic_bool stop = false;
+        return index.OpenForUpdate() && UpdateIndex(index, documents, reader(), {}, stop);
+    }
+};
+
+Setup &setup()
+{
+    static Setup *const shared = new Setup;
+    return *shared;
+}
+
+double peakMiB(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_FullBuild(benchmark::State &state)
+{
+    Setup &s = setup();
+    if (!s.ok)
+        return state.SkipWithError("HIBARI_BENCH_LIBRARY is not a folder, or no helper");
+    for (auto _ : state) {
+        for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+            QFile::remove(s.indexPath + suffix);
+        if (!s.build())
+            return state.SkipWithError("the index was not built");
+    }
+    state.counters["index_MiB"]
+        = double(QFileInfo(s.indexPath).size() + QFileInfo(s.indexPath + u"-wal"_s).size()) / 1048576.0;
+    state.counters["peak_MiB"] = peakMiB(RUSAGE_SELF);
+    state.counters["helper_peak_MiB"] = peakMiB(RUSAGE_CHILDREN);
+}
+
+void BM_NewDocument(benchmark::State &state)
+{
+    Setup &s = setup();
+    if (!s.ok || !QFileInfo(s.extra).isFile())
+        return state.SkipWithError("HIBARI_BENCH_EXTRA is not a file");
+    const QString added = s.documents + Library::Otc() + u"/新しい文書.pdf"_s;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(added);
+        s.build();
+        QFile::copy(s.extra, added);
+        state.ResumeTiming();
+        if (!s.build())
+            return state.SkipWithError("the index was not updated");
+    }
+    QFile::remove(added);
+    s.build();
+}
+
+void BM_Query(benchmark::State &state, const QString &typed)
+{
+    Setup &s = setup();
+    FullTextIndex index(s.indexPath);
+    if (!s.ok || !index.OpenForSearch())
+        return state.SkipWithError("no index");
+    const QStringList terms = SearchTerms(typed);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        // As the window searches: the index opened afresh each time.
+        FullTextIndex fresh(s.indexPath);
+        fresh.OpenForSearch();
+        found = fresh.Search(terms).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["documents"] = double(found);
+}
+
+// The longest gap between two turns of the event loop while the library is indexed
+// in the background, as the windows would feel it.
+void BM_EventLoopGapWhileIndexing(benchmark::State &state)
+{
+    Setup &s = setup();
+    if (!s.ok)
+        return state.SkipWithError("no library");
+    qint64 longest = 0;
+    for (auto _ : state) {
+        for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s})
+            QFile::remove(s.indexPath + suffix);
+        LibraryIndexer indexer(s.indexPath, s.documents, s.reader());
+        QEventLoop loop;
+        QObject::connect(&indexer, &LibraryIndexer::Finished, &loop, &QEventLoop::quit);
+        QElapsedTimer sinceLast;
+        QTimer tick;
+        tick.setInterval(1);
+        QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, sinceLast.restart()); });
+        sinceLast.start();
+        tick.start();
+        indexer.Start();
+        loop.exec();
+        tick.stop();
+    }
+    state.counters["longest_gap_ms"] = double(longest);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::RegisterBenchmark("BM_FullBuild", BM_FullBuild)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("BM_NewDocument", BM_NewDocument)
+        ->Iterations(3)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    const QList<std::pair<const char *, QString>> queries{
+        {"BM_Query_1char", u"薬"_s},
+        {"BM_Query_2chars", u"肺炎"_s},
+        {"BM_Query_5chars", u"間質性肺炎"_s},
+        {"BM_Query_KanjiDigits", u"12号"_s},
+        {"BM_Query_FullWidthLatin", u"CYP3A4"_s},
+        {"BM_Query_TwoTerms", u"ワルファリン 肝機能障害"_s},
+    };
+    for (const auto &[name, typed] : queries) {
+        benchmark::RegisterBenchmark(name, [typed = typed](benchmark::State &state) { BM_Query(state, typed); })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark("BM_EventLoopGapWhileIndexing", BM_EventLoopGapWhileIndexing)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

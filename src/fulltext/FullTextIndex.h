@@ -1,0 +1,74 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+// The full-text index of the document library, an SQLite file in the per-user data
+// folder. It holds each document's folded page texts (FTS5 with trigrams, so that
+// any substring of three or more characters is looked up, shorter ones are scanned),
+// its folded name, and the size and modification time it was read at. It never
+// writes to the documents.
+class FullTextIndex {
+public:
+    // The version of the file's layout and of the folding; another one is rebuilt.
+    static constexpr int Version = 1;
+
+    // databasePath: the index file. Each instance is one connection, for one thread.
+    explicit FullTextIndex(const QString &databasePath);
+    ~FullTextIndex();
+    FullTextIndex(const FullTextIndex &) = delete;
+    FullTextIndex &operator=(const FullTextIndex &) = delete;
+
+    // Opens the index for updating; one that is damaged, of another version or no
+    // database at all is deleted and made afresh. False when the folder cannot hold it.
+    bool OpenForUpdate();
+    // Opens it for searching only, never repairing; false when there is none yet.
+    bool OpenForSearch();
+
+    struct Stamp {
+        qint64 size = 0;
+        qint64 modified = 0; // milliseconds since the epoch
+        bool operator==(const Stamp &) const = default;
+    };
+    // Every indexed document's path (relative to the documents folder) and stamp.
+    QHash<QString, Stamp> Stamps();
+
+    // Stores a document's pages (raw text; folded here), replacing what was there.
+    // Without pages the document's text could not be read: only its name is kept.
+    bool Store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages);
+    bool Remove(const QString &path);
+    // A document renamed or moved without changing: keeps its text under the new path.
+    bool Move(const QString &from, const QString &to);
+
+    struct Hit {
+        QString path;     // relative to the documents folder
+        QList<int> pages; // 1-based, where any term occurs
+        bool readable = true;
+    };
+    // The documents in which every term (already folded) occurs, in the text or the
+    // name, sorted by path.
+    QList<Hit> Search(const QStringList &terms);
+
+    // The folded text of one page (1-based), empty when unknown.
+    QString PageText(const QString &path, int page);
+
+private:
+    bool create();
+    bool valid();
+    void close();
+    bool exec(const QString &sql);
+
+    QString m_path;
+    QString m_connection;
+    QSqlDatabase m_db;
+};
+
+// The folded name of a document as searched: the file name without ".pdf".
+QString IndexedName(const QString &path);

@@ -1,0 +1,175 @@
+#include "fulltext/LibraryIndexer.h"
+
+#include <deque>
+#include <future>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include "fulltext/FullTextIndex.h"
+#include "shell/Library.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+QStringList LibraryDocuments(const QString &documentsPath)
+{
+    QStringList documents;
+    const QDir base(documentsPath);
+    for (const QString &folder : Library::Folders()) {
+        const QDir dir(base.filePath(folder));
+        const QStringList names
+            = dir.entryList({u"*.pdf"_s}, QDir::Files | QDir::Hidden | QDir::Readable, QDir::Name | QDir::IgnoreCase);
+        for (const QString &name : names)
+            documents.append(folder + u'/' + name);
+    }
+    documents.sort();
+    return documents;
+}
+
+bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextReader &read,
+                 const std::function<void(int done, int total)> &progress, const std::atomic_bool &stop)
+{
+    const QDir base(documentsPath);
+    QHash<QString, FullTextIndex::Stamp> stored = index.Stamps();
+    QHash<QString, FullTextIndex::Stamp> present;
+    for (const QString &path : LibraryDocuments(documentsPath)) {
+        const QFileInfo info(base.filePath(path));
+        present.insert(path, {info.size(), info.lastModified().toMSecsSinceEpoch()});
+    }
+
+    // Gone: removed, or renamed when a new path has the same stamp.
+    QStringList toRead;
+    for (auto it = present.cbegin(); it != present.cend(); ++it) {
+        if (stored.value(it.key(), {-1, -1}) != it.value())
+            toRead.append(it.key());
+    }
+    toRead.sort();
+    QStringList gone;
+    for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+        if (!present.contains(it.key()))
+            gone.append(it.key());
+    }
+    for (const QString &old : std::as_const(gone)) {
+        const FullTextIndex::Stamp stamp = stored.value(old);
+        const auto same = std::find_if(toRead.begin(), toRead.end(), [&](const QString &path) {
+            return !stored.contains(path) && present.value(path) == stamp && stamp.size > 0;
+        });
+        if (same != toRead.end() && index.Move(old, *same)) {
+            toRead.erase(same);
+            continue;
+        }
+        if (!index.Remove(old))
+            return false;
+    }
+
+    // Two documents are read at a time, each by a helper process of its own, while
+    // the index stores the one before.
+    const int total = int(toRead.size());
+    std::deque<std::future<std::optional<QStringList>>> reading;
+    int next = 0;
+    const auto fill = [&] {
+        while (next < total && reading.size() < ParallelReads) {
+            const QString file = base.filePath(toRead.at(next++));
+            reading.push_back(std::async(std::launch::async, [&read, file] { return read(file); }));
+        }
+    };
+    for (int i = 0; i < total; ++i) {
+        if (stop)
+            return true; // the reads under way finish as their futures go
+        fill();
+        if (progress)
+            progress(i, total);
+        const std::optional<QStringList> pages = reading.front().get();
+        reading.pop_front();
+        const QString &path = toRead.at(i);
+        if (!index.Store(path, present.value(path), pages))
+            return false;
+    }
+    if (progress)
+        progress(total, total);
+    return true;
+}
+
+LibraryIndexer::LibraryIndexer(QString databasePath, QString documentsPath, TextReader read, QObject *parent)
+    : QObject(parent), m_databasePath(std::move(databasePath)), m_documentsPath(std::move(documentsPath)),
+      m_read(std::move(read))
+{
+    // Saving writes a temporary file and renames it: one update after the folder settles.
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(300);
+    connect(&m_settle, &QTimer::timeout, this, &LibraryIndexer::Schedule);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
+}
+
+LibraryIndexer::~LibraryIndexer()
+{
+    m_stop = true;
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+void LibraryIndexer::watchFolders()
+{
+    const QDir base(m_documentsPath);
+    QStringList folders;
+    for (const QString &folder : Library::Folders()) {
+        const QString path = base.filePath(folder);
+        if (QFileInfo(path).isDir() && !m_watcher.directories().contains(path))
+            folders.append(path);
+    }
+    if (!folders.isEmpty())
+        m_watcher.addPaths(folders);
+}
+
+void LibraryIndexer::Start()
+{
+    watchFolders();
+    Schedule();
+}
+
+void LibraryIndexer::Schedule()
+{
+    if (m_thread) {
+        m_again = true;
+        return;
+    }
+    runOnce();
+}
+
+void LibraryIndexer::runOnce()
+{
+    watchFolders();
+    m_busy = true;
+    m_again = false;
+    m_thread = QThread::create([this] {
+        FullTextIndex index(m_databasePath);
+        if (!index.OpenForUpdate())
+            return;
+        UpdateIndex(
+            index, m_documentsPath, m_read,
+            [this](int done, int total) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, done, total] {
+                        m_done = done;
+                        m_total = total;
+                        Q_EMIT Progress(done, total);
+                    },
+                    Qt::QueuedConnection);
+            },
+            m_stop);
+    });
+    connect(m_thread, &QThread::finished, this, [this] {
+        m_thread->deleteLater();
+        m_thread = nullptr;
+        m_busy = false;
+        Q_EMIT Finished();
+        if (m_again && !m_stop)
+            runOnce();
+    });
+    m_thread->setObjectName(u"hibari-index"_s);
+    m_thread->start(QThread::LowPriority);
+}

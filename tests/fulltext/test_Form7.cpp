@@ -1,0 +1,223 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+#include "Inserts.h"
+#include "fulltext/Form7.h"
+#include "fulltext/FullTextIndex.h"
+#include "fulltext/PdfText.h"
+#include "shell/Library.h"
+#include "support/ProgramFixture.h"
+#include "support/WindowTest.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+// The window "文書内容検索": layout, keyboard, the list and its commands, the page.
+class TestForm7 : public WindowTest {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void layout_data();
+    void layout();
+    void tabOrder();
+    void searchListsDocumentsAndPages();
+    void foldersChosenByCheckBoxes();
+    void openCopyAndMemo();
+    void emptySearchAndNoHits();
+    void pageShownWithMatchesMarked();
+};
+
+namespace {
+
+// A library of three documents indexed beforehand; the window over it.
+struct Fixture : ProgramFixture {
+    QString indexPath = root.filePath(u"user/fulltext.sqlite"_s);
+    QList<QStringList> memos; // base name, then the lines
+    Form7 *window = nullptr;
+
+    explicit Fixture(bool withPdfs = false)
+    {
+        FullTextIndex index(indexPath);
+        if (!index.OpenForUpdate())
+            qFatal("no index");
+        const auto store = [&](const QString &path, const QStringList &pages) {
+            if (withPdfs) {
+                Insert insert;
+                insert.html = u"<p>"_s + pages.join(u"</p><p style=\"page-break-before: always\">"_s) + u"</p>"_s;
+                WriteInsertPdf(insert, inLibrary(path));
+            }
+            if (!index.Store(path, {1, 1}, pages))
+                qFatal("not stored");
+        };
+        store(Library::Medical() + u"/甲錠.pdf"_s, {u"警告"_s, u"相互作用 ワルファリン 出血"_s, u"ワルファリン"_s});
+        store(Library::Otc() + u"/乙.pdf"_s, {u"ワルファリン"_s});
+        store(Library::Root() + u"/マニュアル.pdf"_s, {u"間質性肺炎"_s});
+        if (!index.Store(Library::Revision() + u"/読めない.pdf"_s, {1, 1}, std::nullopt))
+            qFatal("not stored");
+        Form7::Services services;
+        services.indexPath = indexPath;
+        services.helper = PdfTextHelper(QStringLiteral(HIBARI_APP_DIR));
+        services.memo = [this](QWidget *, const QString &name, const QStringList &lines, bool empty) {
+            memos.append(QStringList{name, empty ? u"empty"_s : u"listed"_s} + lines);
+        };
+        window = new Form7(context, services);
+        window->show();
+    }
+    ~Fixture() { delete window; }
+
+    void search(const QString &typed)
+    {
+        retype(child<QLineEdit>(window, "Text1"), typed);
+        QTest::keyClick(child<QLineEdit>(window, "Text1"), Qt::Key_Return);
+    }
+    QStringList rows() const
+    {
+        QStringList lines;
+        const auto *list = child<QTreeWidget>(window, "List1");
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            lines.append(item->text(0) + u'|' + item->text(1) + u'|' + item->text(2));
+        }
+        return lines;
+    }
+    QString counts() const { return child<QLabel>(window, "Label2")->text(); }
+};
+
+} // namespace
+
+void TestForm7::layout_data()
+{
+    layoutRows({
+        {u"Text1", u"", {120, 120, 6735, 375}},
+        {u"Command1", u"検　索", {6960, 90, 1455, 435}, u"rgb(255,192,128)"},
+        {u"Frame1", u"検索対象", {0, 600, 11400, 675}},
+        {u"Check1", u"［一般用］", {120, 240, 1500, 360}},
+        {u"Check2", u"［患者向け］", {1680, 240, 1650, 360}},
+        {u"Check3", u"［医療用］", {3390, 240, 1500, 360}},
+        {u"Check4", u"［改訂指示］", {4950, 240, 1650, 360}},
+        {u"Check5", u"重篤副作用疾患別対応マニュアル", {6660, 240, 4500, 360}},
+        {u"Command2", u"文書表示", {120, 1380, 1545, 495}, u"rgb(128,255,128)"},
+        {u"Command4", u"メ　モ", {1740, 1380, 1545, 495}, u"rgb(192,192,255)"},
+        {u"Command3", u"コ ピ ー", {3360, 1380, 1545, 495}, u"rgb(255,255,0)"},
+        {u"Command5", u"閉じる", {4980, 1380, 1545, 495}, u"rgb(255,255,128)"},
+        {u"List1", u"", {0, 1980, 4800, 6360}},
+        {u"Picture1", u"", {4920, 1980, 6480, 5820}},
+        {u"Command6", u"前のページ", {4920, 7860, 1545, 435}},
+        {u"Command7", u"次のページ", {9855, 7860, 1545, 435}},
+    });
+}
+
+void TestForm7::layout()
+{
+    Fixture f;
+    checkLayout(*f.window, u"文書内容検索"_s, {11400, 8400});
+}
+
+void TestForm7::tabOrder()
+{
+    Fixture f;
+    const QStringList order{u"Text1"_s,    u"Command1"_s, u"Check1"_s,   u"Check2"_s,   u"Check3"_s,
+                            u"Check4"_s,   u"Check5"_s,   u"List1"_s,    u"Command2"_s, u"Command4"_s,
+                            u"Command3"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s};
+    QStringList chain{order.first()};
+    for (QWidget *widget = child<QWidget>(f.window, order.first())->nextInFocusChain();
+         widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
+        if (order.contains(widget->objectName()))
+            chain.append(widget->objectName());
+    }
+    QCOMPARE(chain, order);
+    for (const char *box : {"Check1", "Check2", "Check3", "Check4", "Check5"})
+        QVERIFY(child<QCheckBox>(f.window, box)->isChecked());
+}
+
+void TestForm7::searchListsDocumentsAndPages()
+{
+    Fixture f;
+    f.search(u"ﾜﾙﾌｧﾘﾝ"_s);
+    QCOMPARE(f.rows(), (QStringList{u"乙|［一般用］|1"_s, u"甲錠|［医療用］|2, 3"_s}));
+    QCOMPARE(f.counts(), u"文書 2 件　ページ 3 件"_s);
+    click(f.window, "Command1"); // the button searches as Enter does
+    QCOMPARE(f.rows().size(), 2);
+    f.search(u"出血 警告"_s); // both terms in one document, on different pages
+    QCOMPARE(f.rows(), QStringList{u"甲錠|［医療用］|1, 2"_s});
+    f.search(u"読めない"_s); // a document found by its name whose text cannot be read
+    QCOMPARE(f.rows(), QStringList{u"読めない|［改訂指示］|本文を読めません"_s});
+    f.search(u"肺炎"_s);
+    QCOMPARE(f.rows(), QStringList{u"マニュアル|重篤副作用疾患別対応マニュアル|1"_s});
+    QVERIFY(f.desktop.messages.isEmpty());
+}
+
+void TestForm7::foldersChosenByCheckBoxes()
+{
+    Fixture f;
+    f.search(u"ワルファリン"_s);
+    tick(*f.window, "Check3"); // off: ［医療用］ no longer searched
+    QCOMPARE(f.rows(), QStringList{u"乙|［一般用］|1"_s});
+    tick(*f.window, "Check1");
+    QCOMPARE(f.rows(), QStringList());
+    QCOMPARE(f.counts(), u"文書 0 件　ページ 0 件"_s);
+}
+
+void TestForm7::openCopyAndMemo()
+{
+    Fixture f;
+    f.search(u"ワルファリン"_s);
+    auto *list = child<QTreeWidget>(f.window, "List1");
+    click(f.window, "Command2");
+    QCOMPARE(f.desktop.messages.size(), 1); // nothing chosen: "医薬品を選択してください"
+    list->setFocus();
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(f.desktop.opened, QStringList{f.inLibrary(Library::Otc() + u"/乙.pdf"_s)});
+    const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second); // a double-click's first press
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
+    QCOMPARE(f.desktop.opened.size(), 2);
+    QCOMPARE(f.desktop.opened.last(), f.inLibrary(Library::Medical() + u"/甲錠.pdf"_s));
+
+    click(f.window, "Command3");
+    QCOMPARE(f.desktop.clipboard, u"乙\t［一般用］\t1\r\n甲錠\t［医療用］\t2, 3\r\n"_s);
+    click(f.window, "Command4");
+    QCOMPARE(f.memos, (QList<QStringList>{{u"文書内容検索"_s, u"listed"_s, u"ワルファリン"_s, u"乙\t［一般用］\t1"_s,
+                                           u"甲錠\t［医療用］\t2, 3"_s}}));
+}
+
+void TestForm7::emptySearchAndNoHits()
+{
+    Fixture f;
+    f.search(u"\u3000 "_s);
+    QCOMPARE(f.desktop.messages.size(), 1);
+    f.search(u"存在しない語"_s);
+    QCOMPARE(f.desktop.messages.size(), 2);
+    QVERIFY(f.rows().isEmpty());
+    click(f.window, "Command4");
+    QCOMPARE(f.memos.value(0).value(1), u"empty"_s);
+}
+
+void TestForm7::pageShownWithMatchesMarked()
+{
+    Fixture f(true);
+    f.search(u"ワルファリン"_s);
+    auto *list = child<QTreeWidget>(f.window, "List1");
+    QSignalSpy shown(f.window, &Form7::PageShown);
+    list->setCurrentItem(list->topLevelItem(1)); // 甲錠
+    QVERIFY(shown.wait(60000));
+    QCOMPARE(f.window->ShownPage(), 2);
+    QVERIFY(f.window->MarkedMatches() >= 1);
+    QVERIFY(!child<QPushButton>(f.window, "Command6")->isEnabled());
+    QVERIFY(child<QPushButton>(f.window, "Command7")->isEnabled());
+    click(f.window, "Command7");
+    QVERIFY(shown.wait(60000));
+    QCOMPARE(f.window->ShownPage(), 3);
+    QCOMPARE(f.window->MarkedMatches(), 1);
+    QVERIFY(!child<QPushButton>(f.window, "Command7")->isEnabled());
+    click(f.window, "Command6");
+    QVERIFY(shown.wait(60000));
+    QCOMPARE(f.window->ShownPage(), 2);
+}
+
+QTEST_MAIN(TestForm7)
+#include "test_Form7.moc"
