@@ -50,6 +50,9 @@ Form7::Form7(AppContext &context, Services services, QWidget *parent)
     m_ui->Picture1->setWidget(picture);
     m_ui->List1->setColumnWidth(0, 150);
     m_ui->List1->setColumnWidth(1, 80);
+    m_ui->Text1->setAccessibleName(Messages::SearchTermsName);
+    m_ui->List1->setAccessibleName(Messages::HitListName);
+    m_ui->Picture1->setAccessibleName(Messages::PageViewName);
 
     connect(m_ui->Command1, &QPushButton::clicked, this, &Form7::Command1_Click);
     connect(m_ui->Text1, &QLineEdit::returnPressed, this, &Form7::Command1_Click);

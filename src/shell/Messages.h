@@ -79,6 +79,8 @@ inline const QString Indexing = QStringLiteral(u"索引作成中 %1 / %2");
 inline const QString TextUnreadable = QStringLiteral(u"本文を読めません");
 inline const QString SearchCounts = QStringLiteral(u"文書 %1 件　ページ %2 件");
 inline const QString PageOfPages = QStringLiteral(u"%1 ページ（%3 / %2）");
+inline const QString SearchTermsName = QStringLiteral(u"検索する語"); // what a screen reader calls the field
+inline const QString PageViewName = QStringLiteral(u"文書のページ");
 inline const QString EnterSearchText = QStringLiteral(u"検索する語を入力してください");
 
 } // namespace Messages

@@ -178,7 +178,8 @@ class Reader:
 
 def read_windows(s, reader):
     menu = Window(s, "Hibari", "src/shell/frmMain.ui")
-    reader.check("Hibari", ["一般用医薬品情報検索", "医療用医薬品情報検索", "ディスク内検索", "？使用説明書", "終了"])
+    reader.check("Hibari", ["一般用医薬品情報検索", "医療用医薬品情報検索", "ディスク内検索", "文書内容検索", "？使用説明書",
+                            "終了"])
 
     menu.click("Command2")
     form = Window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
@@ -242,6 +243,14 @@ def read_windows(s, reader):
     rename.click("Command2")
     rename.closed()
     form.click("Command2")
+    form.closed()
+
+    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu.click("Command6")
+    form = Window(s, "文書内容検索", "src/fulltext/Form7.ui")
+    menu.closed()
+    reader.check("文書内容検索", ["検索する語", "検索", "［改訂指示］", "検索結果", "文書のページ", "メモ", "閉じる"])
+    form.click("Command5")
     form.closed()
 
     menu = Window(s, "Hibari", "src/shell/frmMain.ui")

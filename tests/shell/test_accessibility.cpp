@@ -8,6 +8,7 @@
 #include <QScrollArea>
 #include <QTest>
 
+#include "fulltext/Form7.h"
 #include "library/Form4.h"
 #include "library/Form5.h"
 #include "otc/Form3.h"
@@ -144,6 +145,13 @@ void TestAccessibility::everyControlNamed_data()
         return new Form5(f.context, f.inLibrary({}), u"a.pdf"_s, u"a"_s);
     }) << Names{{u"Text1"_s, u"変更後の名前"_s}, {u"Command2"_s, u"変更しない"_s}}
                             << QStringList();
+    QTest::newRow("full text") << make<Form7>([](ProgramFixture &f) { return new Form7(f.context, {}); })
+                               << Names{{u"Text1"_s, u"検索する語"_s},
+                                        {u"Command1"_s, u"検索"_s},
+                                        {u"Check5"_s, u"重篤副作用疾患別対応マニュアル"_s},
+                                        {u"Command3"_s, u"コピー"_s},
+                                        {u"List1"_s, u"検索結果"_s}}
+                               << QStringList();
     QTest::newRow("conversion progress") << make<frmE2SD>([](ProgramFixture &) { return new frmE2SD; }) << Names()
                                          << QStringList{u"Text1"_s, u"Label2"_s, u"Label4"_s};
     QTest::newRow("transfer") << make<frmTransfer>(
