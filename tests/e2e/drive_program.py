@@ -168,26 +168,31 @@ class Session:
         self.processes.append((name, process, log))
         return process
 
-    def _start_display(self):
+    def _spawn_reporting(self, name, command, env, what, size):
+        """Starts `command` (its {fd} filled in with a pipe's write end) and returns the
+        line the process writes there once it is ready: a display number, an address."""
         read_end, write_end = os.pipe()
         try:
-            # The server's built-in fonts: Qt draws its own, so no X font package is needed.
-            command = ["Xvfb", "-displayfd", str(write_end), "-fp", "built-ins", "-screen", "0", "1280x1024x24",
-                       "-nolisten", "tcp", "-noreset"]
-            self._spawn("xvfb", command, dict(os.environ), pass_fds=(write_end,))
+            self._spawn(name, [part.format(fd=write_end) for part in command], env, pass_fds=(write_end,))
             os.close(write_end)
-            number = b""
+            line = b""
             deadline = time.monotonic() + WAIT
-            while not number.endswith(b"\n"):
+            while not line.endswith(b"\n"):
                 if not select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))[0]:
-                    raise Failure("Xvfb did not report its display number")
-                chunk = os.read(read_end, 16)
+                    raise Failure(f"{name} did not report its {what}")
+                chunk = os.read(read_end, size)
                 if not chunk:
-                    raise Failure("Xvfb ended before reporting its display number")
-                number += chunk
+                    raise Failure(f"{name} ended before reporting its {what}")
+                line += chunk
         finally:
             os.close(read_end)
-        self.display = ":" + number.decode().strip()
+        return line.decode().strip()
+
+    def _start_display(self):
+        # The server's built-in fonts: Qt draws its own, so no X font package is needed.
+        command = ["Xvfb", "-displayfd", "{fd}", "-fp", "built-ins", "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset"]
+        self.display = ":" + self._spawn_reporting("Xvfb", command, dict(os.environ), "display number", 16)
 
     def _start_service(self):
         port_file = self.temp / "port"

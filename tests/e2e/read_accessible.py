@@ -19,7 +19,6 @@ Usage: read_accessible.py --program build/app/hibari --service build/tools/pract
 
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -52,23 +51,9 @@ class AccessibleSession(Session):
         if missing:
             raise Failure("missing (scripts/setup installs dbus and at-spi2-core): " + ", ".join(missing))
         socket = self.temp / "bus"
-        read_end, write_end = os.pipe()
-        try:
-            self._spawn("dbus-daemon", ["dbus-daemon", "--session", "--nofork", f"--address=unix:path={socket}",
-                                        f"--print-address={write_end}"], self.x_env(), pass_fds=(write_end,))
-            os.close(write_end)
-            address = b""
-            deadline = time.monotonic() + WAIT
-            while not address.endswith(b"\n"):
-                if not select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))[0]:
-                    raise Failure("dbus-daemon did not report its address")
-                chunk = os.read(read_end, 256)
-                if not chunk:
-                    raise Failure("dbus-daemon ended before reporting its address")
-                address += chunk
-        finally:
-            os.close(read_end)
-        self.bus = address.decode().strip()
+        self.bus = self._spawn_reporting("dbus-daemon", ["dbus-daemon", "--session", "--nofork",
+                                                         f"--address=unix:path={socket}", "--print-address={fd}"],
+                                         self.x_env(), "address", 256)
         # The launcher starts the accessibility bus and the registry as its own
         # children: in a process group of their own, stopped together.
         log = self.temp / "at-spi-bus-launcher.log"
