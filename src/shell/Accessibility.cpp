@@ -6,10 +6,11 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
-#include <QEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QWidget>
+
+#include "shell/Appearance.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -124,30 +125,14 @@ void nameControls(QWidget &window)
     }
 }
 
-// Names a window's controls each time it is shown, when its own constructor has
-// given them their labels and names; naming twice changes nothing.
-class NamingFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto *widget = static_cast<QWidget *>(watched);
-            if (widget->isWindow())
-                nameControls(*widget);
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 void NameControlsForReader(QApplication &app)
 {
     QAccessible::installFactory(namedInterface);
-    app.installEventFilter(new NamingFilter(&app));
+    // each time a window is shown, once its own constructor has given the labels and
+    // names; naming twice changes nothing
+    OnEveryWindowShown(app, u"NameControlsForReader"_s, nameControls);
 }
 
 void HideFromReader(QWidget &helper)

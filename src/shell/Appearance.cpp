@@ -1,5 +1,7 @@
 #include "shell/Appearance.h"
 
+#include <functional>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFont>
@@ -37,11 +39,13 @@ protected:
     }
 };
 
-// The style draws the focus mark only once the keyboard has moved the focus in a
-// window; a user who clicked into a window and then types needs to see it as well.
-class FocusMarkAlways final : public QObject {
+// Runs an action on every window as it is shown.
+class WhenWindowShown final : public QObject {
 public:
-    using QObject::QObject;
+    WhenWindowShown(std::function<void(QWidget &)> action, QObject *parent)
+        : QObject(parent), m_action(std::move(action))
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -49,10 +53,13 @@ protected:
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto *widget = static_cast<QWidget *>(watched);
             if (widget->isWindow())
-                widget->setAttribute(Qt::WA_KeyboardFocusChange);
+                m_action(*widget);
         }
         return false;
     }
+
+private:
+    std::function<void(QWidget &)> m_action;
 };
 
 // Fusion marks the focus of a check box, an option or a choice list, but not of a push
@@ -81,16 +88,21 @@ public:
 };
 
 // Installs one filter of its kind on the application, however often this runs.
-template <typename Filter> void installOnce(QApplication &app, const QString &name)
+void installOnce(QApplication &app, const QString &name, const std::function<QObject *()> &make)
 {
     if (app.findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
         return;
-    auto *filter = new Filter(&app);
+    QObject *filter = make();
     filter->setObjectName(name);
     app.installEventFilter(filter);
 }
 
 } // namespace
+
+void OnEveryWindowShown(QApplication &app, const QString &name, std::function<void(QWidget &)> action)
+{
+    installOnce(app, name, [&app, &action] { return new WhenWindowShown(std::move(action), &app); });
+}
 
 void ApplyAppearance(QApplication &app)
 {
@@ -98,6 +110,9 @@ void ApplyAppearance(QApplication &app)
     QFont font(u"IPAPGothic"_s, 9);
     font.setFamilies({u"IPAPGothic"_s, u"IPAGothic"_s, u"MS PGothic"_s, u"Noto Sans CJK JP"_s});
     QApplication::setFont(font);
-    installOnce<EnterPressesButton>(app, u"EnterPressesButton"_s);
-    installOnce<FocusMarkAlways>(app, u"FocusMarkAlways"_s);
+    installOnce(app, u"EnterPressesButton"_s, [&app] { return new EnterPressesButton(&app); });
+    // The style draws the focus mark only once the keyboard has moved the focus in a
+    // window; a user who clicked into a window and then types needs to see it as well.
+    OnEveryWindowShown(app, u"FocusMarkAlways"_s,
+                       [](QWidget &window) { window.setAttribute(Qt::WA_KeyboardFocusChange); });
 }
