@@ -9,9 +9,9 @@
 #include "shell/ScreenFit.h"
 #include "ui_Form2.h"
 
-Form2::Form2(AppContext &context, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::Form2>()), m_context(context)
+Form2::Form2(AppContext &context, QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::Form2>())
 {
+    Q_UNUSED(context);
     m_ui->setupUi(this);
     setFixedSize(size());
     FitToScreen(*this);
@@ -43,6 +43,13 @@ void Form2::Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitl
     m_ui->Check1->setChecked(hasInsert);
     m_ui->Check2->setEnabled(hasGuide);
     m_ui->Check2->setChecked(hasGuide);
+    m_choice = Choice{false, false, QList<bool>(manualTitles.size(), false)};
+}
+
+Form2::Choice Form2::Choose()
+{
+    exec();
+    return m_choice;
 }
 
 // Each manual shows a tick when it is marked for fetching: a click on the entry, or
@@ -59,12 +66,11 @@ void Form2::List1_SelectionChanged()
 
 void Form2::Command1_Click()
 {
-    ProgramState &state = m_context.state;
-    state.FetchInsert = m_ui->Check1->isChecked();
-    state.FetchGuide = m_ui->Check2->isChecked();
-    state.ManualMarks.clear();
+    m_choice.insert = m_ui->Check1->isChecked();
+    m_choice.guide = m_ui->Check2->isChecked();
+    m_choice.manuals.clear();
     for (int i = 0; i < m_ui->List1->count(); ++i)
-        state.ManualMarks.append(m_ui->List1->item(i)->isSelected());
+        m_choice.manuals.append(m_ui->List1->item(i)->isSelected());
     accept();
 }
 
@@ -75,9 +81,6 @@ void Form2::Command2_Click()
 
 void Form2::reject()
 {
-    ProgramState &state = m_context.state;
-    state.FetchInsert = false;
-    state.FetchGuide = false;
-    state.ManualMarks = QList<bool>(m_ui->List1->count(), false);
+    m_choice = Choice{false, false, QList<bool>(m_ui->List1->count(), false)};
     QDialog::reject();
 }

@@ -75,10 +75,15 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
             titles.append(manual.title);
         Form2 dialog(context, owner);
         dialog.Prepare(documents.hasInsert(), documents.hasGuide(), titles);
+        Form2::Choice choice;
         {
             const UserAttention::Question asking;
-            dialog.exec();
+            choice = dialog.Choose();
         }
+        // The choice is the program's until the next dialog.
+        state.FetchInsert = choice.insert;
+        state.FetchGuide = choice.guide;
+        state.ManualMarks = choice.manuals;
         plan = DownloadPlan(documents, state.DocumentsPath, drugName, state.FetchInsert, state.FetchGuide,
                             state.ManualMarks);
         break;
