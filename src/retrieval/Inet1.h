@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include "shell/ProgramState.h"
@@ -13,8 +14,13 @@
 // "host:port"; `refused` tells that the proxy turned down the ones it was given.
 using ProxyCredentialsAsker = std::function<std::optional<ProxyCredentials>(const QString &proxy, bool refused)>;
 
+class QAuthenticator;
 class QNetworkAccessManager;
+class QNetworkProxy;
 class QNetworkReply;
+class QSslError;
+class QTimer;
+class QUrl;
 
 // The transfer control: one GET of exactly the given URL, the whole body or an error
 // with a number and a description. Redirects are followed and the system's proxy
@@ -78,6 +84,9 @@ public:
 
 private:
     QNetworkAccessManager &manager();
+    void answerProxyLogin(const QNetworkProxy &proxy, QAuthenticator &authenticator, bool &offered, QTimer &stall);
+    void classifyReply(QNetworkReply &reply, const QUrl &target, const QList<QSslError> &certificateProblems,
+                       Reply &result) const;
 
     std::unique_ptr<QNetworkAccessManager> m_manager; // made on the first request
     int m_timeoutMs;

@@ -83,4 +83,48 @@ inline const QString SearchTermsName = QStringLiteral(u"検索する語"); // wh
 inline const QString PageViewName = QStringLiteral(u"文書のページ");
 inline const QString EnterSearchText = QStringLiteral(u"検索する語を入力してください");
 
+// A transfer that failed: the network's failures, the HTTP statuses the user is told
+// in words, and the server certificate's problems (retrieval/TransferErrors.cpp).
+inline const QString ConnectionRefused = QStringLiteral(u"サーバーに接続できませんでした。接続を拒否されました。");
+inline const QString RemoteHostClosed = QStringLiteral(u"サーバーが通信の途中で接続を閉じました。");
+inline const QString HostUnknown = QStringLiteral(u"サーバーが見つかりません。ネットワークの接続を確認してください。");
+inline const QString TransferTimedOut = QStringLiteral(u"サーバーから時間内に応答がありませんでした。");
+inline const QString SslHandshakeFailed = QStringLiteral(u"安全な接続を確立できませんでした。");
+inline const QString NetworkUnreachable = QStringLiteral(u"ネットワークに接続できません。");
+inline const QString TooManyRedirects = QStringLiteral(u"転送先の指定が多すぎます。");
+inline const QString InsecureRedirect = QStringLiteral(u"安全でない転送先が指定されました。");
+inline const QString ProxyConnectionRefused
+    = QStringLiteral(u"プロキシサーバーに接続できませんでした。接続を拒否されました。");
+inline const QString ProxyConnectionClosed = QStringLiteral(u"プロキシサーバーが通信の途中で接続を閉じました。");
+inline const QString ProxyNotFound = QStringLiteral(u"プロキシサーバーが見つかりません。");
+inline const QString ProxyTimedOut = QStringLiteral(u"プロキシサーバーから時間内に応答がありませんでした。");
+inline const QString ProxyAuthenticationRequired = QStringLiteral(u"プロキシサーバーの認証が必要です。");
+inline const QString ProxyFailed = QStringLiteral(u"プロキシサーバーとの通信に失敗しました。");
+inline const QString SchemeUnsupported = QStringLiteral(u"この形式のアドレスには対応していません。");
+inline const QString ReplyUnreadable = QStringLiteral(u"サーバーの応答を読み取れませんでした。");
+inline const QString TransferFailed = QStringLiteral(u"通信に失敗しました。");
+inline const QString AddressInvalid = QStringLiteral(u"アドレスが正しくありません。");
+// HTTP statuses: the status (%1) and what it means (%2); one without words: the
+// technical text (%1).
+inline const QString ServerErrorStatus = QStringLiteral(u"サーバーがエラーを返しました（HTTP %1）。%2");
+inline const QString ServerError = QStringLiteral(u"サーバーがエラーを返しました。");
+inline const QString Status400 = QStringLiteral(u"要求の形式が正しくありません。");
+inline const QString Status401 = QStringLiteral(u"認証が必要です。");
+inline const QString Status403 = QStringLiteral(u"アクセスが拒否されました。");
+inline const QString Status404 = QStringLiteral(u"ページが見つかりません。");
+inline const QString Status408 = QStringLiteral(u"サーバーが要求を待ちきれませんでした。");
+inline const QString Status410 = QStringLiteral(u"ページは削除されました。");
+inline const QString Status429 = QStringLiteral(u"要求が多すぎます。しばらく待ってからやり直してください。");
+inline const QString Status500 = QStringLiteral(u"サーバー内部でエラーが起きました。");
+inline const QString Status502 = QStringLiteral(u"中継サーバーが正しい応答を受け取れませんでした。");
+inline const QString Status503
+    = QStringLiteral(u"サービスは一時的に利用できません。しばらく待ってからやり直してください。");
+inline const QString Status504 = QStringLiteral(u"中継サーバーから時間内に応答がありませんでした。");
+inline const QString CertificateExpired = QStringLiteral(u"サーバーの証明書の有効期限が切れています。");
+inline const QString CertificateNotYetValid = QStringLiteral(u"サーバーの証明書はまだ有効ではありません。");
+inline const QString CertificateNameMismatch = QStringLiteral(u"サーバーの証明書が接続先の名前と一致しません。");
+inline const QString CertificateRevoked = QStringLiteral(u"サーバーの証明書は失効しています。");
+inline const QString CertificateUntrusted = QStringLiteral(u"サーバーの証明書を信頼できません。");
+inline const QString CertificateProblem = QStringLiteral(u"サーバーの証明書に問題があります。");
+
 } // namespace Messages
