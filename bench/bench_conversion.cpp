@@ -14,7 +14,7 @@
 #include <QByteArray>
 #include <QStringDecoder>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "retrieval/frmE2SD.h"
 
 namespace {

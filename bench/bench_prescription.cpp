@@ -8,7 +8,7 @@
 
 #include "prescription/Form1.h"
 #include "prescription/PrescriptionSearch.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
 

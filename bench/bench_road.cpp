@@ -31,7 +31,7 @@
 #include "prescription/Form1.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
 
 using namespace Qt::Literals::StringLiterals;
 

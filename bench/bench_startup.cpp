@@ -24,8 +24,8 @@
 #include "ChildRun.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
-#include "shell/MainModule.h"
-#include "shell/frmMain.h"
+#include "app/MainModule.h"
+#include "app/frmMain.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "library/DocumentLibrary.h"
 #include "library/Form5.h"
-#include "library/MemoCommand.h"
+#include "memo/MemoCommand.h"
 #include "shell/Library.h"
 #include "shell/ListHelpers.h"
 #include "shell/Messages.h"

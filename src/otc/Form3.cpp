@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "library/MemoCommand.h"
-#include "retrieval/ESConv.h"
+#include "memo/MemoCommand.h"
+#include "conversion/ESConv.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"

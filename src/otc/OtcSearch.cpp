@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
 #include "shell/Library.h"

@@ -2,9 +2,9 @@
 
 #include <QKeyEvent>
 
-#include "library/MemoCommand.h"
+#include "memo/MemoCommand.h"
 #include "prescription/PrescriptionDocuments.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
 #include "shell/Accessibility.h"

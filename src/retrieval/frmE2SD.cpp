@@ -6,7 +6,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "shell/Accessibility.h"
 #include "shell/ShowPainted.h"
 #include "ui_frmE2SD.h"

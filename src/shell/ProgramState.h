@@ -3,7 +3,7 @@
 #include <QList>
 #include <QString>
 
-#include "shell/EucTable.h"
+#include "conversion/EucTable.h"
 
 // A proxy's user name and password as the user typed them.
 struct ProxyCredentials {

@@ -137,7 +137,7 @@ class PackageSession(Session):
 
 def search_and_memo(s):
     s.program = s.start_program("--service-base", f"http://127.0.0.1:{s.port}")
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     wait_for("the library folder", (s.documents / MEDICAL).is_dir)
     menu.shot("01-installed-menu")
     menu.click("Command2")
@@ -152,7 +152,7 @@ def search_and_memo(s):
         raise Failure("Temp.txt is not in the per-user folder")
     form.click("Command5")
     form.closed()
-    Window(s, "Hibari", "src/shell/frmMain.ui").click("Command4")
+    Window(s, "Hibari", "src/app/frmMain.ui").click("Command4")
     code = s.program.wait(timeout=30)
     if code != 0:
         raise Failure(f"the program ended with exit code {code}")
@@ -212,7 +212,7 @@ def configured_and_moved(s):
                 raise Failure(f"{moved} was not moved")
         if earlier.exists():
             raise Failure(f"the earlier library is still there: {list(earlier.rglob('*'))}")
-        menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+        menu = Window(s, "Hibari", "src/app/frmMain.ui")
         menu.click("Command2")
         form = Window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
         form.click("Command1")
@@ -220,7 +220,7 @@ def configured_and_moved(s):
                     page_is(20, "ハイバリン錠10mg", "ヒバリ薬20錠"))
         form.click("Command5")
         form.closed()
-        Window(s, "Hibari", "src/shell/frmMain.ui").click("Command4")
+        Window(s, "Hibari", "src/app/frmMain.ui").click("Command4")
         code = s.program.wait(timeout=30)
         if code != 0:
             raise Failure(f"the program ended with exit code {code}")

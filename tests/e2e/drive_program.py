@@ -430,7 +430,7 @@ def equals(expected):
 
 
 def main_menu(s):
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.shot("01-main-menu")
     for folder in (ROOT, OTC, PATIENT, MEDICAL, REVISION):
         wait_for(f"the library folder {folder}", (s.documents / folder).is_dir)
@@ -570,7 +570,7 @@ def prescription_window(s, menu):
 
 
 def otc_window(s):
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command1")
     form = Window(s, "一般用医薬品情報", "src/otc/Form3.ui")
     menu.closed()
@@ -614,7 +614,7 @@ def otc_window(s):
 
 
 def disk_window(s):
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command3")
     form = Window(s, "ディスク内検索", "src/library/Form4.ui")
     menu.closed()
@@ -678,7 +678,7 @@ def unique_insert_word(s, folder):
 
 def fulltext_window(s):
     word, document = unique_insert_word(s, MEDICAL)
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command6")
     form = Window(s, "文書内容検索", "src/fulltext/Form7.ui")
     menu.closed()
@@ -697,7 +697,7 @@ def fulltext_window(s):
 
 
 def finish(s):
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command5")
     s.expect_opened(s.app / "Hibari.pdf")
     menu.shot("17-main-menu-again")

@@ -93,7 +93,7 @@ def search_brings_hits_into_view(s, form):
 
 
 def check_window(s, menu_button, title, ui_file, close_button, shot):
-    menu = ScaledWindow(s, "Hibari", "src/shell/frmMain.ui")
+    menu = ScaledWindow(s, "Hibari", "src/app/frmMain.ui")
     menu.fits()
     menu.click(menu_button)
     form = ScaledWindow(s, title, ui_file)
@@ -124,7 +124,7 @@ def run(args):
     failed = False
     try:
         session.start()
-        menu = ScaledWindow(session, "Hibari", "src/shell/frmMain.ui")
+        menu = ScaledWindow(session, "Hibari", "src/app/frmMain.ui")
         menu.fits()
         menu.shot("scale2-01-main-menu")
         check_window(session, "Command2", "医療用医薬品情報", "src/prescription/Form1.ui", "Command5",

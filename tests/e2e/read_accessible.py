@@ -162,7 +162,7 @@ class Reader:
 
 
 def read_windows(s, reader):
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     reader.check("Hibari", ["一般用医薬品情報検索", "医療用医薬品情報検索", "ディスク内検索", "文書内容検索", "？使用説明書",
                             "終了"])
 
@@ -205,7 +205,7 @@ def read_windows(s, reader):
     form.click("Command5")
     form.closed()
 
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command1")
     form = Window(s, "一般用医薬品情報", "src/otc/Form3.ui")
     menu.closed()
@@ -214,7 +214,7 @@ def read_windows(s, reader):
     form.click("Command5")
     form.closed()
 
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command3")
     form = Window(s, "ディスク内検索", "src/library/Form4.ui")
     menu.closed()
@@ -230,7 +230,7 @@ def read_windows(s, reader):
     form.click("Command2")
     form.closed()
 
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command6")
     form = Window(s, "文書内容検索", "src/fulltext/Form7.ui")
     menu.closed()
@@ -238,7 +238,7 @@ def read_windows(s, reader):
     form.click("Command5")
     form.closed()
 
-    menu = Window(s, "Hibari", "src/shell/frmMain.ui")
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
     menu.focus_button("Command4")
     s.key("Return")
     try:

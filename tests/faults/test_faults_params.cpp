@@ -7,9 +7,9 @@
 #include "library/Form4.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
-#include "retrieval/ESConv.h"
-#include "shell/MainModule.h"
-#include "shell/frmMain.h"
+#include "conversion/ESConv.h"
+#include "app/MainModule.h"
+#include "app/frmMain.h"
 #include "support/TestData.h"
 #include "support/WindowTest.h"
 

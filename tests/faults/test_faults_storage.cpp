@@ -14,7 +14,7 @@
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
 #include "retrieval/DocumentFile.h"
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
 #include "shell/TemporaryFiles.h"
 #include "support/TestData.h"
 #include "support/WindowTest.h"

@@ -12,7 +12,7 @@
 #include <QString>
 #include <QStringDecoder>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 
 // A failed expectation is a finding: abort, so that libFuzzer saves the input.
 #define FUZZ_EXPECT(condition)                                                                                         \

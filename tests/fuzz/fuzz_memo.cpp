@@ -2,7 +2,7 @@
 // windows, the CR LF text and its Shift-JIS bytes.
 #include "FuzzInput.h"
 
-#include "library/Memo.h"
+#include "memo/Memo.h"
 #include "otc/OtcSearch.h"
 #include "prescription/PrescriptionSearch.h"
 

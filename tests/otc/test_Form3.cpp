@@ -8,9 +8,9 @@
 
 #include "PracticeCatalogue.h"
 #include "PracticeServer.h"
-#include "library/Memo.h"
+#include "memo/Memo.h"
 #include "otc/Form3.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "shell/Library.h"
 #include "support/ProgramFixture.h"
 #include "support/UserActions.h"

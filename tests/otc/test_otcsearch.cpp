@@ -1,7 +1,7 @@
 #include <QTest>
 
 #include "otc/OtcSearch.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

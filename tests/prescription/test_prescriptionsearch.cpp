@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "prescription/PrescriptionSearch.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "retrieval/frmE2SD.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"

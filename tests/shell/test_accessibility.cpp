@@ -20,7 +20,7 @@
 #include "shell/Accessibility.h"
 #include "shell/ProxyLoginDialog.h"
 #include "shell/ScreenFit.h"
-#include "shell/frmMain.h"
+#include "app/frmMain.h"
 #include "support/ProgramFixture.h"
 #include "support/WindowTest.h"
 

@@ -10,11 +10,11 @@
 #include <QTest>
 #include <QWindow>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "retrieval/frmE2SD.h"
 #include "shell/Appearance.h"
-#include "shell/MainModule.h"
-#include "shell/frmMain.h"
+#include "app/MainModule.h"
+#include "app/frmMain.h"
 #include "support/RecordingDesktop.h"
 #include "support/TestData.h"
 

@@ -18,7 +18,7 @@
 #include "prescription/Form6.h"
 #include "shell/ProxyLoginDialog.h"
 #include "shell/ScreenFit.h"
-#include "shell/frmMain.h"
+#include "app/frmMain.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"
 #include "support/WindowTest.h"
@@ -181,7 +181,7 @@ void TestScreenFit::tabOrder_data()
     QTest::addColumn<MakeWindow>("make");
     const auto add
         = [](const char *row, const QString &ui, MakeWindow make) { QTest::newRow(row) << ui << std::move(make); };
-    add("frmMain", u"src/shell/frmMain.ui"_s,
+    add("frmMain", u"src/app/frmMain.ui"_s,
         [](ProgramFixture &f) { return std::make_unique<frmMain>(f.context, frmMain::Windows{}); });
     add("Form1", u"src/prescription/Form1.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form1>(f.context); });
     add("Form2", u"src/prescription/Form2.ui"_s, [](ProgramFixture &f) {

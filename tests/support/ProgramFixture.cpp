@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "library/WrapRadioButton.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "shell/Library.h"
 #include "support/TestData.h"
 

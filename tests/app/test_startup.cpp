@@ -4,11 +4,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "shell/CommandLine.h"
+#include "app/CommandLine.h"
 #include "shell/Library.h"
 #include "shell/ParamFile.h"
 #include "shell/ProgramState.h"
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

@@ -4,9 +4,9 @@
 #include <QTest>
 
 #include "shell/Library.h"
-#include "shell/MainModule.h"
+#include "app/MainModule.h"
 #include "shell/WorkingWindow.h"
-#include "shell/frmMain.h"
+#include "app/frmMain.h"
 #include "support/ProgramFixture.h"
 #include "support/WindowTest.h"
 

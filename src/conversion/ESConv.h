@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-#include "shell/EucTable.h"
+#include "conversion/EucTable.h"
 
 // Called with (byte position, percent) whenever the percentage changes. The percent
 // is position × 100 / last index, as the progress window shows it; an input of one

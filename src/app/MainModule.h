@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/StartUp.h"
+#include "app/StartUp.h"
 
 class Desktop;
 class frmMain;

@@ -1,4 +1,4 @@
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 
 #include <algorithm>
 #include <bit>

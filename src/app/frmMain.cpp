@@ -1,4 +1,4 @@
-#include "shell/frmMain.h"
+#include "app/frmMain.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>

@@ -7,7 +7,7 @@
 #include <QStringDecoder>
 #include <QTest>
 
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

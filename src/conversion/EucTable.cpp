@@ -1,4 +1,4 @@
-#include "shell/EucTable.h"
+#include "conversion/EucTable.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "library/Memo.h"
+#include "memo/Memo.h"
 #include "support/TestData.h"
 
 using namespace Qt::Literals::StringLiterals;

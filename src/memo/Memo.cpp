@@ -1,9 +1,9 @@
-#include "library/Memo.h"
+#include "memo/Memo.h"
 
 #include <QStringEncoder>
 
 #include "retrieval/DocumentFile.h"
-#include "retrieval/ESConv.h"
+#include "conversion/ESConv.h"
 
 using namespace Qt::Literals::StringLiterals;
 

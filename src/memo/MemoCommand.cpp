@@ -1,6 +1,6 @@
-#include "library/MemoCommand.h"
+#include "memo/MemoCommand.h"
 
-#include "library/Memo.h"
+#include "memo/Memo.h"
 #include "retrieval/Module1.h"
 #include "shell/AppContext.h"
 #include "shell/Messages.h"

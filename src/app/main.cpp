@@ -8,16 +8,16 @@
 #include "fulltext/Form7.h"
 #include "fulltext/LibraryIndexer.h"
 #include "library/Form4.h"
-#include "library/MemoCommand.h"
+#include "memo/MemoCommand.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
 #include "shell/Accessibility.h"
 #include "shell/AppContext.h"
 #include "shell/Appearance.h"
-#include "shell/CommandLine.h"
+#include "app/CommandLine.h"
 #include "shell/Messages.h"
-#include "shell/MainModule.h"
-#include "shell/frmMain.h"
+#include "app/MainModule.h"
+#include "app/frmMain.h"
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -1,10 +1,10 @@
-#include "shell/MainModule.h"
+#include "app/MainModule.h"
 
 #include "shell/Desktop.h"
 #include "shell/Messages.h"
 #include "shell/ProgramState.h"
 #include "shell/ShowPainted.h"
-#include "shell/frmMain.h"
+#include "app/frmMain.h"
 
 void Main(frmMain &menu, ProgramState &state, const StartPaths &paths, Desktop *desktop)
 {
