@@ -8,7 +8,6 @@
 #include "fulltext/Form7.h"
 #include "fulltext/LibraryIndexer.h"
 #include "library/Form4.h"
-#include "memo/MemoCommand.h"
 #include "otc/Form3.h"
 #include "prescription/Form1.h"
 #include "shell/Accessibility.h"
@@ -82,9 +81,6 @@ int main(int argc, char *argv[])
         services.indexer = indexer.get();
         services.indexPath = indexer ? indexer->DatabasePath() : QString();
         services.helper = helper;
-        services.memo = [&c](QWidget *owner, const QString &name, const QStringList &lines, bool empty) {
-            RunMemo(c, owner, name, lines, empty);
-        };
         return new Form7(c, services);
     };
     frmMain menu(context, windows);

@@ -15,6 +15,7 @@
 
 #include "fulltext/LibraryIndexer.h"
 #include "fulltext/TextFold.h"
+#include "memo/MemoCommand.h"
 #include "shell/Library.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
@@ -312,11 +313,9 @@ void Form7::Command3_Click()
 
 void Form7::Command4_Click()
 {
-    if (!m_services.memo)
-        return;
     QStringList lines{m_searchText};
     lines += listLines();
-    m_services.memo(this, windowTitle(), lines, m_ui->List1->topLevelItemCount() == 0);
+    RunMemo(m_context, this, windowTitle(), lines, m_ui->List1->topLevelItemCount() == 0);
 }
 
 void Form7::Command5_Click()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include <QImage>
@@ -29,12 +28,11 @@ class Form7 : public WorkingWindow {
 public:
     // What the window is given besides the context: the index being kept (may be
     // null: nothing is indexed), the helper that renders pages (may be empty: no
-    // page is shown), and the memo command the other windows share.
+    // page is shown).
     struct Services {
         LibraryIndexer *indexer = nullptr;
         QString indexPath;
         QString helper;
-        std::function<void(QWidget *owner, const QString &fileBaseName, const QStringList &lines, bool listEmpty)> memo;
     };
 
     Form7(AppContext &context, Services services, QWidget *parent = nullptr);

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include "fulltext/PdfText.h"
 #include "shell/Library.h"
 #include "support/ProgramFixture.h"
+#include "support/TestData.h"
 #include "support/WindowTest.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,7 +37,11 @@ namespace {
 // A library of three documents indexed beforehand; the window over it.
 struct Fixture : ProgramFixture {
     QString indexPath = root.filePath(u"user/fulltext.sqlite"_s);
-    QList<QStringList> memos; // base name, then the lines
+    // Where "メモ" writes the list of this window.
+    QString memoPath() const
+    {
+        return (state.MemoPath.isEmpty() ? state.AppPath : state.MemoPath) + u"/文書内容検索.txt"_s;
+    }
     Form7 *window = nullptr;
 
     explicit Fixture(bool withPdfs = false)
@@ -60,9 +66,6 @@ struct Fixture : ProgramFixture {
         Form7::Services services;
         services.indexPath = indexPath;
         services.helper = PdfTextHelper(QStringLiteral(HIBARI_APP_DIR));
-        services.memo = [this](QWidget *, const QString &name, const QStringList &lines, bool empty) {
-            memos.append(QStringList{name, empty ? u"empty"_s : u"listed"_s} + lines);
-        };
         window = new Form7(context, services);
         window->show();
     }
@@ -181,8 +184,8 @@ void TestForm7::openCopyAndMemo()
     click(f.window, "Command3");
     QCOMPARE(f.desktop.clipboard, u"乙\t［一般用］\t1\r\n甲錠\t［医療用］\t2, 3\r\n"_s);
     click(f.window, "Command4");
-    QCOMPARE(f.memos, (QList<QStringList>{{u"文書内容検索"_s, u"listed"_s, u"ワルファリン"_s, u"乙\t［一般用］\t1"_s,
-                                           u"甲錠\t［医療用］\t2, 3"_s}}));
+    QCOMPARE(f.desktop.opened.last(), f.memoPath());
+    QCOMPARE(readBytes(f.memoPath()), sjisBytes(u"ワルファリン\r\n乙\t［一般用］\t1\r\n甲錠\t［医療用］\t2, 3\r\n"_s));
 }
 
 void TestForm7::emptySearchAndNoHits()
@@ -194,7 +197,9 @@ void TestForm7::emptySearchAndNoHits()
     QCOMPARE(f.desktop.messages.size(), 2);
     QVERIFY(f.rows().isEmpty());
     click(f.window, "Command4");
-    QCOMPARE(f.memos.value(0).value(1), u"empty"_s);
+    QCOMPARE(f.desktop.messages.size(), 3); // nothing listed: "医薬品を選択してください"
+    QCOMPARE(f.desktop.messages.last().text, u"医薬品を選択してください"_s);
+    QVERIFY(!QFile::exists(f.memoPath()));
 }
 
 void TestForm7::pageShownWithMatchesMarked()
