@@ -60,7 +60,7 @@ QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertP
     const qsizetype size = bytes.size();
     if (size == 0)
         return {};
-    const EucTable::Data &data = *table.d;
+    const EucTable::Data &data = table.data();
     const char16_t *const one = data.char2.data();
     const uchar *const in = reinterpret_cast<const uchar *>(bytes.constData());
 

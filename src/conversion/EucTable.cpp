@@ -108,6 +108,21 @@ qsizetype EucTable::size() const
     return d->count;
 }
 
+const EucTable::Data &EucTable::data() const
+{
+    return *d;
+}
+
+void EucTable::addDecoded(quint32 eucCode, quint16 sjisCode, char16_t character)
+{
+    d->store(eucCode, sjisCode, character);
+}
+
+void EucTable::settle()
+{
+    d->settle();
+}
+
 bool LoadEucTable(EucTable &table, const QString &path)
 {
     table.clear();
@@ -189,9 +204,8 @@ bool ParseEucTable(EucTable &table, QByteArrayView content)
         }
     }
 
-    EucTable::Data &data = *table.d;
     for (const Record &record : records)
-        data.store(record.euc, record.sjis, characters[record.sjis]);
-    data.settle();
+        table.addDecoded(record.euc, record.sjis, characters[record.sjis]);
+    table.settle();
     return wellFormed;
 }

@@ -15,7 +15,7 @@
 // S2ETable: Shift-JIS code (0-65535) -> EUC-JP code value.
 // A lookup of a code that the file does not hold gives 0 (no mapping).
 // Start-up loads it into the program-wide state; the conversion that reads it,
-// EucToSjis and EncodeQuery, is in retrieval/ESConv.
+// EucToSjis and EncodeQuery, is beside it in ESConv.
 class EucTable {
 public:
     EucTable();
@@ -33,10 +33,14 @@ public:
     qsizetype size() const;                 // number of E2STable entries
 
     struct Data;
+    // The stored tables as they are: the conversion reads them a character at a time.
+    const Data &data() const;
+    // Stores one record whose character is decoded already, for loading many at once;
+    // settle() follows the last of them.
+    void addDecoded(quint32 eucCode, quint16 sjisCode, char16_t character);
+    void settle();
 
 private:
-    friend QString EucToSjis(const EucTable &, const QByteArray &, const std::function<void(qsizetype, int)> &);
-    friend bool ParseEucTable(EucTable &, QByteArrayView);
     std::unique_ptr<Data> d;
 };
 
