@@ -59,7 +59,7 @@ void Scan(benchmark::State &state)
 {
     const QString page = EucToSjis(Table(), Page());
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReadResultPage(page));
+        benchmark::DoNotOptimize(ScanPrescriptionResults(page));
 }
 
 void ConversionScanAndLists(benchmark::State &state)

@@ -92,9 +92,9 @@ QString Form3::CountValue() const
     return m_countValues.value(m_ui->Combo2->currentIndex());
 }
 
-QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
+QString Form3::searchUrl(qint16 start, bool withCount) const
 {
-    OtcConditions conditions;
+    OtcQuery conditions;
     conditions.saleName = m_ui->Text1->text();
     conditions.makerName = m_ui->Text2->text();
     conditions.ingredient = m_ui->Text3->text();
@@ -105,23 +105,23 @@ QString Form3::ComposeOtcQuery(qint16 start, bool withCount) const
     conditions.dosageFormCode = m_dosageFormCodes.value(m_ui->Combo3->currentIndex());
     conditions.effectCode = m_otcEffectCodes.value(m_ui->Combo1->currentIndex());
     conditions.countValue = CountValue();
-    return ::ComposeOtcQuery(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
+    return OtcSearchUrl(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
 }
 
 void Form3::Command1_Click()
 {
-    Page(OtcButton::Search);
+    Page(PageMove::Search);
 }
 void Form3::Command2_Click()
 {
-    Page(OtcButton::Previous);
+    Page(PageMove::Previous);
 }
 void Form3::Command3_Click()
 {
-    Page(OtcButton::Next);
+    Page(PageMove::Next);
 }
 
-void Form3::Page(OtcButton button)
+void Form3::Page(PageMove button)
 {
     const auto running = Guard().Enter();
     if (!running)
@@ -140,9 +140,9 @@ void Form3::Page(OtcButton button)
     }
     // The counters move with the list only: a request that fails or that the service
     // refuses leaves the page shown and its start as they were.
-    OtcPaging moved = m_paging;
+    Paging moved = m_paging;
     const OtcRequest request = MoveOtcCounters(moved, button, LeadingNumber(CountValue()));
-    if (!LoadOtcResults(ComposeOtcQuery(request.start, request.withCount), button == OtcButton::Search))
+    if (!LoadOtcResults(searchUrl(request.start, request.withCount), button == PageMove::Search))
         return;
     m_paging = moved;
     m_ui->Label15->setText(QString::number(m_paging.CurrentStart));

@@ -33,9 +33,9 @@ public:
     void List1_Click();
 
     // The URL of a request for the given rank, from the window's current contents.
-    QString ComposeOtcQuery(qint16 start, bool withCount) const;
+    QString searchUrl(qint16 start, bool withCount) const;
 
-    const OtcPaging &Paging() const { return m_paging; }
+    const Paging &paging() const { return m_paging; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -43,7 +43,7 @@ protected:
 private:
     void Form_Load();
     void nameForReader();
-    void Page(OtcButton button);
+    void Page(PageMove button);
     bool LoadOtcResults(const QString &url, bool clearSelection); // false: nothing changed
     int SelectedHit() const;
     QString CountValue() const;
@@ -54,5 +54,5 @@ private:
     QStringList m_dosageFormCodes;
     QStringList m_otcEffectCodes;
     QStringList m_countValues;
-    OtcPaging m_paging;
+    Paging m_paging;
 };

@@ -20,13 +20,6 @@ constexpr QStringView FontEnd = u"</font>";
 // begin that many characters after the tag's "<".
 constexpr qsizetype FontTagLength = 16;
 
-constexpr int CounterMax = std::numeric_limits<qint16>::max();
-
-qint16 counter(int value)
-{
-    return qint16(std::clamp(value, 1, CounterMax));
-}
-
 // The first occurrence of a marker at or after a position that only ever grows:
 // an earlier answer is reused while it still lies ahead, so every part of the page
 // is searched at most once however many hits share one far-off element.
@@ -52,8 +45,8 @@ private:
 
 } // namespace
 
-QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &c, qint16 start,
-                        bool withCount)
+QString OtcSearchUrl(const QString &serviceBase, const EucTable &tables, const OtcQuery &c, qint16 start,
+                     bool withCount)
 {
     QString url = serviceBase + u"/osearch/PackinsSearch"_s;
     url += u"?txtSaleName="_s + EncodeQuery(tables, c.saleName);
@@ -74,24 +67,10 @@ QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, cons
     return url;
 }
 
-OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize)
+OtcRequest MoveOtcCounters(Paging &paging, PageMove button, int pageSize)
 {
-    const int p = std::clamp(pageSize, 0, CounterMax);
-    switch (button) {
-    case OtcButton::Search:
-        paging.CurrentStart = 1;
-        paging.NextStart = counter(1 + p);
-        return {paging.CurrentStart, false};
-    case OtcButton::Previous:
-        paging.CurrentStart = counter(paging.CurrentStart - p);
-        paging.NextStart = counter(paging.CurrentStart + p);
-        return {paging.CurrentStart, true};
-    case OtcButton::Next:
-        paging.CurrentStart = counter(paging.NextStart);
-        paging.NextStart = counter(paging.NextStart + p);
-        return {paging.CurrentStart, false};
-    }
-    return {paging.CurrentStart, false};
+    paging = MovePaging(paging, button, pageSize);
+    return {paging.CurrentStart, button == PageMove::Previous};
 }
 
 OtcScan ScanOtcResults(QStringView page, const std::function<void(const OtcHit &)> &onHit)

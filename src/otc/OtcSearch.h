@@ -7,11 +7,13 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "retrieval/ServicePage.h"
+
 class EucTable;
 
 // The search conditions of the OTC window as they stand when a button is pressed:
 // the seven free texts (still unencoded) and the query values of the three lists.
-struct OtcConditions {
+struct OtcQuery {
     QString saleName;       // Text1
     QString makerName;      // Text2
     QString ingredient;     // Text3
@@ -26,26 +28,18 @@ struct OtcConditions {
 
 // The search URL. Every key is always sent; free texts go through EncodeQuery, list
 // values as they stand in the parameter files. "&count=" only when withCount is set.
-QString ComposeOtcQuery(const QString &serviceBase, const EucTable &tables, const OtcConditions &conditions,
-                        qint16 start, bool withCount);
+QString OtcSearchUrl(const QString &serviceBase, const EucTable &tables, const OtcQuery &conditions, qint16 start,
+                     bool withCount);
 
-// The two start counters of the window. Both stay within 1..32767 once a button was
-// pressed: the service caps a result at 1000 hits, so the cap only matters for
-// odd page sizes, where it keeps a press from wrapping to a negative rank.
-struct OtcPaging {
-    qint16 CurrentStart = 0;
-    qint16 NextStart = 0;
-};
-
-enum class OtcButton { Search, Previous, Next };
-
+// One press of the window's paging: the start to send, and whether "&count=" goes
+// with it, which this service is sent only when going back a page.
 struct OtcRequest {
     qint16 start;   // "&start="
     bool withCount; // "&count=" is sent
 };
 
-// Moves the counters for one press, before the request goes out.
-OtcRequest MoveOtcCounters(OtcPaging &paging, OtcButton button, int pageSize);
+// Moves the window's paging (MovePaging) for one press, before the request goes out.
+OtcRequest MoveOtcCounters(Paging &paging, PageMove button, int pageSize);
 
 struct OtcHit {
     QString anchor;  // the anchor element as in the page, "<a href=" through "</a>"

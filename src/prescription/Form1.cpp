@@ -90,9 +90,9 @@ void Form1::Form_Load()
     m_countValues = fillChoices(*m_ui->Combo8, ReadParamFile(folder + u"count.param"_s, CountCapacity));
 }
 
-PrescriptionForm Form1::FormValues() const
+PrescriptionQuery Form1::query() const
 {
-    PrescriptionForm form;
+    PrescriptionQuery form;
     form.name = m_ui->Text1->text();
     form.keyword1 = m_ui->Text2->text();
     form.keyword2 = m_ui->Text3->text();
@@ -126,7 +126,7 @@ void Form1::Command1_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(NewSearchStep(PageSize()));
+    RequestPage(PageMove::Search);
 }
 
 void Form1::Command3_Click()
@@ -134,7 +134,7 @@ void Form1::Command3_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(PreviousPageStep(m_position, PageSize()));
+    RequestPage(PageMove::Previous);
 }
 
 void Form1::Command4_Click()
@@ -142,7 +142,7 @@ void Form1::Command4_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(NextPageStep(m_position, PageSize()));
+    RequestPage(PageMove::Next);
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -157,9 +157,10 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 // The position moves only with the list: a request that fails or that the service
 // refuses leaves the page shown, its header and the position as they were.
-void Form1::RequestPage(const PagingStep &step)
+void Form1::RequestPage(PageMove move)
 {
-    const PrescriptionForm form = FormValues();
+    const Paging moved = MovePaging(m_paging, move, PageSize());
+    const PrescriptionQuery form = query();
     const QString unusable = UnusableQueryMessage(m_context.state.Tables, {{form.name, m_ui->Label11->text()},
                                                                            {form.keyword1, m_ui->Label6->text()},
                                                                            {form.keyword2, m_ui->Label4->text()},
@@ -173,7 +174,7 @@ void Form1::RequestPage(const PagingStep &step)
     m_ui->keyword1->setText(terms.keyword1);
     m_ui->keyword2->setText(terms.keyword2);
     m_ui->keyword3->setText(terms.keyword3);
-    const QString url = PrescriptionSearchUrl(m_context.state.ServiceBase, form, terms, step.start);
+    const QString url = PrescriptionSearchUrl(m_context.state.ServiceBase, form, terms, moved.CurrentStart);
 
     const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
@@ -187,10 +188,10 @@ void Form1::RequestPage(const PagingStep &step)
         return;
     }
 
-    m_position = step.position;
-    m_ui->TestLabel3->setText(step.start);
-    m_ui->TestLabel->setText(QString::number(m_position.NextStart));
-    m_ui->TestLabel2->setText(m_position.CurrentStart);
+    m_paging = moved;
+    m_ui->TestLabel3->setText(QString::number(m_paging.CurrentStart));
+    m_ui->TestLabel->setText(QString::number(m_paging.NextStart));
+    m_ui->TestLabel2->setText(QString::number(m_paging.CurrentStart));
     ReadPage(*page);
     ShowInScrollArea(*m_ui->List1);
 }
@@ -226,18 +227,17 @@ void Form1::ReadPage(const QString &page)
         m_ui->Label8->repaint();
     };
 
-    ResultScanner scanner(page);
     RepaintThrottle throttle;
-    while (std::optional<ResultHit> hit = scanner.Next()) {
-        pendingNames.append(std::move(hit->name));
-        pendingRows.append(std::move(hit->row));
+    const PrescriptionScan scan = ScanPrescriptionResults(page, [&](const PrescriptionHit &hit) {
+        pendingNames.append(hit.name);
+        pendingRows.append(hit.row);
         if (throttle.due())
             flush();
-    }
+    });
     flush();
 
-    m_ui->Command4->setEnabled(scanner.HasNextLink());
-    m_ui->Command3->setEnabled(scanner.HasPreviousLink());
+    m_ui->Command4->setEnabled(scan.hasNext);
+    m_ui->Command3->setEnabled(scan.hasPrevious);
     if (names.count() == 0)
         m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
 }
@@ -295,7 +295,7 @@ void Form1::Command8_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    SearchConditions conditions;
+    PrescriptionMemoFields conditions;
     conditions.nameCaption = m_ui->Label11->text();
     conditions.name = m_ui->Text1->text();
     conditions.effectCaption = m_ui->Label5->text();
@@ -318,6 +318,6 @@ void Form1::Command8_Click()
             conditions.tickedFilters.append(box->text());
     }
     const QStringList names = listTexts(*m_ui->List1);
-    RunMemo(m_context, this, windowTitle(), SearchMemoLines(conditions, names, listTexts(*m_ui->List2)),
+    RunMemo(m_context, this, windowTitle(), PrescriptionMemoLines(conditions, names, listTexts(*m_ui->List2)),
             names.isEmpty());
 }

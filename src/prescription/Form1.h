@@ -42,9 +42,9 @@ protected:
 private:
     void Form_Load();
     void nameForReader();
-    PrescriptionForm FormValues() const;
+    PrescriptionQuery query() const;
     int PageSize() const;
-    void RequestPage(const PagingStep &step);
+    void RequestPage(PageMove move);
     int SelectedHit() const;
     QString RowAt(int index) const;
 
@@ -54,5 +54,5 @@ private:
     QStringList m_effectCodes; // EffectCodes, line for line of Combo1
     QStringList m_itemCodes;   // ItemCodes: Combo2, and Combo3/Combo4 after their blank line
     QStringList m_countValues; // CountValues: Combo8
-    PagingPosition m_position;
+    Paging m_paging;
 };

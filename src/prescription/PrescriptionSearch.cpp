@@ -32,13 +32,6 @@ QString optionalItem(const QStringList &itemCodes, int line)
     return line > 0 ? entry(itemCodes, line - 1) : QString();
 }
 
-// The service's position is a 16-bit number; a sum past its range stays at the
-// edge instead of wrapping round to a negative start.
-qint16 toPosition(qint64 value)
-{
-    return qint16(std::clamp<qint64>(value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
-}
-
 constexpr QStringView RowStart = u"<TR>";
 constexpr QStringView RowEnd = u"</TR>";
 constexpr QStringView LinkMarker = u"target=\"_new\">";
@@ -46,14 +39,14 @@ constexpr QStringView LinkEnd = u"</A>";
 
 } // namespace
 
-EncodedTerms EncodeTerms(const EucTable &table, const PrescriptionForm &form)
+EncodedTerms EncodeTerms(const EucTable &table, const PrescriptionQuery &form)
 {
     return {EncodeQuery(table, form.name), EncodeQuery(table, form.keyword1), EncodeQuery(table, form.keyword2),
             EncodeQuery(table, form.keyword3)};
 }
 
-QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm &form, const EncodedTerms &terms,
-                              const QString &start)
+QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionQuery &form, const EncodedTerms &terms,
+                              qint16 start)
 {
     QString url = serviceBase + u"/sorano/PackinsSearch"_s;
     url += u"?dragname="_s + terms.dragname;
@@ -79,11 +72,11 @@ QString PrescriptionSearchUrl(const QString &serviceBase, const PrescriptionForm
     if (form.cautious)
         url += u"&is_cautious=1"_s;
     url += u"&count="_s + entry(form.countValues, form.countLine);
-    url += u"&start="_s + start;
+    url += u"&start="_s + QString::number(start);
     return url;
 }
 
-QList<int> KeywordsWithoutItem(const PrescriptionForm &form)
+QList<int> KeywordsWithoutItem(const PrescriptionQuery &form)
 {
     const QString items[] = {entry(form.itemCodes, form.item1Line), optionalItem(form.itemCodes, form.item2Line),
                              optionalItem(form.itemCodes, form.item3Line)};
@@ -96,39 +89,29 @@ QList<int> KeywordsWithoutItem(const PrescriptionForm &form)
     return rows;
 }
 
-PagingStep NewSearchStep(int pageSize)
-{
-    PagingStep step;
-    step.start = u"1"_s;
-    step.position.NextStart = toPosition(qint64(pageSize) + 1);
-    step.position.CurrentStart = u"1"_s;
-    return step;
-}
+namespace {
 
-PagingStep NextPageStep(const PagingPosition &position, int pageSize)
-{
-    PagingStep step;
-    step.position.CurrentStart = QString::number(position.NextStart);
-    step.start = step.position.CurrentStart;
-    step.position.NextStart = toPosition(qint64(position.NextStart) + pageSize);
-    return step;
-}
+// Cuts the hit blocks off the page one at a time.
+class ResultScanner {
+public:
+    explicit ResultScanner(QStringView page);
 
-PagingStep PreviousPageStep(const PagingPosition &position, int pageSize)
-{
-    qint64 current = qint64(LeadingNumber(position.CurrentStart)) - pageSize;
-    if (current < 1)
-        current = 1;
-    PagingStep step;
-    step.position.CurrentStart = QString::number(current);
-    step.start = step.position.CurrentStart;
-    step.position.NextStart = toPosition(current + pageSize);
-    return step;
-}
+    std::optional<PrescriptionHit> next();
+
+    // After the scan: the text after the last block (the whole page without one).
+    QStringView tail() const { return m_page.mid(m_rest); }
+    bool hasNextLink() const;
+    bool hasPreviousLink() const;
+
+private:
+    QStringView m_page;
+    qsizetype m_rest = 0; // start of the text not yet cut off
+    bool m_done = false;
+};
 
 ResultScanner::ResultScanner(QStringView page) : m_page(page) {}
 
-std::optional<ResultHit> ResultScanner::Next()
+std::optional<PrescriptionHit> ResultScanner::next()
 {
     if (m_done)
         return std::nullopt;
@@ -180,29 +163,32 @@ std::optional<ResultHit> ResultScanner::Next()
     QString name;
     if (marker >= 0 && linkEnd >= marker + LinkMarker.size())
         name = m_page.mid(marker + LinkMarker.size(), linkEnd - marker - LinkMarker.size()).toString();
-    return ResultHit{name, row.toString()};
+    return PrescriptionHit{name, row.toString()};
 }
 
-bool ResultScanner::HasNextLink() const
+bool ResultScanner::hasNextLink() const
 {
-    return Tail().contains(u"次へ");
+    return tail().contains(u"次へ");
 }
-bool ResultScanner::HasPreviousLink() const
+bool ResultScanner::hasPreviousLink() const
 {
-    return Tail().contains(u"前へ");
+    return tail().contains(u"前へ");
 }
 
-ResultPage ReadResultPage(QStringView page)
+} // namespace
+
+PrescriptionScan ScanPrescriptionResults(QStringView page, const std::function<void(const PrescriptionHit &)> &onHit)
 {
-    ResultPage result;
+    PrescriptionScan scan;
     ResultScanner scanner(page);
-    while (auto hit = scanner.Next()) {
-        result.names.append(hit->name);
-        result.rows.append(hit->row);
+    while (std::optional<PrescriptionHit> hit = scanner.next()) {
+        if (onHit)
+            onHit(*hit);
+        scan.hits.append(std::move(*hit));
     }
-    result.next = scanner.HasNextLink();
-    result.previous = scanner.HasPreviousLink();
-    return result;
+    scan.hasNext = scanner.hasNextLink();
+    scan.hasPrevious = scanner.hasPreviousLink();
+    return scan;
 }
 
 QString HitCountText(qsizetype count)
@@ -230,7 +216,7 @@ QStringList HitCopyLines(const QStringList &names, const QStringList &rows)
     return lines;
 }
 
-QStringList SearchMemoLines(const SearchConditions &c, const QStringList &names, const QStringList &rows)
+QStringList PrescriptionMemoLines(const PrescriptionMemoFields &c, const QStringList &names, const QStringList &rows)
 {
     constexpr QStringView colon = u"：";
     QStringList lines = {

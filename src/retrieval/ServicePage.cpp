@@ -1,5 +1,6 @@
 #include "retrieval/ServicePage.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "retrieval/Module1.h"
@@ -49,4 +50,19 @@ int LeadingNumber(QStringView text)
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
         value = qMin<qint64>(value * 10 + (text[i].unicode() - u'0'), std::numeric_limits<int>::max());
     return int(negative ? -value : value);
+}
+
+Paging MovePaging(const Paging &paging, PageMove move, int pageSize)
+{
+    constexpr int StartMax = std::numeric_limits<qint16>::max();
+    const auto start = [](qint64 value) { return qint16(std::clamp<qint64>(value, 1, StartMax)); };
+    const qint64 size = std::clamp(pageSize, 0, StartMax);
+    Paging moved;
+    switch (move) {
+    case PageMove::Search: moved.CurrentStart = 1; break;
+    case PageMove::Previous: moved.CurrentStart = start(paging.CurrentStart - size); break;
+    case PageMove::Next: moved.CurrentStart = start(paging.NextStart); break;
+    }
+    moved.NextStart = start(move == PageMove::Next ? paging.NextStart + size : moved.CurrentStart + size);
+    return moved;
 }

@@ -17,6 +17,24 @@ QString QueryValue(const QString &value);
 // for a page to be read. The first refusal wins when a page holds both.
 std::optional<QString> ServiceRefusal(QStringView page);
 
+// The paging of a result list, the same for both searches: where the page shown
+// starts and where the page after it starts. Both are 16-bit numbers, as the
+// service's paging has always been counted, and stay within 1..32767 once a button
+// was pressed: the service caps a result at 1000 hits, so the cap only matters for
+// odd page sizes, where it keeps a press from wrapping to a negative rank.
+struct Paging {
+    qint16 CurrentStart = 0;
+    qint16 NextStart = 0;
+};
+
+// The button that moves the list: "検索" starts again, "前" and "次" turn a page.
+enum class PageMove { Search, Previous, Next };
+
+// The paging after one press with the given page size (a size below 0 counts as 0);
+// its CurrentStart is the start to send. The caller keeps it only once the page has
+// been read, so that a request that fails leaves the list where it was.
+Paging MovePaging(const Paging &paging, PageMove move, int pageSize);
+
 // The leading number of a text: blanks skipped, an optional sign, the digits up to
 // the first other character; 0 when there are none.
 int LeadingNumber(QStringView text);

@@ -13,23 +13,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString page = PageText(data, size);
     (void)ServiceRefusal(page);
 
-    const ResultPage result = ReadResultPage(page);
-    FUZZ_EXPECT(result.names.size() == result.rows.size());
-
-    ResultScanner scanner(page);
-    qsizetype blocks = 0, covered = 0;
-    while (const auto hit = scanner.Next()) {
-        FUZZ_EXPECT(hit->name.size() < hit->row.size());
-        FUZZ_EXPECT(hit->name == result.names[blocks] && hit->row == result.rows[blocks]);
-        covered += hit->row.size();
-        ++blocks;
-    }
-    FUZZ_EXPECT(blocks == result.names.size());
-    FUZZ_EXPECT(covered <= page.size() + blocks * 5); // blocks share at most a "</TR>"
-    FUZZ_EXPECT(scanner.Tail().size() <= page.size());
-    FUZZ_EXPECT(scanner.HasNextLink() == result.next && scanner.HasPreviousLink() == result.previous);
-
-    for (const QString &row : result.rows) {
+    QStringList names, rows;
+    qsizetype covered = 0;
+    const PrescriptionScan scan = ScanPrescriptionResults(page, [&](const PrescriptionHit &hit) {
+        FUZZ_EXPECT(hit.name.size() < hit.row.size());
+        names.append(hit.name);
+        rows.append(hit.row);
+        covered += hit.row.size();
+    });
+    FUZZ_EXPECT(scan.hits.size() == names.size());
+    for (qsizetype i = 0; i < scan.hits.size(); ++i)
+        FUZZ_EXPECT(scan.hits[i].name == names[i] && scan.hits[i].row == rows[i]);
+    FUZZ_EXPECT(covered <= page.size() + names.size() * 5); // blocks share at most a "</TR>"
+    for (const QString &row : rows) {
         const QString description = HitDescription(row);
         FUZZ_EXPECT(description.size() < row.size());
         FUZZ_EXPECT(!description.contains(u'\r'));
@@ -37,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_EXPECT(address->startsWith(u"http://127.0.0.1:8080"_s));
     }
 
-    const QStringList copy = HitCopyLines(result.names, result.rows);
-    FUZZ_EXPECT(copy.size() == result.names.size());
-    SearchConditions conditions;
+    const QStringList copy = HitCopyLines(names, rows);
+    FUZZ_EXPECT(copy.size() == names.size());
+    PrescriptionMemoFields conditions;
     conditions.name = page.left(16);
     conditions.tickedFilters = {u"警告"_s};
-    const QStringList memo = SearchMemoLines(conditions, result.names, result.rows);
+    const QStringList memo = PrescriptionMemoLines(conditions, names, rows);
     FUZZ_EXPECT(memo.size() == 9 + 1 + 1 + copy.size());
-    (void)HitCountText(result.names.size());
+    (void)HitCountText(names.size());
     return 0;
 }

@@ -149,8 +149,8 @@ void TestForm3::startsEmptyWithItsLists()
     QCOMPARE(child<QComboBox>(window, "Combo3")->currentText(), u"指定なし"_s);
     QCOMPARE(child<QComboBox>(window, "Combo1")->count(), 3);
     QCOMPARE(child<QComboBox>(window, "Combo2")->currentText(), u"10件"_s);
-    QCOMPARE(window.Paging().CurrentStart, 0);
-    QCOMPARE(window.Paging().NextStart, 0);
+    QCOMPARE(window.paging().CurrentStart, 0);
+    QCOMPARE(window.paging().NextStart, 0);
 
     const QStringList order
         = {u"Text1"_s,    u"Text2"_s,    u"Combo3"_s,   u"Text3"_s,    u"Text4"_s,    u"Text5"_s,    u"Text6"_s,
@@ -275,7 +275,7 @@ void TestForm3::pagingFollowsTheService()
     QTest::mouseClick(next, Qt::LeftButton);
     QVERIFY(f.Urls().last().contains(u"&txtComName=%C0%C4%CD%D5&"_s));
     QVERIFY(f.Urls().last().endsWith(u"&cboDisCnt=20&start=21"_s));
-    QCOMPARE(window.Paging().NextStart, 41);
+    QCOMPARE(window.paging().NextStart, 41);
     QCOMPARE(list1->count(), 0); // only five of 青葉製薬, all on the first page
     QCOMPARE(f.desktop.messages.size(), 1);
     QCOMPARE(f.desktop.messages.last().text, u"該当するデータはありません。"_s);

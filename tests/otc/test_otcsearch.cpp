@@ -28,8 +28,8 @@ private:
     EucTable m_tables;
 };
 
-Q_DECLARE_METATYPE(OtcConditions)
-Q_DECLARE_METATYPE(OtcButton)
+Q_DECLARE_METATYPE(OtcQuery)
+Q_DECLARE_METATYPE(PageMove)
 Q_DECLARE_METATYPE(OtcMemoFields)
 
 void TestOtcSearch::initTestCase()
@@ -54,15 +54,15 @@ QString EmptyKeys(const QString &count)
 
 void TestOtcSearch::query_data()
 {
-    addColumns<OtcConditions, int, bool, QString>("conditions", "start", "withCount", "url");
+    addColumns<OtcQuery, int, bool, QString>("conditions", "start", "withCount", "url");
 
     QTest::newRow("nothing given: every key, empty values")
-        << OtcConditions{} << 1 << false << EmptyKeys({}) + u"&start=1"_s;
-    OtcConditions twenty;
+        << OtcQuery{} << 1 << false << EmptyKeys({}) + u"&start=1"_s;
+    OtcQuery twenty;
     twenty.countValue = u"20"_s;
     QTest::newRow("count key only when asked") << twenty << 11 << true << EmptyKeys(u"20"_s) + u"&count=20&start=11"_s;
 
-    OtcConditions all{u"あ"_s, u"A"_s, u"か"_s, u"き"_s, u"く"_s, u"け"_s, u"こ"_s, u"F003"_s, u"E0010"_s, u"50"_s};
+    OtcQuery all{u"あ"_s, u"A"_s, u"か"_s, u"き"_s, u"く"_s, u"け"_s, u"こ"_s, u"F003"_s, u"E0010"_s, u"50"_s};
     QTest::newRow("every field in its place")
         << all << 32767 << false
         << Base
@@ -72,7 +72,7 @@ void TestOtcSearch::query_data()
                + Fixed + u"&cboDisCnt=50&start=32767"_s;
 
     // Typed text can never start a key of its own; list values go as stored.
-    OtcConditions typed;
+    OtcQuery typed;
     typed.saleName = u"a&start=9 "_s;
     typed.effectCode = u"x,y"_s;
     QTest::newRow("ampersand and blank encoded")
@@ -85,8 +85,8 @@ void TestOtcSearch::query_data()
 
 void TestOtcSearch::query()
 {
-    QCOMPARE(ComposeOtcQuery(Base, m_tables, fetch<OtcConditions>("conditions"), qint16(fetch<int>("start")),
-                             fetch<bool>("withCount")),
+    QCOMPARE(OtcSearchUrl(Base, m_tables, fetch<OtcQuery>("conditions"), qint16(fetch<int>("start")),
+                          fetch<bool>("withCount")),
              fetch<QString>("url"));
 }
 
@@ -118,11 +118,11 @@ void TestOtcSearch::counters()
     QFETCH(QList<int>, starts);
     QFETCH(QList<bool>, counts);
     QFETCH(QList<int>, nexts);
-    OtcPaging paging;
+    Paging paging;
     for (qsizetype i = 0; i < presses.size(); ++i) {
-        const OtcButton button = presses[i] == u'S'   ? OtcButton::Search
-                                 : presses[i] == u'P' ? OtcButton::Previous
-                                                      : OtcButton::Next;
+        const PageMove button = presses[i] == u'S'   ? PageMove::Search
+                                : presses[i] == u'P' ? PageMove::Previous
+                                                     : PageMove::Next;
         const OtcRequest request = MoveOtcCounters(paging, button, pageSize);
         QCOMPARE(request.start, starts[i]);
         QCOMPARE(paging.CurrentStart, starts[i]);

@@ -7,7 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-Q_DECLARE_METATYPE(PrescriptionForm)
+Q_DECLARE_METATYPE(PrescriptionQuery)
 
 class TestPrescriptionSearch : public QObject {
     Q_OBJECT
@@ -32,9 +32,9 @@ private:
 
 namespace {
 
-PrescriptionForm defaultForm()
+PrescriptionQuery defaultForm()
 {
-    PrescriptionForm form;
+    PrescriptionQuery form;
     form.effectCodes = {QString(), u"114"_s, u"214"_s};
     form.itemCodes = {u"all"_s, u"warning"_s, u"dosage"_s};
     form.countValues = {u"20"_s, u"50"_s};
@@ -59,16 +59,16 @@ void TestPrescriptionSearch::initTestCase()
 
 void TestPrescriptionSearch::searchUrl_data()
 {
-    addColumns<PrescriptionForm, QString, QString>("form", "start", "expected");
+    addColumns<PrescriptionQuery, QString, QString>("form", "start", "expected");
 
-    const PrescriptionForm plain = defaultForm();
+    const PrescriptionQuery plain = defaultForm();
     QTest::newRow("empty form, first lines")
         << plain << u"1"_s
         << Base
                + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
                  "&keyword3=&type3=and&count=20&start=1"_s;
 
-    PrescriptionForm items = plain;
+    PrescriptionQuery items = plain;
     items.effectLine = 2;
     items.item1Line = 1;
     items.item2Line = 2; // line 0 of Combo3 is blank: line 2 is ItemCodes(1)
@@ -80,7 +80,7 @@ void TestPrescriptionSearch::searchUrl_data()
                + u"?dragname=&effect=214&item1=warning&keyword1=&type1=and&item2=warning&keyword2=&type2=and"
                  "&item3=dosage&keyword3=&type3=and&count=50&start=51"_s;
 
-    PrescriptionForm keyword = plain;
+    PrescriptionQuery keyword = plain;
     keyword.keyword2 = u"AB c"_s;
     keyword.rule2Line = 1;
     keyword.rule3Line = 2;
@@ -90,7 +90,7 @@ void TestPrescriptionSearch::searchUrl_data()
                + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=%41%42%20%63&type2=not"
                  "&item3=&keyword3=&type3=or&count=20&start=1"_s;
 
-    PrescriptionForm interaction = plain;
+    PrescriptionQuery interaction = plain;
     interaction.interaction = true;
     QTest::newRow("interaction alone")
         << interaction << u"1"_s
@@ -98,7 +98,7 @@ void TestPrescriptionSearch::searchUrl_data()
                + u"?dragname=&effect=&item1=all&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
                  "&keyword3=&type3=and&is_interaction=1&count=20&start=1"_s;
 
-    PrescriptionForm filters = plain;
+    PrescriptionQuery filters = plain;
     filters.warn = filters.contraindication = filters.interaction = filters.cautious = true;
     QTest::newRow("all four filters in order")
         << filters << u"1"_s
@@ -107,7 +107,7 @@ void TestPrescriptionSearch::searchUrl_data()
                  "&keyword3=&type3=and&is_warn=1&is_contraindication=1&is_interaction=1&is_cautious=1"
                  "&count=20&start=1"_s;
 
-    PrescriptionForm japanese = plain;
+    PrescriptionQuery japanese = plain;
     japanese.name = u"ハイバリン"_s;
     japanese.keyword1 = u"錠"_s;
     QTest::newRow("japanese as euc-jp")
@@ -116,14 +116,14 @@ void TestPrescriptionSearch::searchUrl_data()
                + u"?dragname=%A5%CF%A5%A4%A5%D0%A5%EA%A5%F3&effect=&item1=all&keyword1=%BE%FB&type1=and"
                  "&item2=&keyword2=&type2=and&item3=&keyword3=&type3=and&count=20&start=1"_s;
 
-    PrescriptionForm noTables;
+    PrescriptionQuery noTables;
     QTest::newRow("empty tables send empty values")
         << noTables << u"1"_s
         << Base
                + u"?dragname=&effect=&item1=&keyword1=&type1=and&item2=&keyword2=&type2=and&item3="
                  "&keyword3=&type3=and&count=&start=1"_s;
 
-    PrescriptionForm noRule = plain;
+    PrescriptionQuery noRule = plain;
     noRule.rule1Line = -1;
     QTest::newRow("rule without a line is left out")
         << noRule << u"1"_s
@@ -134,10 +134,11 @@ void TestPrescriptionSearch::searchUrl_data()
 
 void TestPrescriptionSearch::searchUrl()
 {
-    QFETCH(PrescriptionForm, form);
+    QFETCH(PrescriptionQuery, form);
     QFETCH(QString, start);
     QFETCH(QString, expected);
-    QCOMPARE(PrescriptionSearchUrl(u"http://service.test"_s, form, EncodeTerms(m_table, form), start), expected);
+    QCOMPARE(PrescriptionSearchUrl(u"http://service.test"_s, form, EncodeTerms(m_table, form), qint16(start.toInt())),
+             expected);
 }
 
 void TestPrescriptionSearch::paging_data()
@@ -162,20 +163,19 @@ void TestPrescriptionSearch::paging()
     QFETCH(QString, commands);
     QFETCH(QString, expected);
 
-    PagingPosition position;
+    Paging paging;
     if (!startPosition.isEmpty()) {
-        position.CurrentStart = startPosition;
-        position.NextStart = qint16(startPosition.toInt());
+        paging.CurrentStart = qint16(startPosition.toInt());
+        paging.NextStart = paging.CurrentStart;
     }
     QStringList seen;
     for (const QString &command : commands.split(u' ')) {
         const int size = command.mid(1).toInt();
-        const PagingStep step = command[0] == u'S'   ? NewSearchStep(size)
-                                : command[0] == u'N' ? NextPageStep(position, size)
-                                                     : PreviousPageStep(position, size);
-        QCOMPARE(step.position.CurrentStart, step.start);
-        seen.append(step.start + u'/' + QString::number(step.position.NextStart));
-        position = step.position;
+        const PageMove move = command[0] == u'S'   ? PageMove::Search
+                              : command[0] == u'N' ? PageMove::Next
+                                                   : PageMove::Previous;
+        paging = MovePaging(paging, move, size);
+        seen.append(QString::number(paging.CurrentStart) + u'/' + QString::number(paging.NextStart));
     }
     QCOMPARE(seen.join(u' '), expected);
 }
@@ -231,11 +231,18 @@ void TestPrescriptionSearch::readPage()
     QFETCH(QStringList, rows);
     QFETCH(bool, next);
     QFETCH(bool, previous);
-    const ResultPage result = ReadResultPage(page);
-    QCOMPARE(result.names, names);
-    QCOMPARE(result.rows, rows);
-    QCOMPARE(result.next, next);
-    QCOMPARE(result.previous, previous);
+    QStringList seenNames, seenRows; // as the window sees them, one by one
+    const PrescriptionScan scan = ScanPrescriptionResults(page, [&](const PrescriptionHit &hit) {
+        seenNames.append(hit.name);
+        seenRows.append(hit.row);
+    });
+    QCOMPARE(seenNames, names);
+    QCOMPARE(seenRows, rows);
+    QCOMPARE(scan.hits.size(), names.size());
+    for (qsizetype i = 0; i < scan.hits.size(); ++i)
+        QCOMPARE(scan.hits[i].row, rows[i]);
+    QCOMPARE(scan.hasNext, next);
+    QCOMPARE(scan.hasPrevious, previous);
 }
 
 void TestPrescriptionSearch::hitCount_data()
@@ -272,7 +279,7 @@ void TestPrescriptionSearch::copyAndMemoLines()
     const QStringList rows = {u"<DD>X\r\n"_s, u"<dd>Y\r\n"_s, u"<TR>no description</TR>"_s};
     QCOMPARE(HitCopyLines(names, rows), (QStringList{u"甲\tX"_s, u"乙\tY"_s, u"丙\t"_s}));
 
-    SearchConditions c;
+    PrescriptionMemoFields c;
     c.nameCaption = u"一般名・販売名"_s;
     c.name = u"ハイバリン"_s;
     c.effectCaption = u"薬効分類"_s;
@@ -303,7 +310,7 @@ void TestPrescriptionSearch::copyAndMemoLines()
         u"乙\tY"_s,
         u"丙\t"_s,
     };
-    QCOMPARE(SearchMemoLines(c, names, rows), expected);
+    QCOMPARE(PrescriptionMemoLines(c, names, rows), expected);
 }
 
 QTEST_GUILESS_MAIN(TestPrescriptionSearch)
