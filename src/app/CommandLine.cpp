@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "shell/Messages.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -14,11 +15,11 @@ ServiceBaseCheck CheckServiceBase(const QString &text)
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme();
     if (!url.isValid() || (scheme != u"http"_s && scheme != u"https"_s) || url.host().isEmpty()) {
-        check.errorText = u"http:// または https:// で始まり、ホスト名を含むアドレスを指定してください。"_s;
+        check.errorText = Messages::BaseFormHint;
         return check;
     }
     if (url.hasQuery() || url.hasFragment()) {
-        check.errorText = u"アドレスに「?」以降や「#」以降を付けることはできません。"_s;
+        check.errorText = Messages::BaseWithQuery;
         return check;
     }
     check.ok = true;
@@ -51,7 +52,7 @@ QList<ConfiguredBase> ReadConfiguredBases(const QStringList &files)
                 = (value.userType() == QMetaType::QStringList ? value.toStringList().join(u", "_s) : value.toString())
                       .trimmed();
             if (!info.isFile() || !info.isReadable() || settings.status() != QSettings::NoError)
-                configured.errorText = u"設定ファイル %1 を読み取れません。"_s.arg(file);
+                configured.errorText = Messages::ConfigUnreadable.arg(file);
         }
         read.append(configured);
     }
@@ -62,13 +63,10 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
                              const QList<ConfiguredBase> &configured)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"医薬品の添付文書を公開サービスから検索して取り出します。"_s);
+    parser.setApplicationDescription(Messages::ProgramDescription);
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption baseOption(
-        u"service-base"_s,
-        u"サービスのアドレス（http:// または https:// とホスト名）。環境変数 HIBARI_SERVICE_BASE と設定ファイル hibari.conf より優先します。"_s,
-        u"URL"_s);
+    const QCommandLineOption baseOption(u"service-base"_s, Messages::ServiceBaseOption, u"URL"_s);
     parser.addOption(baseOption);
 
     CommandLine line;
@@ -78,7 +76,7 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
         return line;
     };
     if (!parser.parse(arguments))
-        return fail(u"コマンドラインの指定が正しくありません（%1）。"_s.arg(parser.errorText()));
+        return fail(Messages::CommandLineWrong.arg(parser.errorText()));
     if (parser.isSet(helpOption) || parser.isSet(u"help-all"_s)) {
         line.action = CommandLine::Action::Help;
         // Parsed before any application object exists, so Qt cannot name the program itself.
@@ -92,13 +90,12 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
         return line;
     }
     if (!parser.positionalArguments().isEmpty())
-        return fail(u"コマンドラインの指定が正しくありません（余分な引数: %1）。"_s.arg(
-            parser.positionalArguments().join(u' ')));
+        return fail(Messages::CommandLineExtra.arg(parser.positionalArguments().join(u' ')));
 
     QString source = u"--service-base"_s;
     QString given = parser.value(baseOption);
     if (!parser.isSet(baseOption)) {
-        source = u"環境変数 HIBARI_SERVICE_BASE"_s;
+        source = Messages::BaseFromVariable;
         given = environmentBase;
     }
     for (const ConfiguredBase &file : configured) {
@@ -106,16 +103,16 @@ CommandLine ParseCommandLine(const QStringList &arguments, const QString &enviro
             break;
         if (!file.errorText.isEmpty())
             return fail(file.errorText);
-        source = u"設定ファイル "_s + file.file;
+        source = Messages::BaseFromFile + file.file;
         given = file.value;
     }
     if (given.isEmpty() && !parser.isSet(baseOption)) {
-        source = u"ビルド時の設定"_s;
+        source = Messages::BaseFromBuild;
         given = builtInBase;
     }
     const ServiceBaseCheck check = CheckServiceBase(given);
     if (!check.ok)
-        return fail(u"サービスのアドレス「%1」（%2）は使えません。%3"_s.arg(given, source, check.errorText));
+        return fail(Messages::BaseUnusable.arg(given, source, check.errorText));
     line.ServiceBase = check.value;
     line.ServiceBaseSource = source;
     return line;

@@ -8,6 +8,7 @@
 
 #include "shell/WorkingWindow.h"
 #include "ui_frmMain.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -94,7 +95,7 @@ void frmMain::SetStarting(bool starting)
     m_ui->Command2->setEnabled(!starting && bool(m_windows.Prescription));
     m_ui->Command3->setEnabled(!starting && bool(m_windows.Disk));
     m_ui->Command6->setEnabled(!starting && bool(m_windows.Contents));
-    m_ui->Label1->setText(starting ? u"起　動　中　．．．"_s : QString());
+    m_ui->Label1->setText(starting ? Messages::Starting : QString());
     repaint();
 }
 
@@ -130,7 +131,7 @@ void frmMain::Command6_Click()
 
 void frmMain::Command4_Click()
 {
-    m_ui->Label1->setText(u"終　了　中　．．．"_s);
+    m_ui->Label1->setText(Messages::Ending);
     repaint();
     QCoreApplication::exit(0);
 }

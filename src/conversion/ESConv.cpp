@@ -12,6 +12,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "shell/Messages.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -262,7 +264,7 @@ QString UnusableQueryMessage(const EucTable &table, const QList<QueryField> &fie
     for (const QueryField &field : fields) {
         const QString character = UnusableQueryCharacter(table, field.text);
         if (!character.isEmpty())
-            return u'"' + character + u"\" は検索に使えない文字です。（"_s + field.label + u'）';
+            return Messages::UnusableCharacter.arg(character, field.label);
     }
     return {};
 }

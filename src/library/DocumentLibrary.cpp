@@ -20,20 +20,14 @@ bool Present(const QString &path)
     return info.exists() || info.isSymLink(); // a dangling link still takes the name
 }
 
-QString Quoted(const QString &name)
-{
-    return u"「"_s + name + u"」"_s;
-}
-
 QString VanishedText(const QString &name)
 {
-    return u"変更するファイル"_s + Quoted(name)
-           + u"が見つかりません。\n別のプログラムで移動または削除された可能性があります。"_s;
+    return Messages::RenameVanished.arg(name);
 }
 
 QString ExistsText(const QString &name)
 {
-    return u"同じ名前のファイル"_s + Quoted(name) + u"が既にあります。\n別の名前を指定してください。"_s;
+    return Messages::RenameExists.arg(name);
 }
 
 } // namespace
@@ -66,7 +60,7 @@ QString RenameDocument(const QString &folder, const QString &oldName, const QStr
     if (title.trimmed().isEmpty())
         return Messages::BlankName;
     if (newName.contains(u'/'))
-        return u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。"_s;
+        return Messages::SlashInName;
     if (newName.startsWith(u'.'))
         return Messages::DotName;
     if (std::any_of(newName.cbegin(), newName.cend(), [](QChar c) { return c.category() == QChar::Other_Control; }))
@@ -74,7 +68,7 @@ QString RenameDocument(const QString &folder, const QString &oldName, const QStr
     if (newName == oldName)
         return {};
     if (QFile::encodeName(newName).size() > NameMaxBytes)
-        return u"ファイル名が長すぎます。もっと短い名前を指定してください。"_s;
+        return Messages::NameTooLong;
 
     const QString oldPath = folder + u'/' + oldName;
     const QString newPath = folder + u'/' + newName;
@@ -94,6 +88,6 @@ QString RenameDocument(const QString &folder, const QString &oldName, const QStr
     if (Present(newPath))
         return ExistsText(newName);
     if (!QFileInfo(folder).isWritable())
-        return u"このフォルダーのファイル名を変更する権限がありません。"_s;
-    return u"ファイル名を変更できませんでした。\n("_s + file.errorString() + u')';
+        return Messages::RenameNotPermitted;
+    return Messages::RenameFailed + u"\n("_s + file.errorString() + u')';
 }

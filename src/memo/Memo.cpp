@@ -4,6 +4,7 @@
 
 #include "retrieval/DocumentFile.h"
 #include "conversion/ESConv.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -51,6 +52,6 @@ QString WriteMemoFile(const QString &path, const QStringList &lines)
 {
     const QString error = WriteFileAtomically(path, ToShiftJis(CopyText(lines)));
     if (!error.isEmpty())
-        return u"メモファイルに書き込めません: "_s + path + u'\n' + error;
+        return Messages::MemoNotWritten + path + u'\n' + error;
     return {};
 }

@@ -7,6 +7,7 @@
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
 #include "shell/Library.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -138,15 +139,15 @@ QString OtcDocumentPath(const QString &documentsPath, const QString &selectedTex
 QStringList OtcMemoLines(const OtcMemoFields &f, const QStringList &hits)
 {
     QStringList lines = {
-        u"販売名："_s + f.saleName,
-        u"メーカー名（製造販売会社、販売会社）："_s + f.makerName,
-        u"剤形："_s + f.dosageFormText,
-        u"成分名："_s + f.ingredient + u"を含む"_s,
-        u"成分名："_s + f.ingredientEx + u"を除く"_s,
-        u"添加物名："_s + f.additive + u"を含む"_s,
-        u"添加物名："_s + f.additiveEx + u"を除く"_s,
-        u"薬効分類："_s + f.effectText,
-        u"適応症、症状（効能・効果）："_s + f.symptom,
+        Messages::OtcMemoSaleName + f.saleName,
+        Messages::OtcMemoMaker + f.makerName,
+        Messages::OtcMemoDosageForm + f.dosageFormText,
+        Messages::OtcMemoIngredient + f.ingredient + Messages::OtcMemoIncluded,
+        Messages::OtcMemoIngredient + f.ingredientEx + Messages::OtcMemoExcluded,
+        Messages::OtcMemoAdditive + f.additive + Messages::OtcMemoIncluded,
+        Messages::OtcMemoAdditive + f.additiveEx + Messages::OtcMemoExcluded,
+        Messages::OtcMemoEffect + f.effectText,
+        Messages::OtcMemoSymptom + f.symptom,
         u" "_s,
     };
     lines += hits;

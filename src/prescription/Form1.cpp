@@ -83,7 +83,7 @@ void Form1::Form_Load()
 
     for (QComboBox *combo : {m_ui->Combo5, m_ui->Combo6, m_ui->Combo7}) {
         combo->clear();
-        combo->addItems({u"全てを含む"_s, u"いずれも含まない"_s, u"いずれかを含む"_s});
+        combo->addItems({Messages::RuleAll, Messages::RuleNone, Messages::RuleAny});
         combo->setCurrentIndex(0);
     }
 

@@ -6,6 +6,7 @@
 #include "conversion/ESConv.h"
 #include "retrieval/Module1.h"
 #include "retrieval/ServicePage.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -193,7 +194,7 @@ PrescriptionScan ScanPrescriptionResults(QStringView page, const std::function<v
 
 QString HitCountText(qsizetype count)
 {
-    return count == 0 ? u"0件"_s : u" "_s + QString::number(count) + u"件"_s;
+    return count == 0 ? Messages::NoHits : Messages::HitCount.arg(count);
 }
 
 QString HitDescription(QStringView row)

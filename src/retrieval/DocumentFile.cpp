@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include "shell/TemporaryFiles.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -75,17 +76,17 @@ QString DescribeFileError(int errorNumber)
 {
     switch (errorNumber) {
     case ENOSPC:
-    case EDQUOT: return u"ディスクの空き容量が足りません。"_s;
-    case EFBIG: return u"ファイルの大きさが上限を超えました。"_s;
+    case EDQUOT: return Messages::DiskFull;
+    case EFBIG: return Messages::FileTooLarge;
     case EACCES:
-    case EPERM: return u"書き込む権限がありません。"_s;
-    case EROFS: return u"読み取り専用のファイルシステムには書き込めません。"_s;
-    case EISDIR: return u"同じ名前のフォルダーがあるため、ファイルを保存できません。"_s;
-    case ENOTDIR: return u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。"_s;
-    case ENOENT: return u"保存先のフォルダーがありません。"_s;
-    case ENAMETOOLONG: return u"ファイル名が長すぎます。"_s;
-    case EIO: return u"ディスクの読み書きに失敗しました。"_s;
-    default: return u"ファイルを書き込めませんでした。 ("_s + QString::fromLocal8Bit(std::strerror(errorNumber)) + u')';
+    case EPERM: return Messages::WriteNotPermitted;
+    case EROFS: return Messages::ReadOnlyFileSystem;
+    case EISDIR: return Messages::FolderOfSameName;
+    case ENOTDIR: return Messages::FileInPlaceOfFolder;
+    case ENOENT: return Messages::NoTargetFolder;
+    case ENAMETOOLONG: return Messages::FileNameTooLong;
+    case EIO: return Messages::DiskIoFailed;
+    default: return Messages::FileNotWritten + u" ("_s + QString::fromLocal8Bit(std::strerror(errorNumber)) + u')';
     }
 }
 

@@ -51,12 +51,12 @@ void writeScratchCopy(const QString &workPath, const QByteArray &body)
 
 QString SearchingText()
 {
-    return u"検索しています"_s;
+    return Messages::Searching;
 }
 
 QString DrugPageText(const QString &drugName)
 {
-    return u"医薬品の情報を取得しています："_s + drugName;
+    return Messages::FetchingDrug + drugName;
 }
 
 QString DocumentText(const QString &path)
@@ -99,7 +99,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     });
     Inet1::Reply reply;
     {
-        const QString shown = what.isEmpty() ? u"サーバーと通信しています"_s : what;
+        const QString shown = what.isEmpty() ? Messages::Communicating : what;
         frmTransfer progress(inet, shown, context.state.ProgressDelayMs, owner);
         inet.setObserver(&progress);
         reply = inet.OpenURL(url);

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "retrieval/Module1.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -27,12 +28,11 @@ QString QueryValue(const QString &value)
 
 std::optional<QString> ServiceRefusal(QStringView page)
 {
-    constexpr QStringView refused = u"入力された条件が正しくありません。";
-    constexpr QStringView tooMany = u"検索結果の上限は1000件です。";
-    if (Find(page, refused) >= 0)
-        return refused.toString();
-    if (Find(page, tooMany) >= 0)
-        return tooMany + u"\r\n条件を追加して絞込みを行なってください。"_s;
+    // The service's own words are found in the page and shown as they stand.
+    if (Find(page, Messages::ConditionsRefused) >= 0)
+        return Messages::ConditionsRefused;
+    if (Find(page, Messages::TooManyHits) >= 0)
+        return Messages::TooManyHits + Messages::NarrowDown;
     return std::nullopt;
 }
 

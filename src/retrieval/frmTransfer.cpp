@@ -9,6 +9,7 @@
 #include "shell/ScreenFit.h"
 #include "shell/UserAttention.h"
 #include "ui_frmTransfer.h"
+#include "shell/Messages.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,8 +26,8 @@ QString TransferCounts(qint64 received, qint64 total)
 {
     const QLocale numbers(QLocale::Japanese, QLocale::Japan);
     if (total < 0)
-        return numbers.toString(received) + u" バイト受信"_s;
-    return numbers.toString(received) + u" / "_s + numbers.toString(total) + u" バイト受信"_s;
+        return Messages::BytesReceived.arg(numbers.toString(received));
+    return Messages::BytesOfReceived.arg(numbers.toString(received), numbers.toString(total));
 }
 
 frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget *owner)

@@ -127,4 +127,83 @@ inline const QString CertificateRevoked = QStringLiteral(u"サーバーの証明
 inline const QString CertificateUntrusted = QStringLiteral(u"サーバーの証明書を信頼できません。");
 inline const QString CertificateProblem = QStringLiteral(u"サーバーの証明書に問題があります。");
 
+// Texts of the core and the windows that were written where they are used.
+// A name that "ファイル名の変更" cannot use, or a rename that failed; %1 is the name.
+inline const QString RenameVanished = QStringLiteral(
+    u"変更するファイル「%1」が見つかりません。\n別のプログラムで移動または削除された可能性があります。");
+inline const QString RenameExists
+    = QStringLiteral(u"同じ名前のファイル「%1」が既にあります。\n別の名前を指定してください。");
+inline const QString SlashInName = QStringLiteral(
+    u"ファイル名に「/」は使えません。\n「/」を含む名前にすると、文書がこのフォルダーから別の場所へ移ってしまいます。");
+inline const QString NameTooLong = QStringLiteral(u"ファイル名が長すぎます。もっと短い名前を指定してください。");
+inline const QString RenameNotPermitted = QStringLiteral(u"このフォルダーのファイル名を変更する権限がありません。");
+inline const QString RenameFailed = QStringLiteral(u"ファイル名を変更できませんでした。");
+// A memo file that cannot be written: the path and the cause follow.
+inline const QString MemoNotWritten = QStringLiteral(u"メモファイルに書き込めません: ");
+// What "通信中" says is being done.
+inline const QString Searching = QStringLiteral(u"検索しています");
+inline const QString FetchingDrug = QStringLiteral(u"医薬品の情報を取得しています：");
+inline const QString Communicating = QStringLiteral(u"サーバーと通信しています");
+// The bytes received (%1), or of how many (%2).
+inline const QString BytesReceived = QStringLiteral(u"%1 バイト受信");
+inline const QString BytesOfReceived = QStringLiteral(u"%1 / %2 バイト受信");
+// Why a file could not be written.
+inline const QString DiskFull = QStringLiteral(u"ディスクの空き容量が足りません。");
+inline const QString FileTooLarge = QStringLiteral(u"ファイルの大きさが上限を超えました。");
+inline const QString WriteNotPermitted = QStringLiteral(u"書き込む権限がありません。");
+inline const QString ReadOnlyFileSystem = QStringLiteral(u"読み取り専用のファイルシステムには書き込めません。");
+inline const QString FolderOfSameName = QStringLiteral(u"同じ名前のフォルダーがあるため、ファイルを保存できません。");
+inline const QString FileInPlaceOfFolder
+    = QStringLiteral(u"保存先のフォルダーがある場所に、同じ名前のファイルがあります。");
+inline const QString NoTargetFolder = QStringLiteral(u"保存先のフォルダーがありません。");
+inline const QString FileNameTooLong = QStringLiteral(u"ファイル名が長すぎます。");
+inline const QString DiskIoFailed = QStringLiteral(u"ディスクの読み書きに失敗しました。");
+inline const QString FileNotWritten = QStringLiteral(u"ファイルを書き込めませんでした。");
+// A character (%1) that the search cannot send, and the field it was typed in (%2).
+inline const QString UnusableCharacter = QStringLiteral(u"\"%1\" は検索に使えない文字です。（%2）");
+// The main menu while the program starts and ends.
+inline const QString Starting = QStringLiteral(u"起　動　中　．．．");
+inline const QString Ending = QStringLiteral(u"終　了　中　．．．");
+// The question for the proxy's credentials; %1 is the proxy.
+inline const QString ProxyLoginRefused = QStringLiteral(
+    u"プロキシサーバー %1 がユーザー名またはパスワードを受け付けませんでした。もう一度入力してください。");
+inline const QString ProxyLoginNeeded
+    = QStringLiteral(u"プロキシサーバー %1 に接続するには、ユーザー名とパスワードが必要です。");
+// The rules of an in-item search, as the lists show them.
+inline const QString RuleAll = QStringLiteral(u"全てを含む");
+inline const QString RuleNone = QStringLiteral(u"いずれも含まない");
+inline const QString RuleAny = QStringLiteral(u"いずれかを含む");
+// The hit count under the list: none, or the number (%1).
+inline const QString NoHits = QStringLiteral(u"0件");
+inline const QString HitCount = QStringLiteral(u" %1件");
+// The condition lines of the OTC memo, before the texts.
+inline const QString OtcMemoSaleName = QStringLiteral(u"販売名：");
+inline const QString OtcMemoMaker = QStringLiteral(u"メーカー名（製造販売会社、販売会社）：");
+inline const QString OtcMemoDosageForm = QStringLiteral(u"剤形：");
+inline const QString OtcMemoIngredient = QStringLiteral(u"成分名：");
+inline const QString OtcMemoAdditive = QStringLiteral(u"添加物名：");
+inline const QString OtcMemoIncluded = QStringLiteral(u"を含む");
+inline const QString OtcMemoExcluded = QStringLiteral(u"を除く");
+inline const QString OtcMemoEffect = QStringLiteral(u"薬効分類：");
+inline const QString OtcMemoSymptom = QStringLiteral(u"適応症、症状（効能・効果）：");
+// The command line and the service's address: --help, and what is wrong with an address.
+inline const QString BaseFormHint
+    = QStringLiteral(u"http:// または https:// で始まり、ホスト名を含むアドレスを指定してください。");
+inline const QString BaseWithQuery = QStringLiteral(u"アドレスに「?」以降や「#」以降を付けることはできません。");
+inline const QString ConfigUnreadable = QStringLiteral(u"設定ファイル %1 を読み取れません。");
+inline const QString ProgramDescription = QStringLiteral(u"医薬品の添付文書を公開サービスから検索して取り出します。");
+inline const QString ServiceBaseOption
+    = QStringLiteral(u"サービスのアドレス（http:// または https:// とホスト名）。環境変数 HIBARI_SERVICE_BASE "
+                     u"と設定ファイル hibari.conf より優先します。");
+inline const QString CommandLineWrong = QStringLiteral(u"コマンドラインの指定が正しくありません（%1）。");
+inline const QString CommandLineExtra = QStringLiteral(u"コマンドラインの指定が正しくありません（余分な引数: %1）。");
+inline const QString BaseFromVariable = QStringLiteral(u"環境変数 HIBARI_SERVICE_BASE");
+inline const QString BaseFromFile = QStringLiteral(u"設定ファイル ");
+inline const QString BaseFromBuild = QStringLiteral(u"ビルド時の設定");
+inline const QString BaseUnusable = QStringLiteral(u"サービスのアドレス「%1」（%2）は使えません。%3");
+// The service's refusals of a search, as its page words them.
+inline const QString ConditionsRefused = QStringLiteral(u"入力された条件が正しくありません。");
+inline const QString TooManyHits = QStringLiteral(u"検索結果の上限は1000件です。");
+inline const QString NarrowDown = QStringLiteral(u"\r\n条件を追加して絞込みを行なってください。");
+
 } // namespace Messages

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "conversion/EucTable.h"
+#include "shell/Messages.h"
 
 // A proxy's user name and password as the user typed them.
 struct ProxyCredentials {
@@ -20,8 +21,8 @@ struct ProgramState {
     QString DocumentsPath; // documents folder, always with a trailing "/"
     QString MemoPath;      // folder of the memo files; empty: AppPath
     QString ServiceBase = QStringLiteral(HIBARI_SERVICE_BASE);
-    QString ServiceBaseSource = QStringLiteral(u"ビルド時の設定"); // where ServiceBase was set, as the user is told
-    EucTable Tables;                                               // E2STable and S2ETable
+    QString ServiceBaseSource = Messages::BaseFromBuild; // where ServiceBase was set, as the user is told
+    EucTable Tables;                                     // E2STable and S2ETable
 
     bool FetchInsert = true;
     bool FetchGuide = true;

@@ -1,5 +1,6 @@
 #include "shell/ProxyLoginDialog.h"
 
+#include "shell/Messages.h"
 #include "ui_ProxyLoginDialog.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -9,10 +10,7 @@ ProxyLoginDialog::ProxyLoginDialog(const QString &proxy, bool refused, QWidget *
 {
     m_ui->setupUi(this);
     setFixedSize(size());
-    m_ui->labelMessage->setText(u"プロキシサーバー "_s + proxy
-                                + (refused ? u" がユーザー名またはパスワードを受け付けませんでした。"_s
-                                             u"もう一度入力してください。"_s
-                                           : u" に接続するには、ユーザー名とパスワードが必要です。"_s));
+    m_ui->labelMessage->setText((refused ? Messages::ProxyLoginRefused : Messages::ProxyLoginNeeded).arg(proxy));
     m_ui->textUser->setFocus();
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
