@@ -70,7 +70,7 @@ void ConversionScanAndLists(benchmark::State &state)
     Form1 window(context);
     window.show();
     for (auto _ : state)
-        window.ReadPage(EucToSjis(Table(), Page()));
+        window.readPage(EucToSjis(Table(), Page()));
 }
 
 } // namespace

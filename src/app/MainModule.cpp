@@ -8,10 +8,10 @@
 
 void Main(frmMain &menu, ProgramState &state, const StartPaths &paths, Desktop *desktop)
 {
-    menu.SetStarting(true);
+    menu.setStarting(true);
     ShowPainted(menu);
     const QString moved = PrepareProgram(state, paths);
-    menu.SetStarting(false);
+    menu.setStarting(false);
     if (!moved.isEmpty() && desktop)
         desktop->Message(&menu, moved, Messages::LibraryMovedTitle, Desktop::Icon::Information);
 }

@@ -89,7 +89,7 @@ void frmMain::Form_Load()
     m_ui->Label3->setText(u"(C) Hibari developers"_s);
 }
 
-void frmMain::SetStarting(bool starting)
+void frmMain::setStarting(bool starting)
 {
     m_ui->Command1->setEnabled(!starting && bool(m_windows.Otc));
     m_ui->Command2->setEnabled(!starting && bool(m_windows.Prescription));
@@ -99,7 +99,7 @@ void frmMain::SetStarting(bool starting)
     repaint();
 }
 
-void frmMain::OpenWorkingWindow(const WindowFactory &factory)
+void frmMain::openWorkingWindow(const WindowFactory &factory)
 {
     if (!factory || m_window)
         return;
@@ -113,20 +113,20 @@ void frmMain::OpenWorkingWindow(const WindowFactory &factory)
 
 void frmMain::Command1_Click()
 {
-    OpenWorkingWindow(m_windows.Otc);
+    openWorkingWindow(m_windows.Otc);
 }
 void frmMain::Command2_Click()
 {
-    OpenWorkingWindow(m_windows.Prescription);
+    openWorkingWindow(m_windows.Prescription);
 }
 void frmMain::Command3_Click()
 {
-    OpenWorkingWindow(m_windows.Disk);
+    openWorkingWindow(m_windows.Disk);
 }
 
 void frmMain::Command6_Click()
 {
-    OpenWorkingWindow(m_windows.Contents);
+    openWorkingWindow(m_windows.Contents);
 }
 
 void frmMain::Command4_Click()

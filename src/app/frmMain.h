@@ -30,7 +30,7 @@ public:
     ~frmMain() override;
 
     // Start-up: the four working buttons grey with "起　動　中　．．．", or ready.
-    void SetStarting(bool starting);
+    void setStarting(bool starting);
 
     void Command1_Click();
     void Command2_Click();
@@ -40,11 +40,11 @@ public:
     void Command6_Click();
 
     // The working window now open, if any.
-    WorkingWindow *OpenWindow() const { return m_window; }
+    WorkingWindow *openWindow() const { return m_window; }
 
 private:
     void Form_Load();
-    void OpenWorkingWindow(const WindowFactory &factory);
+    void openWorkingWindow(const WindowFactory &factory);
 
     std::unique_ptr<Ui::frmMain> m_ui;
     AppContext &m_context;

@@ -235,7 +235,7 @@ void Form7::renderFinished()
     if (!page) {
         picture->setText(Messages::TextUnreadable);
         picture->adjustSize();
-        Q_EMIT PageShown();
+        Q_EMIT pageShown();
         return;
     }
     // The page's characters folded as the index folds them, each traced to its box.
@@ -277,7 +277,7 @@ void Form7::renderFinished()
         m_ui->Picture1->verticalScrollBar()->setValue(std::max(0, firstY - 40));
         m_ui->Picture1->horizontalScrollBar()->setValue(std::max(0, firstX - 40));
     }
-    Q_EMIT PageShown();
+    Q_EMIT pageShown();
 }
 
 void Form7::Command2_Click()

@@ -48,12 +48,12 @@ public:
 
     // The page now shown (document path relative to the documents folder, 1-based
     // page) and how many matches are marked on it; for tests.
-    QString ShownPath() const { return m_shownPath; }
-    int ShownPage() const { return m_shownPage; }
-    int MarkedMatches() const { return m_marked; }
+    QString shownPath() const { return m_shownPath; }
+    int shownPage() const { return m_shownPage; }
+    int markedMatches() const { return m_marked; }
 
 Q_SIGNALS:
-    void PageShown();
+    void pageShown();
 
 private:
     void showProgress();

@@ -68,10 +68,10 @@ void Form4::Option4_Click()
 void Form4::File1_PathChange(const QString &path)
 {
     m_file1Path = path;
-    RefreshList();
+    refreshList();
 }
 
-void Form4::RefreshList()
+void Form4::refreshList()
 {
     m_file1Names = m_file1Path.isEmpty() ? QStringList() : ListDocuments(m_file1Path);
     m_ui->List1->clear();
@@ -81,12 +81,12 @@ void Form4::RefreshList()
     m_ui->List1->clearSelection();
 }
 
-QStringList Form4::ListLines() const
+QStringList Form4::listLines() const
 {
     return listTexts(*m_ui->List1);
 }
 
-void Form4::ShowSelectionError()
+void Form4::showSelectionError()
 {
     m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
 }
@@ -94,7 +94,7 @@ void Form4::ShowSelectionError()
 void Form4::Command1_Click()
 {
     if (m_ui->List1->selectedItems().isEmpty()) {
-        ShowSelectionError();
+        showSelectionError();
         return;
     }
     for (int i = 0; i < m_ui->List1->count() && i < m_file1Names.size(); ++i) {
@@ -115,7 +115,7 @@ void Form4::Command3_Click()
         return;
     const int row = chosenRow(*m_ui->List1);
     if (row < 0 || row >= m_file1Names.size()) {
-        ShowSelectionError();
+        showSelectionError();
         return;
     }
     Form5 dialog(m_context, m_file1Path, m_file1Names[row], m_ui->List1->item(row)->text(), this);
@@ -125,12 +125,12 @@ void Form4::Command3_Click()
         renamed = dialog.exec() == QDialog::Accepted;
     }
     if (renamed)
-        RefreshList();
+        refreshList();
 }
 
 void Form4::Command4_Click()
 {
-    RunCopy(m_context, ListLines());
+    RunCopy(m_context, listLines());
 }
 
 void Form4::Command5_Click()
@@ -143,5 +143,5 @@ void Form4::Command5_Click()
         }
     }
     // Without a chosen category the list is empty and there is no memo file to name.
-    RunMemo(m_context, this, caption, ListLines(), m_ui->List1->count() == 0 || caption.isEmpty());
+    RunMemo(m_context, this, caption, listLines(), m_ui->List1->count() == 0 || caption.isEmpty());
 }

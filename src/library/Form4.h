@@ -34,9 +34,9 @@ private:
     void Form_Load();
     void File1_PathChange(const QString &path);
     // Reads File1's folder again and rebuilds List1 from it, nothing selected.
-    void RefreshList();
-    QStringList ListLines() const;
-    void ShowSelectionError();
+    void refreshList();
+    QStringList listLines() const;
+    void showSelectionError();
 
     std::unique_ptr<Ui::Form4> m_ui;
     AppContext &m_context;

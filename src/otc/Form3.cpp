@@ -87,7 +87,7 @@ void Form3::keyPressEvent(QKeyEvent *event)
     WorkingWindow::keyPressEvent(event);
 }
 
-QString Form3::CountValue() const
+QString Form3::countValue() const
 {
     return m_countValues.value(m_ui->Combo2->currentIndex());
 }
@@ -104,24 +104,24 @@ QString Form3::searchUrl(qint16 start, bool withCount) const
     conditions.symptom = m_ui->Text7->text();
     conditions.dosageFormCode = m_dosageFormCodes.value(m_ui->Combo3->currentIndex());
     conditions.effectCode = m_otcEffectCodes.value(m_ui->Combo1->currentIndex());
-    conditions.countValue = CountValue();
+    conditions.countValue = countValue();
     return OtcSearchUrl(m_context.state.ServiceBase, m_context.state.Tables, conditions, start, withCount);
 }
 
 void Form3::Command1_Click()
 {
-    Page(PageMove::Search);
+    requestPage(PageMove::Search);
 }
 void Form3::Command2_Click()
 {
-    Page(PageMove::Previous);
+    requestPage(PageMove::Previous);
 }
 void Form3::Command3_Click()
 {
-    Page(PageMove::Next);
+    requestPage(PageMove::Next);
 }
 
-void Form3::Page(PageMove button)
+void Form3::requestPage(PageMove button)
 {
     const auto running = Guard().Enter();
     if (!running)
@@ -141,14 +141,14 @@ void Form3::Page(PageMove button)
     // The counters move with the list only: a request that fails or that the service
     // refuses leaves the page shown and its start as they were.
     Paging moved = m_paging;
-    const OtcRequest request = MoveOtcCounters(moved, button, LeadingNumber(CountValue()));
-    if (!LoadOtcResults(searchUrl(request.start, request.withCount), button == PageMove::Search))
+    const OtcRequest request = MoveOtcCounters(moved, button, LeadingNumber(countValue()));
+    if (!loadOtcResults(searchUrl(request.start, request.withCount), button == PageMove::Search))
         return;
     m_paging = moved;
     m_ui->Label15->setText(QString::number(m_paging.CurrentStart));
 }
 
-bool Form3::LoadOtcResults(const QString &url, bool clearSelection)
+bool Form3::loadOtcResults(const QString &url, bool clearSelection)
 {
     const std::optional<QString> page = FetchPage(m_context, this, m_inet, url, Yield::Yes, SearchingText());
     if (!page)
@@ -179,14 +179,14 @@ bool Form3::LoadOtcResults(const QString &url, bool clearSelection)
     return true;
 }
 
-int Form3::SelectedHit() const
+int Form3::selectedHit() const
 {
     return chosenRow(*m_ui->List1);
 }
 
 void Form3::List1_Click()
 {
-    const int row = SelectedHit();
+    const int row = selectedHit();
     if (row >= 0)
         m_ui->Text8->setText(m_ui->List1->item(row)->text());
 }
@@ -196,7 +196,7 @@ void Form3::Command4_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int row = SelectedHit();
+    const int row = selectedHit();
     if (row < 0 || row >= m_ui->List2->count()) {
         m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;

@@ -43,10 +43,10 @@ protected:
 private:
     void Form_Load();
     void nameForReader();
-    void Page(PageMove button);
-    bool LoadOtcResults(const QString &url, bool clearSelection); // false: nothing changed
-    int SelectedHit() const;
-    QString CountValue() const;
+    void requestPage(PageMove button);
+    bool loadOtcResults(const QString &url, bool clearSelection); // false: nothing changed
+    int selectedHit() const;
+    QString countValue() const;
 
     std::unique_ptr<Ui::Form3> m_ui;
     AppContext &m_context;

@@ -115,7 +115,7 @@ PrescriptionQuery Form1::query() const
     return form;
 }
 
-int Form1::PageSize() const
+int Form1::pageSize() const
 {
     const int line = m_ui->Combo8->currentIndex();
     return line >= 0 && line < m_countValues.size() ? LeadingNumber(m_countValues[line]) : 0;
@@ -126,7 +126,7 @@ void Form1::Command1_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(PageMove::Search);
+    requestPage(PageMove::Search);
 }
 
 void Form1::Command3_Click()
@@ -134,7 +134,7 @@ void Form1::Command3_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(PageMove::Previous);
+    requestPage(PageMove::Previous);
 }
 
 void Form1::Command4_Click()
@@ -142,7 +142,7 @@ void Form1::Command4_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    RequestPage(PageMove::Next);
+    requestPage(PageMove::Next);
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -157,9 +157,9 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 // The position moves only with the list: a request that fails or that the service
 // refuses leaves the page shown, its header and the position as they were.
-void Form1::RequestPage(PageMove move)
+void Form1::requestPage(PageMove move)
 {
-    const Paging moved = MovePaging(m_paging, move, PageSize());
+    const Paging moved = MovePaging(m_paging, move, pageSize());
     const PrescriptionQuery form = query();
     const QString unusable = UnusableQueryMessage(m_context.state.Tables, {{form.name, m_ui->Label11->text()},
                                                                            {form.keyword1, m_ui->Label6->text()},
@@ -192,11 +192,11 @@ void Form1::RequestPage(PageMove move)
     m_ui->TestLabel3->setText(QString::number(m_paging.CurrentStart));
     m_ui->TestLabel->setText(QString::number(m_paging.NextStart));
     m_ui->TestLabel2->setText(QString::number(m_paging.CurrentStart));
-    ReadPage(*page);
+    readPage(*page);
     ShowInScrollArea(*m_ui->List1);
 }
 
-void Form1::ReadPage(const QString &page)
+void Form1::readPage(const QString &page)
 {
     if (const std::optional<QString> refusal = ServiceRefusal(page)) {
         m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
@@ -242,12 +242,12 @@ void Form1::ReadPage(const QString &page)
         m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
 }
 
-int Form1::SelectedHit() const
+int Form1::selectedHit() const
 {
     return chosenRow(*m_ui->List1);
 }
 
-QString Form1::RowAt(int index) const
+QString Form1::rowAt(int index) const
 {
     const QListWidgetItem *item = m_ui->List2->item(index);
     return item ? item->text() : QString();
@@ -255,10 +255,10 @@ QString Form1::RowAt(int index) const
 
 void Form1::List1_Click()
 {
-    const int index = SelectedHit();
+    const int index = selectedHit();
     if (index < 0)
         return;
-    m_ui->Text6->setText(HitDescription(RowAt(index)));
+    m_ui->Text6->setText(HitDescription(rowAt(index)));
     m_ui->Text5->setText(m_ui->List1->item(index)->text());
 }
 
@@ -267,8 +267,8 @@ void Form1::Command2_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int index = SelectedHit();
-    ShowPrescriptionDocuments(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
+    const int index = selectedHit();
+    ShowPrescriptionDocuments(m_context, this, m_inet, index, rowAt(index), m_ui->Text5->text());
 }
 
 void Form1::Command6_Click()
@@ -276,8 +276,8 @@ void Form1::Command6_Click()
     const auto running = Guard().Enter();
     if (!running)
         return;
-    const int index = SelectedHit();
-    ShowRevisionHistory(m_context, this, m_inet, index, RowAt(index), m_ui->Text5->text());
+    const int index = selectedHit();
+    ShowRevisionHistory(m_context, this, m_inet, index, rowAt(index), m_ui->Text5->text());
 }
 
 void Form1::Command5_Click()

@@ -34,7 +34,7 @@ public:
 
     // Reads a converted result page into the lists, the count and the paging
     // buttons, or shows the page's refusal.
-    void ReadPage(const QString &page);
+    void readPage(const QString &page);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -43,10 +43,10 @@ private:
     void Form_Load();
     void nameForReader();
     PrescriptionQuery query() const;
-    int PageSize() const;
-    void RequestPage(PageMove move);
-    int SelectedHit() const;
-    QString RowAt(int index) const;
+    int pageSize() const;
+    void requestPage(PageMove move);
+    int selectedHit() const;
+    QString rowAt(int index) const;
 
     std::unique_ptr<Ui::Form1> m_ui;
     AppContext &m_context;

@@ -32,7 +32,7 @@ Form6::Form6(AppContext &context, QWidget *parent)
 
 Form6::~Form6() = default;
 
-void Form6::Fill(const QString &drugName, const QStringList &entries, const QString &pageAddress)
+void Form6::fill(const QString &drugName, const QStringList &entries, const QString &pageAddress)
 {
     m_pageAddress = pageAddress;
     m_ui->List1->clear();

@@ -26,7 +26,7 @@ public:
 
     // Lists the entries (each the raw HTML from "href=" through "</a>") under the drug's name;
     // a relative link is resolved against pageAddress, the foot page's address.
-    void Fill(const QString &drugName, const QStringList &entries, const QString &pageAddress = QString());
+    void fill(const QString &drugName, const QStringList &entries, const QString &pageAddress = QString());
 
     void Command1_Click(); // "閉じる"
     void Command2_Click(); // "文書表示"

@@ -112,7 +112,7 @@ void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int s
         return;
     }
     Form6 window(context, owner);
-    window.Fill(drugName, entries, footPage->address);
+    window.fill(drugName, entries, footPage->address);
     const UserAttention::Question asking; // its own commands are at work, not this one
     window.exec();
 }

@@ -77,7 +77,7 @@ void TestFrmMain::startingAndReadyStates()
     int created = 0;
     frmMain menu(f.context, oneWindow(&created));
     auto *label = child<QLabel>(menu, u"Label1"_s);
-    menu.SetStarting(true);
+    menu.setStarting(true);
     QCOMPARE(label->text(), u"起　動　中　．．．"_s);
     QVERIFY(!child<QPushButton>(menu, u"Command2"_s)->isEnabled());
     QVERIFY(!child<QPushButton>(menu, u"Command6"_s)->isEnabled());
@@ -115,7 +115,7 @@ void TestFrmMain::workingWindowHidesAndBringsBackMenu()
     click(menu, u"Command2"_s);
     QCOMPARE(created, 1);
     QVERIFY(!menu.isVisible());
-    QPointer<WorkingWindow> window = menu.OpenWindow();
+    QPointer<WorkingWindow> window = menu.openWindow();
     QVERIFY(window && window->isVisible());
     window->close();
     QVERIFY(menu.isVisible());

@@ -176,8 +176,8 @@ void TestFaultsParams::tableBrokenInTheMiddle()
 
     // A window opened from the menu searches only with what the table holds.
     click(&menu, u"Command2"_s);
-    QTRY_VERIFY(menu.OpenWindow());
-    WorkingWindow *window = menu.OpenWindow();
+    QTRY_VERIFY(menu.openWindow());
+    WorkingWindow *window = menu.openWindow();
     f.server.ClearRequests();
     retype(child<QLineEdit>(window, "Text1"), u"あア"_s);
     click(window, u"Command1"_s);

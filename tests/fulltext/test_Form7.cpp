@@ -207,21 +207,21 @@ void TestForm7::pageShownWithMatchesMarked()
     Fixture f(true);
     f.search(u"ワルファリン"_s);
     auto *list = child<QTreeWidget>(f.window, "List1");
-    QSignalSpy shown(f.window, &Form7::PageShown);
+    QSignalSpy shown(f.window, &Form7::pageShown);
     list->setCurrentItem(list->topLevelItem(1)); // 甲錠
     QVERIFY(shown.wait(60000));
-    QCOMPARE(f.window->ShownPage(), 2);
-    QVERIFY(f.window->MarkedMatches() >= 1);
+    QCOMPARE(f.window->shownPage(), 2);
+    QVERIFY(f.window->markedMatches() >= 1);
     QVERIFY(!child<QPushButton>(f.window, "Command6")->isEnabled());
     QVERIFY(child<QPushButton>(f.window, "Command7")->isEnabled());
     click(f.window, "Command7");
     QVERIFY(shown.wait(60000));
-    QCOMPARE(f.window->ShownPage(), 3);
-    QCOMPARE(f.window->MarkedMatches(), 1);
+    QCOMPARE(f.window->shownPage(), 3);
+    QCOMPARE(f.window->markedMatches(), 1);
     QVERIFY(!child<QPushButton>(f.window, "Command7")->isEnabled());
     click(f.window, "Command6");
     QVERIFY(shown.wait(60000));
-    QCOMPARE(f.window->ShownPage(), 2);
+    QCOMPARE(f.window->shownPage(), 2);
 }
 
 QTEST_MAIN(TestForm7)

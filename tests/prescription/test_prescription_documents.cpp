@@ -516,7 +516,7 @@ void TestPrescriptionDocuments::historyWindowStaysOpenWhileDownloading()
     DocumentsFixture f;
     f.state.TransferTimeoutMs = 3000; // the stalled answer ends as a transfer failure
     Form6 window(f.context, &f.owner);
-    window.Fill(u"薬"_s, {u"href=\""_s + f.server.BaseUrl() + u"/revision/stall.pdf\">止まる</a>"_s});
+    window.fill(u"薬"_s, {u"href=\""_s + f.server.BaseUrl() + u"/revision/stall.pdf\">止まる</a>"_s});
     window.show();
     auto *list = child<QListWidget>(window, "List1");
     list->setCurrentRow(0);

@@ -196,7 +196,7 @@ void TestScreenFit::tabOrder_data()
     });
     add("Form6", u"src/prescription/Form6.ui"_s, [](ProgramFixture &f) {
         auto window = std::make_unique<Form6>(f.context);
-        window->Fill(u"薬"_s, {u"href=\"http://h/r.pdf\">版</a>"_s});
+        window->fill(u"薬"_s, {u"href=\"http://h/r.pdf\">版</a>"_s});
         return window;
     });
     add("proxy question", u"src/shell/ProxyLoginDialog.ui"_s,
