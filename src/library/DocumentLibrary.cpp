@@ -14,18 +14,18 @@ namespace {
 
 constexpr qsizetype NameMaxBytes = 255; // longest file name the file systems here accept
 
-bool Present(const QString &path)
+bool present(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink(); // a dangling link still takes the name
 }
 
-QString VanishedText(const QString &name)
+QString vanishedText(const QString &name)
 {
     return Messages::RenameVanished.arg(name);
 }
 
-QString ExistsText(const QString &name)
+QString existsText(const QString &name)
 {
     return Messages::RenameExists.arg(name);
 }
@@ -72,21 +72,21 @@ QString RenameDocument(const QString &folder, const QString &oldName, const QStr
 
     const QString oldPath = folder + u'/' + oldName;
     const QString newPath = folder + u'/' + newName;
-    if (!Present(oldPath))
-        return VanishedText(oldName);
+    if (!present(oldPath))
+        return vanishedText(oldName);
     const bool caseOnly = oldName.compare(newName, Qt::CaseInsensitive) == 0; // one file on a case-blind disk
-    if (Present(newPath) && !caseOnly)
-        return ExistsText(newName);
+    if (present(newPath) && !caseOnly)
+        return existsText(newName);
     QFile file(oldPath);
     if (file.rename(newPath))
         return {};
 
     // QFile refuses an existing target instead of replacing it (another program may
     // have made one since the check); say why in the user's language.
-    if (!Present(oldPath))
-        return VanishedText(oldName);
-    if (Present(newPath))
-        return ExistsText(newName);
+    if (!present(oldPath))
+        return vanishedText(oldName);
+    if (present(newPath))
+        return existsText(newName);
     if (!QFileInfo(folder).isWritable())
         return Messages::RenameNotPermitted;
     return Messages::RenameFailed + u"\n("_s + file.errorString() + u')';

@@ -18,7 +18,7 @@ QString CopyText(const QStringList &lines)
 
 namespace {
 
-void AppendShiftJis(QStringView text, QByteArray &bytes)
+void appendShiftJis(QStringView text, QByteArray &bytes)
 {
     QStringEncoder encoder("cp932", QStringConverter::Flag::Stateless);
     const QByteArray encoded = encoder.encode(text);
@@ -35,8 +35,8 @@ void AppendShiftJis(QStringView text, QByteArray &bytes)
     qsizetype middle = text.size() / 2;
     if (text[middle - 1].isHighSurrogate() && text[middle].isLowSurrogate())
         ++middle;
-    AppendShiftJis(text.first(middle), bytes);
-    AppendShiftJis(text.sliced(middle), bytes);
+    appendShiftJis(text.first(middle), bytes);
+    appendShiftJis(text.sliced(middle), bytes);
 }
 
 } // namespace
@@ -44,7 +44,7 @@ void AppendShiftJis(QStringView text, QByteArray &bytes)
 QByteArray ToShiftJis(QStringView text)
 {
     QByteArray bytes;
-    AppendShiftJis(FoldToCp932(text), bytes);
+    appendShiftJis(FoldToCp932(text), bytes);
     return bytes;
 }
 

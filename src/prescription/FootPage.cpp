@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // The text from `from` up to the next double quote, or nothing when no quote follows.
-std::optional<QString> UpToQuote(const QString &text, qsizetype from)
+std::optional<QString> upToQuote(const QString &text, qsizetype from)
 {
     const qsizetype quote = text.indexOf(u'"', from);
     if (quote < 0)
@@ -19,13 +19,13 @@ std::optional<QString> UpToQuote(const QString &text, qsizetype from)
     return text.mid(from, quote - from);
 }
 
-QString PdfName(const QString &name)
+QString pdfName(const QString &name)
 {
     return FitFileName(SafeFileName(name), {}, u".pdf");
 }
 
 // The first absolute web address in `text` at or after `from`, "http://" or "https://".
-qsizetype FindWebAddress(const QString &text, qsizetype from = 0)
+qsizetype findWebAddress(const QString &text, qsizetype from = 0)
 {
     const qsizetype plain = Find(text, u"http://", from);
     const qsizetype secure = Find(text, u"https://", from);
@@ -36,11 +36,11 @@ qsizetype FindWebAddress(const QString &text, qsizetype from = 0)
 
 // The service's manual links are absolute, with either scheme whatever ours is: the
 // next "http://" or "https://" followed by the service's host and "/juutoku/file".
-qsizetype FindManualLink(const QString &page, const QString &serviceBase, qsizetype from = 0)
+qsizetype findManualLink(const QString &page, const QString &serviceBase, qsizetype from = 0)
 {
     const qsizetype slashes = serviceBase.indexOf(u"//");
     const QString rest = (slashes < 0 ? serviceBase : serviceBase.mid(slashes + 2)) + u"/juutoku/file"_s;
-    for (qsizetype at = FindWebAddress(page, from); at >= 0; at = FindWebAddress(page, at + 1)) {
+    for (qsizetype at = findWebAddress(page, from); at >= 0; at = findWebAddress(page, at + 1)) {
         const qsizetype host = page.indexOf(u"//", at) + 2;
         if (QStringView(page).mid(host).startsWith(rest, Qt::CaseInsensitive))
             return at;
@@ -83,13 +83,13 @@ FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage)
         const qsizetype at = Find(footPage, marker);
         if (at < 0)
             return {};
-        const auto path = UpToQuote(footPage, at);
+        const auto path = upToQuote(footPage, at);
         return path ? serviceBase + *path : QString();
     };
     documents.insertAddress = single(u"/downfiles/ph/PDF/");
     documents.guideAddress = single(u"/downfiles/ph/GUI/");
 
-    qsizetype at = FindManualLink(footPage, serviceBase);
+    qsizetype at = findManualLink(footPage, serviceBase);
     while (at >= 0) {
         const qsizetype quote = footPage.indexOf(u'"', at);
         if (quote < 0)
@@ -100,7 +100,7 @@ FootDocuments ScanFootPage(const QString &serviceBase, const QString &footPage)
         // The title starts past the quote and the ">" that ends the start tag.
         const qsizetype titleStart = qMin(quote + 2, close);
         documents.manuals.append({footPage.mid(titleStart, close - titleStart), footPage.mid(at, quote - at)});
-        at = FindManualLink(footPage, serviceBase, quote);
+        at = findManualLink(footPage, serviceBase, quote);
     }
     return documents;
 }
@@ -122,9 +122,9 @@ QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QStri
 {
     QList<DocumentDownload> plan;
     if (documents.hasGuide() && fetchGuide)
-        plan.append({documents.guideAddress, documentsPath + Library::Patient() + u'/' + PdfName(drugName)});
+        plan.append({documents.guideAddress, documentsPath + Library::Patient() + u'/' + pdfName(drugName)});
     if (documents.hasInsert() && fetchInsert)
-        plan.append({documents.insertAddress, documentsPath + Library::Medical() + u'/' + PdfName(drugName)});
+        plan.append({documents.insertAddress, documentsPath + Library::Medical() + u'/' + pdfName(drugName)});
     for (qsizetype i = 0; i < documents.manuals.size() && i < manualMarks.size(); ++i) {
         if (!manualMarks[i])
             continue;
@@ -132,7 +132,7 @@ QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QStri
         // numbered. The same manual linked twice keeps its one file.
         const ManualLink &manual = documents.manuals[i];
         const QString folder = documentsPath + Library::Root() + u'/';
-        QString path = folder + PdfName(manual.title);
+        QString path = folder + pdfName(manual.title);
         for (int n = 2;; ++n) {
             const auto taken = std::find_if(plan.cbegin(), plan.cend(),
                                             [&path](const DocumentDownload &earlier) { return earlier.path == path; });
@@ -183,9 +183,9 @@ QString HistoryDisplayText(const QString &entry)
 std::optional<QString> HistoryDocumentAddress(const QString &entry, const QString &pageAddress,
                                               const QString &serviceBase)
 {
-    const qsizetype at = FindWebAddress(entry);
+    const qsizetype at = findWebAddress(entry);
     if (at >= 0)
-        return UpToQuote(entry, at);
+        return upToQuote(entry, at);
 
     // The service links some older documents relative to the page: href="..." or '...'.
     qsizetype start = Find(entry, u"href=");

@@ -15,7 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-void NoDocuments(AppContext &context, QWidget *owner)
+void noDocuments(AppContext &context, QWidget *owner)
 {
     context.desktop.Message(owner, Messages::NoDocument, Messages::NoDocumentTitle);
 }
@@ -27,7 +27,7 @@ struct FootPageRead {
 
 // The selected hit's page, then its foot page. Nothing when the command ends here:
 // its message has been shown.
-std::optional<FootPageRead> ReadFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
+std::optional<FootPageRead> readFootPage(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
                                          const QString &hitRow, const QString &drugName)
 {
     if (selectedIndex < 0) {
@@ -36,7 +36,7 @@ std::optional<FootPageRead> ReadFootPage(AppContext &context, QWidget *owner, In
     }
     const auto hitAddress = HitPageAddress(context.state.ServiceBase, hitRow);
     if (!hitAddress) {
-        NoDocuments(context, owner);
+        noDocuments(context, owner);
         return std::nullopt;
     }
     const auto hitPage = FetchPage(context, owner, inet, *hitAddress, Yield::Yes, DrugPageText(drugName));
@@ -44,7 +44,7 @@ std::optional<FootPageRead> ReadFootPage(AppContext &context, QWidget *owner, In
         return std::nullopt;
     const auto footAddress = FootPageAddress(*hitAddress, *hitPage);
     if (!footAddress) {
-        NoDocuments(context, owner);
+        noDocuments(context, owner);
         return std::nullopt;
     }
     const auto footPage = FetchPage(context, owner, inet, *footAddress, Yield::No, DrugPageText(drugName));
@@ -58,7 +58,7 @@ std::optional<FootPageRead> ReadFootPage(AppContext &context, QWidget *owner, In
 void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex,
                                const QString &hitRow, const QString &drugName)
 {
-    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
+    const auto footPage = readFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
     if (!footPage)
         return;
     ProgramState &state = context.state;
@@ -67,7 +67,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
 
     QList<DocumentDownload> plan;
     switch (ChooseDocuments(documents)) {
-    case DocumentChoice::None: NoDocuments(context, owner); return;
+    case DocumentChoice::None: noDocuments(context, owner); return;
     case DocumentChoice::Single: plan = DownloadPlan(documents, state.DocumentsPath, drugName, true, true, {}); break;
     case DocumentChoice::Dialog: {
         QStringList titles;
@@ -103,7 +103,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
 void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int selectedIndex, const QString &hitRow,
                          const QString &drugName)
 {
-    const auto footPage = ReadFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
+    const auto footPage = readFootPage(context, owner, inet, selectedIndex, hitRow, drugName);
     if (!footPage)
         return;
     const QStringList entries = HistoryEntries(footPage->page);
