@@ -46,7 +46,7 @@ void Form2::Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitl
     m_choice = Choice{false, false, QList<bool>(manualTitles.size(), false)};
 }
 
-Form2::Choice Form2::Choose()
+Form2::Choice Form2::choose()
 {
     exec();
     return m_choice;

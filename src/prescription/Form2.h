@@ -16,7 +16,7 @@ class Form2;
 }
 
 // "ファイルの選択": the modal choice of which documents of a prescription drug to
-// fetch. Choose() shows the dialog and returns the choice; the caller keeps it. What is
+// fetch. choose() shows the dialog and returns the choice; the caller keeps it. What is
 // ticked is what "文書表示" fetches; "閉じる", Esc and the window's close box all fetch
 // nothing. Enter runs "文書表示", and a double-click on a manual fetches it with the
 // ticked documents.
@@ -38,7 +38,7 @@ public:
     // What the page offers: a box is enabled and checked only for an offered document.
     void Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles);
     // Shows the dialog modally and returns what the user chose.
-    Choice Choose();
+    Choice choose();
     // The choice as it stands: what "文書表示" took, or nothing marked.
     const Choice &choice() const { return m_choice; }
 

@@ -78,7 +78,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
         Form2::Choice choice;
         {
             const UserAttention::Question asking;
-            choice = dialog.Choose();
+            choice = dialog.choose();
         }
         // The choice is the program's until the next dialog.
         state.FetchInsert = choice.insert;
