@@ -137,6 +137,22 @@ void TestTextFold::indexAgreesWithScan()
             folded[path].append(FoldText(page));
         names.insert(path, IndexedName(path));
     }
+    // Some stored again with other text, some removed: the old text is found no more.
+    const QStringList stored = folded.keys();
+    for (qsizetype i = 0; i < stored.size(); i += 5) {
+        const QString &path = stored.at(i);
+        folded.remove(path);
+        if (i % 2 == 0) {
+            QVERIFY(index.Remove(path));
+            names.remove(path);
+            continue;
+        }
+        const QStringList pages = randomPages(random);
+        QVERIFY(index.Store(path, {i, i}, pages));
+        for (const QString &page : pages)
+            folded[path].append(FoldText(page));
+        QCOMPARE(index.PageText(path, 1), folded.value(path).value(0));
+    }
     const QStringList queries{u"薬"_s,         u"の"_s,     u"出血"_s,      u"ﾜﾙﾌｧﾘﾝ"_s,     u"ｱﾑﾛｼﾞﾋﾟﾝ"_s,
                               u"CYP3A4"_s,     u"cyp3a4"_s, u"12号"_s,      u"5mg"_s,        u"肺炎 出血"_s,
                               u"薬 禁忌"_s,    u"性肺"_s,   u"用量禁"_s,    u"文書1"_s,      u"ワルファリン 警告"_s,
