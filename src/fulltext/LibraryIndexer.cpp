@@ -100,6 +100,8 @@ LibraryIndexer::LibraryIndexer(QString databasePath, QString documentsPath, Text
     m_settle.setInterval(300);
     connect(&m_settle, &QTimer::timeout, this, &LibraryIndexer::Schedule);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
+    // A document written over in place changes no folder: its file is watched too.
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_settle.start(); });
 }
 
 LibraryIndexer::~LibraryIndexer()
@@ -122,6 +124,22 @@ void LibraryIndexer::watchFolders()
     }
     if (!folders.isEmpty())
         m_watcher.addPaths(folders);
+}
+
+void LibraryIndexer::watchFiles(const QStringList &documents)
+{
+    // A file replaced or removed drops out of the watcher by itself.
+    const QStringList watched = m_watcher.files();
+    const QSet<QString> known(watched.cbegin(), watched.cend());
+    const QDir base(m_documentsPath);
+    QStringList files;
+    for (const QString &path : documents) {
+        const QString file = base.filePath(path);
+        if (!known.contains(file))
+            files.append(file);
+    }
+    if (!files.isEmpty())
+        m_watcher.addPaths(files);
 }
 
 void LibraryIndexer::Start()
@@ -148,6 +166,7 @@ void LibraryIndexer::runOnce()
         FullTextIndex index(m_databasePath);
         if (!index.OpenForUpdate())
             return;
+        m_listed.clear();
         UpdateIndex(
             index, m_documentsPath, m_read,
             [this](int done, int total) {
@@ -161,8 +180,10 @@ void LibraryIndexer::runOnce()
                     Qt::QueuedConnection);
             },
             m_stop);
+        m_listed = LibraryDocuments(m_documentsPath);
     });
     connect(m_thread, &QThread::finished, this, [this] {
+        watchFiles(m_listed);
         m_thread->deleteLater();
         m_thread = nullptr;
         m_busy = false;
