@@ -328,7 +328,9 @@ bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::op
         grams.prepare(u"INSERT INTO grams(rowid, body) VALUES(?, ?)"_s);
         for (int i = 0; i < count; ++i) {
             const qint64 row = id * PageSlots + i + 1;
-            const QString folded = FoldText(pages->at(i));
+            // Through UTF-8 and back, as the stored text comes back, so that the page
+            // leaves the indexes with exactly the text it came in with.
+            const QString folded = QString::fromUtf8(FoldText(pages->at(i)).toUtf8());
             text.bindValue(0, row);
             text.bindValue(1, packedText(folded));
             trigrams.bindValue(0, row);
