@@ -1,5 +1,7 @@
 #include "fulltext/LibraryIndexer.h"
 
+#include <sys/resource.h>
+
 #include <deque>
 #include <future>
 
@@ -132,14 +134,25 @@ void LibraryIndexer::watchFiles(const QStringList &documents)
     const QStringList watched = m_watcher.files();
     const QSet<QString> known(watched.cbegin(), watched.cend());
     const QDir base(m_documentsPath);
-    QStringList files;
+    m_toWatch.clear();
     for (const QString &path : documents) {
         const QString file = base.filePath(path);
         if (!known.contains(file))
-            files.append(file);
+            m_toWatch.append(file);
     }
+    watchSome();
+}
+
+void LibraryIndexer::watchSome()
+{
+    // A few hundred at a time, so that a large library never holds up the windows.
+    constexpr qsizetype Batch = 200;
+    const QStringList files = m_toWatch.mid(0, Batch);
+    m_toWatch.remove(0, files.size());
     if (!files.isEmpty())
         m_watcher.addPaths(files);
+    if (!m_toWatch.isEmpty())
+        QTimer::singleShot(0, this, &LibraryIndexer::watchSome);
 }
 
 void LibraryIndexer::Start()
@@ -163,6 +176,9 @@ void LibraryIndexer::runOnce()
     m_busy = true;
     m_again = false;
     m_thread = QThread::create([this] {
+        // Below the windows: this thread's own priority, as the helpers' (Linux sets
+        // it for the calling thread alone).
+        setpriority(PRIO_PROCESS, 0, 10);
         FullTextIndex index(m_databasePath);
         if (!index.OpenForUpdate())
             return;

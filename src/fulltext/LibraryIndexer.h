@@ -62,13 +62,15 @@ private:
     void runOnce();
     void watchFolders();
     void watchFiles(const QStringList &documents);
+    void watchSome();
 
     QString m_databasePath;
     QString m_documentsPath;
     TextReader m_read;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
-    QStringList m_listed; // the documents the last update found, written by its thread
+    QStringList m_listed;  // the documents the last update found, written by its thread
+    QStringList m_toWatch; // files still to be watched
     QThread *m_thread = nullptr;
     std::atomic_bool m_stop = false;
     bool m_again = false;
