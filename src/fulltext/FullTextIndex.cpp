@@ -1,6 +1,7 @@
 #include "fulltext/FullTextIndex.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QAtomicInt>
 #include <QDir>
@@ -100,14 +101,24 @@ QString gramTokens(QStringView text)
     return tokens;
 }
 
-// The rows an aggregate query gave as one comma-separated list.
+// The rows an aggregate query gave as one comma-separated list, sorted.
 QList<qint64> rowList(const QVariant &value)
 {
     QList<qint64> rows;
-    const QString list = value.toString();
-    for (const QStringView row : QStringView(list).split(u','))
-        if (!row.isEmpty())
-            rows.append(row.toLongLong());
+    const QByteArray list = value.toByteArray();
+    qint64 row = -1;
+    for (const char c : list) {
+        if (c >= '0' && c <= '9') {
+            row = (row < 0 ? 0 : row * 10) + (c - '0');
+        } else if (row >= 0) {
+            rows.append(row);
+            row = -1;
+        }
+    }
+    if (row >= 0)
+        rows.append(row);
+    if (!std::is_sorted(rows.cbegin(), rows.cend()))
+        std::sort(rows.begin(), rows.end());
     return rows;
 }
 
@@ -418,38 +429,41 @@ QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
 {
     if (terms.isEmpty() || !m_db.isOpen())
         return {};
-    QHash<qint64, QSet<int>> pagesOf; // document id: pages with any term
-    std::optional<QSet<qint64>> candidates;
+    // Sorted lists rather than sets: a common term is on every page of a large library.
+    std::optional<QList<qint64>> candidates; // documents with every term so far
+    QList<qint64> pageRows;                  // pages with any term
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     for (const QString &term : terms) {
         const std::optional<QList<qint64>> rows = pagesWith(term);
         if (!rows)
             return {};
-        QSet<qint64> found;
-        QHash<qint64, QSet<int>> termPages;
+        QList<qint64> found;
         for (const qint64 row : *rows) {
-            const qint64 id = row / PageSlots;
-            if (candidates && !candidates->contains(id))
-                continue;
-            termPages[id].insert(int(row % PageSlots));
-            found.insert(id);
+            if (found.isEmpty() || found.back() != row / PageSlots)
+                found.append(row / PageSlots);
         }
         query.prepare(u"SELECT id FROM docs WHERE instr(name, ?) > 0"_s);
         query.addBindValue(term);
         if (!query.exec())
             return {};
-        while (query.next()) {
-            const qint64 id = query.value(0).toLongLong();
-            if (!candidates || candidates->contains(id))
-                found.insert(id);
+        while (query.next())
+            found.append(query.value(0).toLongLong());
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        if (candidates) {
+            QList<qint64> both;
+            std::set_intersection(found.cbegin(), found.cend(), candidates->cbegin(), candidates->cend(),
+                                  std::back_inserter(both));
+            found = both;
         }
         candidates = found;
-        for (auto it = termPages.cbegin(); it != termPages.cend(); ++it)
-            pagesOf[it.key()].unite(it.value());
         if (candidates->isEmpty())
             return {};
+        pageRows.append(*rows);
     }
+    std::sort(pageRows.begin(), pageRows.end());
+    pageRows.erase(std::unique(pageRows.begin(), pageRows.end()), pageRows.end());
 
     QList<Hit> hits;
     query.prepare(u"SELECT id, path, readable FROM docs"_s);
@@ -457,14 +471,14 @@ QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
         return {};
     while (query.next()) {
         const qint64 id = query.value(0).toLongLong();
-        if (!candidates->contains(id))
+        if (!std::binary_search(candidates->cbegin(), candidates->cend(), id))
             continue;
         Hit hit;
         hit.path = query.value(1).toString();
         hit.readable = query.value(2).toInt() != 0;
-        const QSet<int> pages = pagesOf.value(id);
-        hit.pages = QList<int>(pages.cbegin(), pages.cend());
-        std::sort(hit.pages.begin(), hit.pages.end());
+        for (auto row = std::lower_bound(pageRows.cbegin(), pageRows.cend(), id * PageSlots);
+             row != pageRows.cend() && *row < (id + 1) * PageSlots; ++row)
+            hit.pages.append(int(*row % PageSlots));
         hits.append(hit);
     }
     std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.path < b.path; });
