@@ -1,11 +1,13 @@
 #include "fulltext/FullTextIndex.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -21,6 +23,34 @@ namespace {
 // range of row ids.
 constexpr qint64 PageSlots = 100000;
 
+// The index files found sound in this run of the program, with their size and
+// modification time when they were last closed so. The full check reads the whole
+// file, so an index that nobody else touched since is only asked for its version.
+QMutex checkedMutex;
+QHash<QString, std::pair<qint64, qint64>> checkedFiles;
+
+std::pair<qint64, qint64> fileStamp(const QString &path)
+{
+    const QFileInfo info(path);
+    return {info.size(), info.lastModified().toMSecsSinceEpoch()};
+}
+
+bool checkedAlready(const QString &path)
+{
+    const QMutexLocker lock(&checkedMutex);
+    const auto it = checkedFiles.constFind(path);
+    return it != checkedFiles.cend() && *it == fileStamp(path) && !QFileInfo::exists(path + u"-wal"_s);
+}
+
+void markChecked(const QString &path, bool checked)
+{
+    const QMutexLocker lock(&checkedMutex);
+    if (checked)
+        checkedFiles.insert(path, fileStamp(path));
+    else
+        checkedFiles.remove(path);
+}
+
 QString newConnectionName()
 {
     static QAtomicInt serial;
@@ -32,6 +62,74 @@ QString quotedPhrase(const QString &term)
     QString phrase = term;
     phrase.replace(u'"', u"\"\""_s);
     return u'"' + phrase + u'"';
+}
+
+// The short-term index's token for one or two UTF-16 units: their hex digits.
+QString gramToken(QStringView gram)
+{
+    QString token;
+    for (const QChar c : gram)
+        token += u"%1"_s.arg(c.unicode(), 4, 16, QLatin1Char(u'0'));
+    return token;
+}
+
+// What the short-term index holds for a page: every distinct single unit and pair of
+// neighbouring units, as tokens, sorted (so that a page is deleted as it was added).
+QString gramTokens(QStringView text)
+{
+    QSet<quint32> grams;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        grams.insert(0xffff0000u | text[i].unicode());
+        if (i + 1 < text.size())
+            grams.insert(quint32(text[i].unicode()) << 16 | text[i + 1].unicode());
+    }
+    QList<quint32> sorted(grams.cbegin(), grams.cend());
+    std::sort(sorted.begin(), sorted.end());
+    QString tokens;
+    tokens.reserve(sorted.size() * 9);
+    for (const quint32 gram : std::as_const(sorted)) {
+        if (!tokens.isEmpty())
+            tokens += u' ';
+        if ((gram >> 16) == 0xffff) {
+            const QChar one(char16_t(gram & 0xffff));
+            tokens += gramToken(QStringView(&one, 1));
+        } else {
+            const QChar two[2] = {QChar(char16_t(gram >> 16)), QChar(char16_t(gram & 0xffff))};
+            tokens += gramToken(QStringView(two, 2));
+        }
+    }
+    return tokens;
+}
+
+// The rows an aggregate query gave as one comma-separated list, sorted.
+QList<qint64> rowList(const QVariant &value)
+{
+    QList<qint64> rows;
+    const QByteArray list = value.toByteArray();
+    qint64 row = -1;
+    for (const char c : list) {
+        if (c >= '0' && c <= '9') {
+            row = (row < 0 ? 0 : row * 10) + (c - '0');
+        } else if (row >= 0) {
+            rows.append(row);
+            row = -1;
+        }
+    }
+    if (row >= 0)
+        rows.append(row);
+    if (!std::is_sorted(rows.cbegin(), rows.cend()))
+        std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QByteArray packedText(const QString &folded)
+{
+    return qCompress(folded.toUtf8(), 6);
+}
+
+QString unpackedText(const QByteArray &packed)
+{
+    return QString::fromUtf8(qUncompress(packed));
 }
 
 } // namespace
@@ -58,6 +156,9 @@ void FullTextIndex::close()
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
     }
+    if (m_sound)
+        markChecked(m_path, true);
+    m_sound = false;
 }
 
 bool FullTextIndex::exec(const QString &sql)
@@ -69,23 +170,64 @@ bool FullTextIndex::exec(const QString &sql)
 bool FullTextIndex::valid()
 {
     QSqlQuery query(m_db);
-    if (!query.exec(u"PRAGMA quick_check"_s) || !query.next() || query.value(0).toString() != u"ok"_s)
+    const bool thorough = !checkedAlready(m_path);
+    if (thorough && (!query.exec(u"PRAGMA quick_check"_s) || !query.next() || query.value(0).toString() != u"ok"_s))
         return false;
     if (!query.exec(u"SELECT value FROM meta WHERE key = 'version'"_s) || !query.next())
         return false;
     if (query.value(0).toString() != QString::number(Version))
         return false;
-    return query.exec(u"SELECT count(*) FROM docs"_s) && query.exec(u"SELECT rowid FROM pages LIMIT 1"_s);
+    // The full-text tables keep no rows to scan: a lookup shows they are there.
+    return query.exec(u"SELECT count(*) FROM docs"_s) && query.exec(u"SELECT id FROM texts LIMIT 1"_s)
+           && query.exec(u"SELECT rowid FROM pages WHERE pages MATCH '\"abc\"'"_s)
+           && query.exec(u"SELECT rowid FROM grams WHERE grams MATCH '0061'"_s);
 }
 
 bool FullTextIndex::create()
 {
+    // The page texts are kept once, compressed, in texts; the two full-text tables
+    // hold only their indexes: trigrams with positions for terms of three characters
+    // and more, and single units and pairs of units for the shorter ones.
     return exec(u"CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)"_s)
            && exec(u"CREATE TABLE docs(id INTEGER PRIMARY KEY, path TEXT UNIQUE NOT NULL, size INTEGER, "
                    "modified INTEGER, readable INTEGER, name TEXT, pages INTEGER)"_s)
+           && exec(u"CREATE TABLE texts(id INTEGER PRIMARY KEY, body BLOB)"_s)
            && exec(u"CREATE VIRTUAL TABLE pages USING fts5(body, tokenize = 'trigram case_sensitive 1', "
-                   "detail = 'full')"_s)
+                   "detail = 'full', content = '', columnsize = 0)"_s)
+           && exec(u"CREATE VIRTUAL TABLE grams USING fts5(body, tokenize = 'ascii', detail = 'none', "
+                   "content = '', columnsize = 0)"_s)
            && exec(u"INSERT INTO meta VALUES('version', '%1')"_s.arg(Version));
+}
+
+bool FullTextIndex::removePages(qint64 id)
+{
+    // The full-text tables keep no text: a page leaves them with the text it came in with.
+    QSqlQuery texts(m_db);
+    texts.setForwardOnly(true);
+    texts.prepare(u"SELECT id, body FROM texts WHERE id BETWEEN ? AND ?"_s);
+    texts.addBindValue(id * PageSlots);
+    texts.addBindValue(id * PageSlots + PageSlots - 1);
+    if (!texts.exec())
+        return false;
+    QSqlQuery pages(m_db);
+    pages.prepare(u"INSERT INTO pages(pages, rowid, body) VALUES('delete', ?, ?)"_s);
+    QSqlQuery grams(m_db);
+    grams.prepare(u"INSERT INTO grams(grams, rowid, body) VALUES('delete', ?, ?)"_s);
+    while (texts.next()) {
+        const qint64 row = texts.value(0).toLongLong();
+        const QString text = unpackedText(texts.value(1).toByteArray());
+        pages.bindValue(0, row);
+        pages.bindValue(1, text);
+        grams.bindValue(0, row);
+        grams.bindValue(1, gramTokens(text));
+        if (!pages.exec() || !grams.exec())
+            return false;
+    }
+    QSqlQuery remove(m_db);
+    remove.prepare(u"DELETE FROM texts WHERE id BETWEEN ? AND ?"_s);
+    remove.addBindValue(id * PageSlots);
+    remove.addBindValue(id * PageSlots + PageSlots - 1);
+    return remove.exec();
 }
 
 bool FullTextIndex::OpenForUpdate()
@@ -106,10 +248,12 @@ bool FullTextIndex::OpenForUpdate()
             if (fresh ? create() : valid()) {
                 exec(u"PRAGMA journal_mode = WAL"_s);
                 exec(u"PRAGMA synchronous = NORMAL"_s);
+                m_sound = true;
                 return true;
             }
         }
         // Damaged, another version, or not a database: made afresh, without asking.
+        markChecked(m_path, false);
         close();
         for (const QString &suffix : {u""_s, u"-wal"_s, u"-shm"_s, u"-journal"_s})
             QFile::remove(m_path + suffix);
@@ -151,6 +295,8 @@ bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::op
         return false;
     const auto fail = [this] {
         m_db.rollback();
+        m_sound = false; // checked in full at the next opening
+        markChecked(m_path, false);
         return false;
     };
     QSqlQuery query(m_db);
@@ -170,12 +316,7 @@ bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::op
         query.addBindValue(IndexedName(path));
         query.addBindValue(count);
         query.addBindValue(id);
-        if (!query.exec())
-            return fail();
-        query.prepare(u"DELETE FROM pages WHERE rowid BETWEEN ? AND ?"_s);
-        query.addBindValue(id * PageSlots);
-        query.addBindValue(id * PageSlots + PageSlots - 1);
-        if (!query.exec())
+        if (!query.exec() || !removePages(id))
             return fail();
     } else {
         query.prepare(u"INSERT INTO docs(path, size, modified, readable, name, pages) VALUES(?, ?, ?, ?, ?, ?)"_s);
@@ -190,11 +331,24 @@ bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::op
         id = query.lastInsertId().toLongLong();
     }
     if (pages) {
-        query.prepare(u"INSERT INTO pages(rowid, body) VALUES(?, ?)"_s);
+        QSqlQuery text(m_db);
+        text.prepare(u"INSERT INTO texts(id, body) VALUES(?, ?)"_s);
+        QSqlQuery trigrams(m_db);
+        trigrams.prepare(u"INSERT INTO pages(rowid, body) VALUES(?, ?)"_s);
+        QSqlQuery grams(m_db);
+        grams.prepare(u"INSERT INTO grams(rowid, body) VALUES(?, ?)"_s);
         for (int i = 0; i < count; ++i) {
-            query.bindValue(0, id * PageSlots + i + 1);
-            query.bindValue(1, FoldText(pages->at(i)));
-            if (!query.exec())
+            const qint64 row = id * PageSlots + i + 1;
+            // Through UTF-8 and back, as the stored text comes back, so that the page
+            // leaves the indexes with exactly the text it came in with.
+            const QString folded = QString::fromUtf8(FoldText(pages->at(i)).toUtf8());
+            text.bindValue(0, row);
+            text.bindValue(1, packedText(folded));
+            trigrams.bindValue(0, row);
+            trigrams.bindValue(1, folded);
+            grams.bindValue(0, row);
+            grams.bindValue(1, gramTokens(folded));
+            if (!text.exec() || !trigrams.exec() || !grams.exec())
                 return fail();
         }
     }
@@ -210,15 +364,14 @@ bool FullTextIndex::Remove(const QString &path)
     query.addBindValue(path);
     if (query.exec() && query.next()) {
         const qint64 id = query.value(0).toLongLong();
-        query.prepare(u"DELETE FROM pages WHERE rowid BETWEEN ? AND ?"_s);
-        query.addBindValue(id * PageSlots);
-        query.addBindValue(id * PageSlots + PageSlots - 1);
-        bool ok = query.exec();
+        bool ok = removePages(id);
         query.prepare(u"DELETE FROM docs WHERE id = ?"_s);
         query.addBindValue(id);
         ok = ok && query.exec();
         if (!ok) {
             m_db.rollback();
+            m_sound = false;
+            markChecked(m_path, false);
             return false;
         }
     }
@@ -235,71 +388,82 @@ bool FullTextIndex::Move(const QString &from, const QString &to)
     return query.exec() && query.numRowsAffected() == 1;
 }
 
+std::optional<QList<qint64>> FullTextIndex::pagesWith(const QString &term)
+{
+    // One row with every page's row id: far quicker than a row per page.
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    const auto rows = [&query](const QString &sql, const QString &match) -> std::optional<QList<qint64>> {
+        query.prepare(sql);
+        query.addBindValue(match);
+        if (!query.exec() || !query.next())
+            return std::nullopt;
+        return rowList(query.value(0));
+    };
+    if (term.size() <= 2)
+        return rows(u"SELECT group_concat(rowid) FROM grams WHERE grams MATCH ?"_s, quotedPhrase(gramToken(term)));
+    if (term.toUcs4().size() >= 3)
+        return rows(u"SELECT group_concat(rowid) FROM pages WHERE pages MATCH ?"_s, quotedPhrase(term));
+    // Fewer than three characters in more than two units (outside the BMP): the pages
+    // with all its pairs of units, then their text.
+    QStringList pairs;
+    for (qsizetype i = 0; i + 1 < term.size(); ++i)
+        pairs.append(quotedPhrase(gramToken(QStringView(term).mid(i, 2))));
+    const auto candidates
+        = rows(u"SELECT group_concat(rowid) FROM grams WHERE grams MATCH ?"_s, pairs.join(u" AND "_s));
+    if (!candidates)
+        return std::nullopt;
+    QList<qint64> found;
+    query.prepare(u"SELECT body FROM texts WHERE id = ?"_s);
+    for (const qint64 row : *candidates) {
+        query.bindValue(0, row);
+        if (!query.exec())
+            return std::nullopt;
+        if (query.next() && unpackedText(query.value(0).toByteArray()).contains(term))
+            found.append(row);
+    }
+    return found;
+}
+
 QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
 {
     if (terms.isEmpty() || !m_db.isOpen())
         return {};
-    // Long terms first: the index narrows them down, and they narrow the scan of
-    // the short ones to their documents.
-    QStringList ordered = terms;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const QString &a, const QString &b) { return (a.size() >= 3) > (b.size() >= 3); });
-
-    QHash<qint64, QSet<int>> pagesOf; // document id: pages with any term
-    std::optional<QSet<qint64>> candidates;
+    // Sorted lists rather than sets: a common term is on every page of a large library.
+    std::optional<QList<qint64>> candidates; // documents with every term so far
+    QList<qint64> pageRows;                  // pages with any term
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
-    for (const QString &term : std::as_const(ordered)) {
-        QSet<qint64> found;
-        QHash<qint64, QSet<int>> termPages;
-        const auto collectPages = [&] {
-            while (query.next()) {
-                const qint64 row = query.value(0).toLongLong();
-                const qint64 id = row / PageSlots;
-                if (candidates && !candidates->contains(id))
-                    continue;
-                termPages[id].insert(int(row % PageSlots));
-                found.insert(id);
-            }
-        };
-        if (term.size() >= 3) {
-            query.prepare(u"SELECT rowid FROM pages WHERE pages MATCH ?"_s);
-            query.addBindValue(quotedPhrase(term));
-            if (!query.exec())
-                return {};
-            collectPages();
-        } else if (!candidates) {
-            query.prepare(u"SELECT rowid FROM pages WHERE instr(body, ?) > 0"_s);
-            query.addBindValue(term);
-            if (!query.exec())
-                return {};
-            collectPages();
-        } else {
-            query.prepare(u"SELECT rowid FROM pages WHERE rowid BETWEEN ? AND ? AND instr(body, ?) > 0"_s);
-            for (const qint64 id : std::as_const(*candidates)) {
-                query.bindValue(0, id * PageSlots);
-                query.bindValue(1, id * PageSlots + PageSlots - 1);
-                query.bindValue(2, term);
-                if (!query.exec())
-                    return {};
-                collectPages();
-            }
+    for (const QString &term : terms) {
+        const std::optional<QList<qint64>> rows = pagesWith(term);
+        if (!rows)
+            return {};
+        QList<qint64> found;
+        for (const qint64 row : *rows) {
+            if (found.isEmpty() || found.back() != row / PageSlots)
+                found.append(row / PageSlots);
         }
         query.prepare(u"SELECT id FROM docs WHERE instr(name, ?) > 0"_s);
         query.addBindValue(term);
         if (!query.exec())
             return {};
-        while (query.next()) {
-            const qint64 id = query.value(0).toLongLong();
-            if (!candidates || candidates->contains(id))
-                found.insert(id);
+        while (query.next())
+            found.append(query.value(0).toLongLong());
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        if (candidates) {
+            QList<qint64> both;
+            std::set_intersection(found.cbegin(), found.cend(), candidates->cbegin(), candidates->cend(),
+                                  std::back_inserter(both));
+            found = both;
         }
         candidates = found;
-        for (auto it = termPages.cbegin(); it != termPages.cend(); ++it)
-            pagesOf[it.key()].unite(it.value());
         if (candidates->isEmpty())
             return {};
+        pageRows.append(*rows);
     }
+    std::sort(pageRows.begin(), pageRows.end());
+    pageRows.erase(std::unique(pageRows.begin(), pageRows.end()), pageRows.end());
 
     QList<Hit> hits;
     query.prepare(u"SELECT id, path, readable FROM docs"_s);
@@ -307,14 +471,14 @@ QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
         return {};
     while (query.next()) {
         const qint64 id = query.value(0).toLongLong();
-        if (!candidates->contains(id))
+        if (!std::binary_search(candidates->cbegin(), candidates->cend(), id))
             continue;
         Hit hit;
         hit.path = query.value(1).toString();
         hit.readable = query.value(2).toInt() != 0;
-        const QSet<int> pages = pagesOf.value(id);
-        hit.pages = QList<int>(pages.cbegin(), pages.cend());
-        std::sort(hit.pages.begin(), hit.pages.end());
+        for (auto row = std::lower_bound(pageRows.cbegin(), pageRows.cend(), id * PageSlots);
+             row != pageRows.cend() && *row < (id + 1) * PageSlots; ++row)
+            hit.pages.append(int(*row % PageSlots));
         hits.append(hit);
     }
     std::sort(hits.begin(), hits.end(), [](const Hit &a, const Hit &b) { return a.path < b.path; });
@@ -324,11 +488,11 @@ QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
 QString FullTextIndex::PageText(const QString &path, int page)
 {
     QSqlQuery query(m_db);
-    query.prepare(u"SELECT body FROM pages WHERE rowid = (SELECT id FROM docs WHERE path = ?) * ? + ?"_s);
+    query.prepare(u"SELECT body FROM texts WHERE id = (SELECT id FROM docs WHERE path = ?) * ? + ?"_s);
     query.addBindValue(path);
     query.addBindValue(PageSlots);
     query.addBindValue(page);
     if (query.exec() && query.next())
-        return query.value(0).toString();
+        return unpackedText(query.value(0).toByteArray());
     return {};
 }

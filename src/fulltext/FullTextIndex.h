@@ -11,14 +11,14 @@
 #include <QStringList>
 
 // The full-text index of the document library, an SQLite file in the per-user data
-// folder. It holds each document's folded page texts (FTS5 with trigrams, so that
-// any substring of three or more characters is looked up, shorter ones are scanned),
-// its folded name, and the size and modification time it was read at. It never
-// writes to the documents.
+// folder. It holds each document's folded page texts (compressed, once), two indexes
+// over them (FTS5 with trigrams for substrings of three or more characters, and one of
+// single characters and pairs for the shorter ones), its folded name, and the size and
+// modification time it was read at. It never writes to the documents.
 class FullTextIndex {
 public:
     // The version of the file's layout and of the folding; another one is rebuilt.
-    static constexpr int Version = 1;
+    static constexpr int Version = 2;
 
     // databasePath: the index file. Each instance is one connection, for one thread.
     explicit FullTextIndex(const QString &databasePath);
@@ -64,10 +64,14 @@ private:
     bool valid();
     void close();
     bool exec(const QString &sql);
+    bool removePages(qint64 id);
+    // The row ids (document id * slots + page) of the pages that hold the term.
+    std::optional<QList<qint64>> pagesWith(const QString &term);
 
     QString m_path;
     QString m_connection;
     QSqlDatabase m_db;
+    bool m_sound = false; // opened for updating and found sound, nothing failed since
 };
 
 // The folded name of a document as searched: the file name without ".pdf".

@@ -1,5 +1,7 @@
 #include "fulltext/LibraryIndexer.h"
 
+#include <sys/resource.h>
+
 #include <deque>
 #include <future>
 
@@ -100,6 +102,8 @@ LibraryIndexer::LibraryIndexer(QString databasePath, QString documentsPath, Text
     m_settle.setInterval(300);
     connect(&m_settle, &QTimer::timeout, this, &LibraryIndexer::Schedule);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
+    // A document written over in place changes no folder: its file is watched too.
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_settle.start(); });
 }
 
 LibraryIndexer::~LibraryIndexer()
@@ -124,6 +128,33 @@ void LibraryIndexer::watchFolders()
         m_watcher.addPaths(folders);
 }
 
+void LibraryIndexer::watchFiles(const QStringList &documents)
+{
+    // A file replaced or removed drops out of the watcher by itself.
+    const QStringList watched = m_watcher.files();
+    const QSet<QString> known(watched.cbegin(), watched.cend());
+    const QDir base(m_documentsPath);
+    m_toWatch.clear();
+    for (const QString &path : documents) {
+        const QString file = base.filePath(path);
+        if (!known.contains(file))
+            m_toWatch.append(file);
+    }
+    watchSome();
+}
+
+void LibraryIndexer::watchSome()
+{
+    // A few hundred at a time, so that a large library never holds up the windows.
+    constexpr qsizetype Batch = 200;
+    const QStringList files = m_toWatch.mid(0, Batch);
+    m_toWatch.remove(0, files.size());
+    if (!files.isEmpty())
+        m_watcher.addPaths(files);
+    if (!m_toWatch.isEmpty())
+        QTimer::singleShot(0, this, &LibraryIndexer::watchSome);
+}
+
 void LibraryIndexer::Start()
 {
     watchFolders();
@@ -145,9 +176,13 @@ void LibraryIndexer::runOnce()
     m_busy = true;
     m_again = false;
     m_thread = QThread::create([this] {
+        // Below the windows: this thread's own priority, as the helpers' (Linux sets
+        // it for the calling thread alone).
+        setpriority(PRIO_PROCESS, 0, 10);
         FullTextIndex index(m_databasePath);
         if (!index.OpenForUpdate())
             return;
+        m_listed.clear();
         UpdateIndex(
             index, m_documentsPath, m_read,
             [this](int done, int total) {
@@ -161,8 +196,10 @@ void LibraryIndexer::runOnce()
                     Qt::QueuedConnection);
             },
             m_stop);
+        m_listed = LibraryDocuments(m_documentsPath);
     });
     connect(m_thread, &QThread::finished, this, [this] {
+        watchFiles(m_listed);
         m_thread->deleteLater();
         m_thread = nullptr;
         m_busy = false;

@@ -34,8 +34,8 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
                  const std::function<void(int done, int total)> &progress, const std::atomic_bool &stop);
 
 // Keeps the index current in the background: an update at start, and another
-// whenever one of the library's folders changes (a save, a rename, a change from
-// outside). The updates run in a thread of their own, one at a time.
+// whenever one of the library's folders or documents changes (a save, a rename, a
+// change from outside, a document written over in place). The updates run in a thread of their own, one at a time.
 class LibraryIndexer : public QObject {
     Q_OBJECT
 
@@ -61,12 +61,16 @@ Q_SIGNALS:
 private:
     void runOnce();
     void watchFolders();
+    void watchFiles(const QStringList &documents);
+    void watchSome();
 
     QString m_databasePath;
     QString m_documentsPath;
     TextReader m_read;
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
+    QStringList m_listed;  // the documents the last update found, written by its thread
+    QStringList m_toWatch; // files still to be watched
     QThread *m_thread = nullptr;
     std::atomic_bool m_stop = false;
     bool m_again = false;

@@ -2,9 +2,16 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -195,27 +202,65 @@ void ApplyHelperLimits(const HelperLimits &limits)
     setpriority(PRIO_PROCESS, 0, 10);
 }
 
+namespace {
+
+// Helper processes reading text now, in this program.
+std::atomic_int helpersRunning = 0;
+
+} // namespace
+
 std::optional<QStringList> ReadPdfText(const QString &helper, const QString &file, const HelperLimits &limits)
 {
     if (helper.isEmpty())
         return std::nullopt;
-    QProcess process;
-    process.setProgram(helper);
-    process.setArguments({u"text"_s, file});
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.setChildProcessModifier([limits] { ApplyHelperLimits(limits); });
-    process.start();
-    if (!process.waitForStarted(limits.timeMs))
-        return std::nullopt;
-    if (!process.waitForFinished(limits.timeMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return std::nullopt;
+    // A document read while no other is (one just saved, the usual case) is shared
+    // between two helpers, one for each processor; otherwise one reads it all.
+    int idle = 0;
+    const int parts = QThread::idealThreadCount() > 1 && helpersRunning.compare_exchange_strong(idle, 2)
+                          ? 2
+                          : (helpersRunning.fetch_add(1), 1);
+    const auto release = qScopeGuard([parts] { helpersRunning -= parts; });
+
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int part = 0; part < parts; ++part) {
+        auto &process = processes.emplace_back(std::make_unique<QProcess>());
+        process->setProgram(helper);
+        QStringList arguments{u"text"_s, file};
+        if (parts > 1)
+            arguments << QString::number(part) << QString::number(parts);
+        process->setArguments(arguments);
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        process->setChildProcessModifier([limits] { ApplyHelperLimits(limits); });
+        process->start();
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    QDeadlineTimer deadline(limits.timeMs);
+    bool ok = true;
+    for (const auto &process : processes) {
+        if (!ok || !process->waitForStarted(int(deadline.remainingTime()))
+            || !process->waitForFinished(int(deadline.remainingTime()))) {
+            ok = false;
+            process->kill();
+            process->waitForFinished(1000);
+            continue;
+        }
+        ok = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    }
+    if (!ok)
         return std::nullopt;
-    return ParsePageTexts(process.readAllStandardOutput());
+    std::optional<QStringList> pages;
+    for (int part = 0; part < parts; ++part) {
+        const std::optional<QStringList> read = ParsePageTexts(processes[size_t(part)]->readAllStandardOutput());
+        if (!read || (pages && read->size() != pages->size()))
+            return std::nullopt;
+        if (!pages) {
+            pages = read;
+            continue;
+        }
+        for (qsizetype i = part; i < pages->size(); i += parts)
+            (*pages)[i] = read->at(i);
+    }
+    return pages;
 }
 
 QStringList RenderArguments(const QString &file, int page, int dpi)

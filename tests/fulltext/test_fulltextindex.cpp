@@ -16,7 +16,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 // The index's life: new, renamed, changed, removed and unreadable documents, a
-// damaged index and one of another version, and the background indexer.
+// damaged index and one of another version, and the background indexer (which
+// also sees a document written over in place).
 class TestFullTextIndex : public QObject {
     Q_OBJECT
 
@@ -203,6 +204,10 @@ void TestFullTextIndex::backgroundIndexerFollowsFolders()
         return index.OpenForSearch() ? lib.found(index, typed) : QStringList();
     };
     QCOMPARE(search(u"ワルファリン"_s), QStringList{Medical + u"甲.pdf:"_s});
+
+    // Written over in place, its folder unchanged: read again all the same.
+    writeBytes(lib.documents + Medical + u"甲.pdf"_s, u"ワルファリン 横紋筋融解症"_s.toUtf8());
+    QTRY_COMPARE_WITH_TIMEOUT(search(u"横紋筋"_s), QStringList{Medical + u"甲.pdf:"_s}, 20000);
 
     // A save into a watched folder (a temporary file renamed into place) is indexed
     // without being asked for.

@@ -82,6 +82,11 @@ void TestPdfText::readsAnInsert()
     const std::optional<QStringList> pages = ReadPdfText(helper, file);
     QVERIFY(pages);
     QVERIFY(pages->size() >= 3);
+    // Shared between two helpers or not, the same pages come out.
+    QProcess whole;
+    whole.start(helper, {u"text"_s, file});
+    QVERIFY(whole.waitForFinished(60000));
+    QCOMPARE(ParsePageTexts(whole.readAllStandardOutput()), pages);
     const QString text = FoldText(pages->join(u'\n'));
     for (const QString &word : insert.words)
         QVERIFY2(text.contains(FoldText(word)), qPrintable(word));

@@ -92,7 +92,7 @@ Insert MakeInsert(int number, int pages)
         }
         return QString(p + u"</p>"_s);
     };
-    // One page of A4 at 9 points holds about 3,000 characters.
+    // One page of A4 at 8.3 points holds about 3,000 characters.
     for (int page = 0; page < pages; ++page) {
         if (page == 0) {
             html += u"<h2>1. 警告</h2>"_s + paragraph(2);
@@ -108,7 +108,7 @@ Insert MakeInsert(int number, int pages)
             continue;
         }
         html += u"<h2>%1. 使用上の注意（続き %2）</h2>"_s.arg(8 + page % 3).arg(page);
-        html += paragraph(22);
+        html += paragraph(33);
         html += u"<h3>10.2 併用注意（併用に注意すること）</h3><table border=\"1\" cellpadding=\"2\">"
                 "<tr><th>薬剤名等</th><th>臨床症状・措置方法</th><th>機序・危険因子</th></tr>"_s;
         for (int row = 0; row < 3; ++row) {
@@ -116,7 +116,7 @@ Insert MakeInsert(int number, int pages)
             html += u"<tr><td>%1</td><td>%2の作用が増強されることがある。</td><td>%3の代謝を阻害する。</td></tr>"_s.arg(
                 row == 0 ? HalfWidthKatakana(partner) : partner, partner, insert.name);
         }
-        html += u"</table>"_s + paragraph(20);
+        html += u"</table>"_s + paragraph(30);
     }
     html += u"</body></html>"_s;
     insert.html = html;
@@ -126,7 +126,8 @@ Insert MakeInsert(int number, int pages)
 bool WriteInsertPdf(const Insert &insert, const QString &path)
 {
     QTextDocument document;
-    QFont font(u"IPAPGothic"_s, 9);
+    QFont font(u"IPAPGothic"_s);
+    font.setPointSizeF(8.3);
     font.setFamilies({u"IPAPGothic"_s, u"IPAGothic"_s, u"Noto Sans CJK JP"_s});
     document.setDefaultFont(font);
     document.setHtml(insert.html);

@@ -2,9 +2,11 @@
 // so that a document that crashes or hangs the PDF library never takes the program
 // down. Written to standard output, every part framed by its length:
 //
-//   hibari-pdftext text FILE
+//   hibari-pdftext text FILE [PART PARTS]
 //     "HIBARI-PDFTEXT 1\n", then for each page "P <bytes>\n" and that many bytes of
-//     UTF-8 text, then "E <pages>\n".
+//     UTF-8 text, then "E <pages>\n". With PART and PARTS, only the pages whose
+//     0-based number leaves PART when divided by PARTS are read; the others are empty,
+//     so that several helpers can share one document.
 //   hibari-pdftext page FILE PAGE DPI
 //     "HIBARI-PDFTEXT 1\n", "S <width> <height>\n" (the page in points),
 //     "I <width> <height> <stride> <bytes>\n" and the page rendered as 32-bit ARGB,
@@ -67,12 +69,14 @@ std::string pageText(const poppler::page &page)
     return text;
 }
 
-int text(poppler::document &document)
+int text(poppler::document &document, int part, int parts)
 {
+    if (parts < 1 || parts > 64 || part < 0 || part >= parts)
+        return 3;
     put("HIBARI-PDFTEXT 1\n");
     const int pages = document.pages();
     for (int i = 0; i < pages; ++i) {
-        std::unique_ptr<poppler::page> page(document.create_page(i));
+        std::unique_ptr<poppler::page> page(i % parts == part ? document.create_page(i) : nullptr);
         const std::string body = page ? pageText(*page) : std::string();
         put("P " + std::to_string(body.size()) + "\n");
         put(body);
@@ -126,13 +130,15 @@ int main(int argc, char *argv[])
 {
     poppler::set_debug_error_function(quiet, nullptr);
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (!((mode == "text" && argc == 3) || (mode == "page" && argc == 5))) {
-        std::fputs("usage: hibari-pdftext text FILE | page FILE PAGE DPI\n", stderr);
+    if (!((mode == "text" && (argc == 3 || argc == 5)) || (mode == "page" && argc == 5))) {
+        std::fputs("usage: hibari-pdftext text FILE [PART PARTS] | page FILE PAGE DPI\n", stderr);
         return 2;
     }
     std::unique_ptr<poppler::document> document(poppler::document::load_from_file(argv[2]));
     if (!document || document->is_locked())
         return 3;
-    const int status = mode == "text" ? text(*document) : render(*document, std::atoi(argv[3]), std::atof(argv[4]));
+    const int status = mode == "text"
+                           ? text(*document, argc == 5 ? std::atoi(argv[3]) : 0, argc == 5 ? std::atoi(argv[4]) : 1)
+                           : render(*document, std::atoi(argv[3]), std::atof(argv[4]));
     return std::fflush(stdout) == 0 ? status : 4;
 }
