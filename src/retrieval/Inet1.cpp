@@ -228,7 +228,7 @@ QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
     return u"サーバーがエラーを返しました。 ("_s % technical % u')';
 }
 
-Inet1::Reply Inet1::OpenURL(const QString &url)
+Inet1::Reply Inet1::OpenURL(const QString &url, const Headers &headers)
 {
     Reply result;
 
@@ -258,6 +258,8 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
 
     // A transfer fails after m_timeoutMs without progress; the clock stops while the
     // user is asked for the proxy's credentials.
@@ -336,6 +338,8 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
 
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
+    result.etag = m_lastEtag = reply->rawHeader("ETag");
+    result.lastModified = m_lastModified = reply->rawHeader("Last-Modified");
     QNetworkReply::NetworkError error = reply->error();
     if (error == QNetworkReply::NoError)
         result.body.append(reply->readAll());
