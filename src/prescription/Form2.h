@@ -27,6 +27,9 @@ public:
 
     // What the page offers: a box is enabled and checked only for an offered document.
     void Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles);
+    // The mark of the documents already in the library: tooltips (empty: not saved) for
+    // the insert, the guide and each manual.
+    void ShowSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips);
 
     void Command1_Click(); // "文書表示"
     void Command2_Click(); // "閉じる"
