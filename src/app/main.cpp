@@ -89,6 +89,7 @@ int main(int argc, char *argv[])
                      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), userData),
          &desktop);
     if (!userData.isEmpty()) {
+        state.OriginsPath = userData + u"/fulltext.sqlite"_s;
         indexer = std::make_unique<LibraryIndexer>(userData + u"/fulltext.sqlite"_s, state.DocumentsPath,
                                                    [helper](const QString &file) { return ReadPdfText(helper, file); });
         indexer->Start();

@@ -16,6 +16,8 @@
 #include "fulltext/LibraryIndexer.h"
 #include "fulltext/TextFold.h"
 #include "memo/MemoCommand.h"
+#include "retrieval/OriginRecord.h"
+#include "retrieval/frmTransfer.h"
 #include "shell/Library.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
@@ -63,6 +65,8 @@ Form7::Form7(AppContext &context, Services services, QWidget *parent)
     connect(m_ui->Command5, &QPushButton::clicked, this, &Form7::Command5_Click);
     connect(m_ui->Command6, &QPushButton::clicked, this, &Form7::Command6_Click);
     connect(m_ui->Command7, &QPushButton::clicked, this, &Form7::Command7_Click);
+    connect(m_ui->Command8, &QPushButton::clicked, this, &Form7::Command8_Click);
+    connect(m_ui->Command9, &QPushButton::clicked, this, &Form7::Command9_Click);
     connect(m_ui->List1, &QTreeWidget::itemActivated, this, [this] { Command2_Click(); });
     connect(m_ui->List1, &QTreeWidget::currentItemChanged, this, [this] { List1_Click(); });
     for (QCheckBox *box : {m_ui->Check1, m_ui->Check2, m_ui->Check3, m_ui->Check4, m_ui->Check5})
@@ -161,6 +165,7 @@ void Form7::runSearch()
         pages += int(hit.pages.size());
     }
     m_ui->List1->addTopLevelItems(items);
+    showStates();
     m_ui->Label2->setText(Messages::SearchCounts.arg(m_hits.size()).arg(pages));
     m_shownPath.clear();
     m_shownPage = 0;
@@ -331,4 +336,142 @@ void Form7::Command6_Click()
 void Form7::Command7_Click()
 {
     showPage(+1);
+}
+
+void Form7::showStates()
+{
+    // The state of each listed document's last check, as its record keeps it.
+    OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
+    QHash<QString, int> counts;
+    for (int i = 0; i < m_ui->List1->topLevelItemCount() && i < m_hits.size(); ++i) {
+        const std::optional<OriginRecord> record = origins.Find(m_context.state.DocumentsPath + m_hits.at(i).path);
+        const QString state = record ? record->lastState : Messages::StateNoOrigin;
+        m_ui->List1->topLevelItem(i)->setText(3, state);
+        counts[state] += 1;
+    }
+    if (m_hits.isEmpty() || (counts.size() == 1 && counts.contains(QString())))
+        m_ui->Label4->clear();
+    else
+        m_ui->Label4->setText(Messages::CheckSummary.arg(counts.value(Messages::StateCurrent))
+                                  .arg(counts.value(Messages::StateUpdated))
+                                  .arg(counts.value(Messages::StateNoOrigin))
+                                  .arg(counts.value(Messages::StateNotFound))
+                                  .arg(counts.value(Messages::StateFailed)));
+}
+
+bool Form7::runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QString &what,
+                      QList<OriginCheck::Outcome> &outcomes)
+{
+    OriginCheck check(jobs, fetch, m_context.state.TransferTimeoutMs, &m_context.state.ProxyLogin,
+                      [this](const QString &proxy, bool refused) {
+                          return m_context.desktop.AskProxyCredentials(this, proxy, refused);
+                      });
+    Inet1 unused; // "通信中" follows the whole check, not one transfer
+    frmTransfer progress(unused, what, m_context.state.ProgressDelayMs, this);
+    progress.FollowDocuments([&check] { check.Abort(); });
+    const auto total = qint64(jobs.size());
+    connect(&check, &OriginCheck::Done, this, [&](const OriginCheck::Outcome &outcome) {
+        outcomes.append(outcome);
+        progress.TransferProgress(outcomes.size(), total);
+    });
+    progress.TransferStarted();
+    progress.TransferProgress(0, total);
+    check.Run();
+    progress.TransferEnded();
+    return !check.Aborted();
+}
+
+void Form7::Command8_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    // The listed documents, or every document of the library when the list is empty.
+    if (m_ui->List1->topLevelItemCount() == 0) {
+        m_hits.clear();
+        QList<QTreeWidgetItem *> items;
+        for (const QString &path : LibraryDocuments(m_context.state.DocumentsPath)) {
+            m_hits.append({path, {}, true});
+            QString name = QFileInfo(path).fileName();
+            name.chop(4);
+            items.append(new QTreeWidgetItem(QStringList{name, folderCaption(path), QString()}));
+        }
+        m_ui->List1->addTopLevelItems(items);
+    }
+    if (m_hits.isEmpty()) {
+        m_context.desktop.Message(this, Messages::NothingToCheck, Messages::SelectionErrorTitle);
+        return;
+    }
+    QList<OriginCheck::Job> jobs;
+    {
+        OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
+        for (const FullTextIndex::Hit &hit : std::as_const(m_hits)) {
+            const QString path = m_context.state.DocumentsPath + hit.path;
+            jobs.append({path, origins.Find(path)});
+        }
+    }
+    QList<OriginCheck::Outcome> outcomes;
+    if (!runChecks(jobs, false, Messages::CheckingDocuments, outcomes))
+        return; // stopped: every record stays as it was
+    {
+        OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
+        for (const OriginCheck::Outcome &outcome : std::as_const(outcomes)) {
+            if (outcome.state != CheckState::NoOrigin)
+                origins.SetState(outcome.path, CheckStateText(outcome.state));
+        }
+    }
+    showStates();
+}
+
+void Form7::Command9_Click()
+{
+    const auto running = Guard().Enter();
+    if (!running)
+        return;
+    QList<OriginCheck::Job> jobs;
+    OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
+    for (int i = 0; i < m_ui->List1->topLevelItemCount() && i < m_hits.size(); ++i) {
+        if (m_ui->List1->topLevelItem(i)->text(3) != Messages::StateUpdated)
+            continue;
+        const QString path = m_context.state.DocumentsPath + m_hits.at(i).path;
+        jobs.append({path, origins.Find(path)});
+    }
+    if (jobs.isEmpty()) {
+        m_context.desktop.Message(this, Messages::NoUpdates, Messages::FetchUpdatesTitle);
+        return;
+    }
+    if (!m_context.desktop.Ask(this, Messages::ConfirmFetchUpdates.arg(jobs.size()), Messages::FetchUpdatesTitle))
+        return;
+    QList<OriginCheck::Outcome> outcomes;
+    if (!runChecks(jobs, true, Messages::FetchingUpdates, outcomes))
+        return; // stopped: nothing is replaced
+    QStringList failed;
+    for (const OriginCheck::Outcome &outcome : std::as_const(outcomes)) {
+        const auto job = std::find_if(jobs.cbegin(), jobs.cend(), [&](const OriginCheck::Job &candidate) {
+            return candidate.path == outcome.path;
+        });
+        QString errorText = outcome.errorText;
+        if (outcome.state == CheckState::Updated) {
+            errorText = ReplaceDocument(outcome.path, outcome.body);
+            if (errorText.isEmpty()) {
+                OriginRecord record
+                    = MakeOriginRecord(job->origin->url, outcome.etag, outcome.lastModified, outcome.body);
+                record.lastState = Messages::StateCurrent;
+                record.checkedAt = record.savedAt;
+                origins.Record(outcome.path, record);
+                continue;
+            }
+        } else {
+            origins.SetState(outcome.path, CheckStateText(outcome.state));
+            if (errorText.isEmpty())
+                errorText = CheckStateText(outcome.state);
+        }
+        failed.append(outcome.path + u'\n' + errorText);
+    }
+    if (m_services.indexer)
+        m_services.indexer->Schedule();
+    showStates();
+    if (!failed.isEmpty())
+        m_context.desktop.Message(this, Messages::UpdatesNotSaved + u'\n' + failed.join(u'\n'),
+                                  Messages::DocumentSaveErrorTitle, Desktop::Icon::Exclamation);
 }

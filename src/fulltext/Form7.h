@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "fulltext/FullTextIndex.h"
+#include "fulltext/OriginCheck.h"
 #include "fulltext/PdfText.h"
 #include "shell/AppContext.h"
 #include "shell/WorkingWindow.h"
@@ -45,6 +46,8 @@ public:
     void Command5_Click(); // 閉じる
     void Command6_Click(); // 前のページ
     void Command7_Click(); // 次のページ
+    void Command8_Click(); // 最新版の確認
+    void Command9_Click(); // 更新を取得
 
     // The page now shown (document path relative to the documents folder, 1-based
     // page) and how many matches are marked on it; for tests.
@@ -64,6 +67,9 @@ private:
     QStringList listLines() const;
     QString folderCaption(const QString &path) const;
     bool folderChosen(const QString &path) const;
+    void showStates();
+    bool runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QString &what,
+                   QList<OriginCheck::Outcome> &outcomes);
 
     std::unique_ptr<Ui::Form7> m_ui;
     AppContext &m_context;

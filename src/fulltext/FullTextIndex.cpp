@@ -241,8 +241,9 @@ bool FullTextIndex::OpenForUpdate()
             exec(u"PRAGMA busy_timeout = 5000"_s);
             bool fresh = false;
             {
+                // OriginStore's table of its own may be there before the index.
                 QSqlQuery query(m_db);
-                fresh = query.exec(u"SELECT count(*) FROM sqlite_master"_s) && query.next()
+                fresh = query.exec(u"SELECT count(*) FROM sqlite_master WHERE tbl_name != 'origins'"_s) && query.next()
                         && query.value(0).toInt() == 0;
             }
             if (fresh ? create() : valid()) {

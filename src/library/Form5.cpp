@@ -1,6 +1,9 @@
 #include "library/Form5.h"
 
+#include <QDir>
+
 #include "library/DocumentLibrary.h"
+#include "retrieval/OriginRecord.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form5.h"
@@ -28,6 +31,9 @@ void Form5::Command1_Click()
         m_context.desktop.Message(this, errorText, Messages::RenameErrorTitle, Desktop::Icon::Exclamation);
         return; // the typed name stays for correcting
     }
+    // The file keeps its attributes through the rename; the database's record follows.
+    OriginStore(m_context.state.OriginsPath, m_context.state.DocumentsPath)
+        .Move(QDir(m_folder).filePath(m_fileName), QDir(m_folder).filePath(RenamedFileName(m_ui->Text1->text())));
     accept();
 }
 

@@ -4,8 +4,9 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include "memo/MemoCommand.h"
 #include "conversion/ESConv.h"
+#include "memo/MemoCommand.h"
+#include "retrieval/SavedMark.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/ServicePage.h"
@@ -167,6 +168,9 @@ bool Form3::loadOtcResults(const QString &url, bool clearSelection)
     const OtcScan scan = ScanOtcResults(*page, [this, &throttle](const OtcHit &hit) {
         m_ui->List2->addItem(hit.anchor);
         m_ui->List1->addItem(hit.display);
+        const QString &library = m_context.state.DocumentsPath;
+        MarkSaved(*m_ui->List1->item(m_ui->List1->count() - 1),
+                  SavedMarkTip(m_context.state.OriginsPath, library, {OtcDocumentPath(library, hit.display)}));
         if (throttle.due())
             m_ui->List1->repaint();
     });
@@ -207,7 +211,7 @@ void Form3::Command4_Click()
                                                           BodyUse::Document, DocumentText(path));
     if (!document)
         return;
-    SaveAndOpenDocument(m_context, this, path, *document);
+    SaveAndOpenDocument(m_context, this, path, *document, m_context.state.ServiceBase + link, &m_inet);
 }
 
 void Form3::Command5_Click()

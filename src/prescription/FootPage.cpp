@@ -116,6 +116,12 @@ DocumentChoice ChooseDocuments(const FootDocuments &documents)
     return DocumentChoice::None;
 }
 
+QStringList SavedDocumentPaths(const QString &documentsPath, const QString &drugName)
+{
+    return {documentsPath + Library::Medical() + u'/' + PdfName(drugName),
+            documentsPath + Library::Patient() + u'/' + PdfName(drugName)};
+}
+
 QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
                                      const QString &drugName, bool fetchInsert, bool fetchGuide,
                                      const QList<bool> &manualMarks)

@@ -52,6 +52,9 @@ struct DocumentDownload {
 // guide, the package insert, then the marked manuals in page order. Every name goes
 // through SafeFileName, the manuals' titles too (a title is the service's text, and a
 // "/" in it would write outside the library) and FitFileName.
+// Where a hit's insert and guide are saved, in the library.
+QStringList SavedDocumentPaths(const QString &documentsPath, const QString &drugName);
+
 QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
                                      const QString &drugName, bool fetchInsert, bool fetchGuide,
                                      const QList<bool> &manualMarks);

@@ -2,9 +2,11 @@
 
 #include <QKeyEvent>
 
-#include "memo/MemoCommand.h"
-#include "prescription/PrescriptionDocuments.h"
 #include "conversion/ESConv.h"
+#include "memo/MemoCommand.h"
+#include "prescription/FootPage.h"
+#include "prescription/PrescriptionDocuments.h"
+#include "retrieval/SavedMark.h"
 #include "retrieval/Fetch.h"
 #include "retrieval/ServicePage.h"
 #include "shell/Accessibility.h"
@@ -235,6 +237,12 @@ void Form1::readPage(const QString &page)
             flush();
     });
     flush();
+    // A hit whose insert or guide is in the library carries the mark.
+    for (int i = 0; i < names.count(); ++i) {
+        QListWidgetItem &item = *names.item(i);
+        MarkSaved(item, SavedMarkTip(m_context.state.OriginsPath, m_context.state.DocumentsPath,
+                                     SavedDocumentPaths(m_context.state.DocumentsPath, item.text())));
+    }
 
     m_ui->Command4->setEnabled(scan.hasNext);
     m_ui->Command3->setEnabled(scan.hasPrevious);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "retrieval/SavedMark.h"
 #include "shell/Messages.h"
 #include "shell/ScreenFit.h"
 #include "ui_Form2.h"
@@ -50,6 +51,14 @@ Form2::Choice Form2::choose()
 {
     exec();
     return m_choice;
+}
+
+void Form2::ShowSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips)
+{
+    MarkSaved(*m_ui->Check1, insertTip);
+    MarkSaved(*m_ui->Check2, guideTip);
+    for (int i = 0; i < m_ui->List1->count() && i < manualTips.size(); ++i)
+        MarkSaved(*m_ui->List1->item(i), manualTips.at(i));
 }
 
 // Each manual shows a tick when it is marked for fetching: a click on the entry, or

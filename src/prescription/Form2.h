@@ -41,6 +41,9 @@ public:
     Choice choose();
     // The choice as it stands: what "文書表示" took, or nothing marked.
     const Choice &choice() const { return m_choice; }
+    // The mark of the documents already in the library: tooltips (empty: not saved) for
+    // the insert, the guide and each manual.
+    void ShowSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips);
 
     void Command1_Click(); // "文書表示"
     void Command2_Click(); // "閉じる"

@@ -71,7 +71,7 @@ void Form6::Command2_Click()
     const auto bytes = FetchBytes(m_context, this, m_inet1, *address, BodyUse::Document, DocumentText(path));
     if (!bytes)
         return;
-    SaveAndOpenDocument(m_context, this, path, *bytes);
+    SaveAndOpenDocument(m_context, this, path, *bytes, *address, &m_inet1);
 }
 
 void Form6::closeEvent(QCloseEvent *event)

@@ -5,6 +5,7 @@
 #include "prescription/Form2.h"
 #include "prescription/Form6.h"
 #include "prescription/FootPage.h"
+#include "retrieval/SavedMark.h"
 #include "retrieval/SaveAndOpen.h"
 #include "retrieval/Fetch.h"
 #include "shell/AppContext.h"
@@ -77,6 +78,23 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
         dialog.Prepare(documents.hasInsert(), documents.hasGuide(), titles);
         Form2::Choice choice;
         {
+            // Where each document would be saved; those already there carry the mark.
+            const QList<DocumentDownload> every = DownloadPlan(documents, state.DocumentsPath, drugName, true, true,
+                                                               QList<bool>(documents.manuals.size(), true));
+            const auto tipFor = [&](const QString &address) {
+                for (const DocumentDownload &download : every) {
+                    if (download.address == address)
+                        return SavedMarkTip(state.OriginsPath, state.DocumentsPath, {download.path});
+                }
+                return QString();
+            };
+            QStringList manualTips;
+            for (const ManualLink &manual : documents.manuals)
+                manualTips.append(tipFor(manual.address));
+            dialog.ShowSaved(documents.hasInsert() ? tipFor(documents.insertAddress) : QString(),
+                             documents.hasGuide() ? tipFor(documents.guideAddress) : QString(), manualTips);
+        }
+        {
             const UserAttention::Question asking;
             choice = dialog.choose();
         }
@@ -95,7 +113,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
             = FetchBytes(context, owner, inet, download.address, BodyUse::Document, DocumentText(download.path));
         if (!bytes)
             return; // the first failed transfer ends the command; what was saved stays
-        if (!SaveAndOpenDocument(context, owner, download.path, *bytes))
+        if (!SaveAndOpenDocument(context, owner, download.path, *bytes, download.address, &inet))
             return; // like a failed transfer, a failed save ends the command
     }
 }

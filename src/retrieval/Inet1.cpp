@@ -132,9 +132,9 @@ QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
 
 namespace {
 
-// The request for exactly `target`: nothing cached or stored, no cookies; https with
-// the trusted certificates.
-QNetworkRequest buildRequest(const QUrl &target)
+// The request for exactly `target` with the caller's `headers`: nothing cached or
+// stored, no cookies; https with the trusted certificates.
+QNetworkRequest buildRequest(const QUrl &target, const Inet1::Headers &headers)
 {
     QNetworkRequest request(target);
     // Only https needs the list of trusted certificates, which is large to hold.
@@ -146,6 +146,8 @@ QNetworkRequest buildRequest(const QUrl &target)
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
     return request;
 }
 
@@ -183,6 +185,8 @@ void Inet1::classifyReply(QNetworkReply &reply, const QUrl &target, const QList<
 {
     result.httpStatus = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     result.httpReason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
+    result.etag = reply.rawHeader("ETag");
+    result.lastModified = reply.rawHeader("Last-Modified");
     QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::NoError)
         result.body.append(reply.readAll());
@@ -216,7 +220,7 @@ void Inet1::classifyReply(QNetworkReply &reply, const QUrl &target, const QList<
     }
 }
 
-Inet1::Reply Inet1::OpenURL(const QString &url)
+Inet1::Reply Inet1::OpenURL(const QString &url, const Headers &headers)
 {
     Reply result;
 
@@ -254,7 +258,7 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
                          answerProxyLogin(proxy, *authenticator, offered, stall);
                      });
 
-    const std::unique_ptr<QNetworkReply> reply(manager.get(buildRequest(target)));
+    const std::unique_ptr<QNetworkReply> reply(manager.get(buildRequest(target, headers)));
     QNetworkReply *running = reply.get();
     QList<QSslError> certificateProblems;
     QObject::connect(running, &QNetworkReply::sslErrors, running,
@@ -296,6 +300,8 @@ Inet1::Reply Inet1::OpenURL(const QString &url)
         observer->TransferEnded();
 
     classifyReply(*running, target, certificateProblems, result);
+    m_lastEtag = result.etag;
+    m_lastModified = result.lastModified;
     m_aborted = false;
     return result;
 }

@@ -53,7 +53,11 @@ public:
         int errorNumber = 0;  // 0 on success; else the network error code
         QString errorText;    // empty on success; Japanese, technical text in parentheses only without a description
         bool aborted = false; // stopped by Abort(); no body, nothing to report
+        QByteArray etag;      // the answer's validators, empty when the server sent none
+        QByteArray lastModified;
     };
+    // Further request headers, e.g. If-None-Match for a conditional request.
+    using Headers = QList<std::pair<QByteArray, QByteArray>>;
 
     explicit Inet1(int timeoutMs = 60000);
     ~Inet1();
@@ -69,7 +73,11 @@ public:
 
     // An answer with an HTTP error status still counts as an answer here: its body is
     // returned with ok set, and httpStatus tells the caller what the server said.
-    Reply OpenURL(const QString &url);
+    // A conditional request's 304 is an answer too: ok, without a body.
+    Reply OpenURL(const QString &url, const Headers &headers = {});
+    // The validators of the last answer, for recording where a saved document came from.
+    QByteArray lastEtag() const { return m_lastEtag; }
+    QByteArray lastModified() const { return m_lastModified; }
 
     // Followed by `observer` (none: nullptr) from the next OpenURL on.
     void setObserver(Observer *observer) { m_observer = observer; }
@@ -95,4 +103,6 @@ private:
     Observer *m_observer = nullptr;
     QNetworkReply *m_running = nullptr;
     bool m_aborted = false;
+    QByteArray m_lastEtag;
+    QByteArray m_lastModified;
 };

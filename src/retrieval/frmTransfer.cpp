@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QScreen>
 
+#include "shell/Messages.h"
 #include "shell/ScreenFit.h"
 #include "shell/UserAttention.h"
 #include "ui_frmTransfer.h"
@@ -153,13 +154,16 @@ void frmTransfer::ShowCounts()
     } else {
         m_ui->ProgressBar1->setRange(0, 0); // busy: the length is not known
     }
-    m_ui->Label2->setText(TransferCounts(m_received, m_total));
+    m_ui->Label2->setText(m_stop ? Messages::DocumentsDone.arg(m_received).arg(m_total)
+                                 : TransferCounts(m_received, m_total));
     m_sincePaint.start();
 }
 
 void frmTransfer::Command1_Click()
 {
-    if (m_running)
+    if (m_running && m_stop)
+        m_stop();
+    else if (m_running)
         m_inet.Abort();
 }
 

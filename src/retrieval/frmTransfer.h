@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include <QElapsedTimer>
@@ -32,6 +33,10 @@ public:
 
     void Command1_Click(); // 中止
 
+    // For a command of many transfers at once: the progress counts documents, not
+    // bytes, and "中止" calls `stop` instead of stopping one Inet1.
+    void FollowDocuments(std::function<void()> stop) { m_stop = std::move(stop); }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -52,6 +57,7 @@ private:
     qint64 m_received = 0;
     qint64 m_total = -1;
     bool m_running = false;
+    std::function<void()> m_stop;
     int m_questions = 0; // questions asked since this window was made and still open
 };
 

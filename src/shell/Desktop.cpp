@@ -78,6 +78,14 @@ void QtDesktop::Message(QWidget *owner, const QString &text, const QString &titl
     box.exec();
 }
 
+bool QtDesktop::Ask(QWidget *owner, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    const UserAttention::Question asking;
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
 {
     ProxyLoginDialog dialog(proxy, refused, owner);

@@ -33,6 +33,9 @@ public:
     // that opened it has ended.
     virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
     virtual void SetClipboardText(const QString &text) = 0;
+    // A modal question with "はい" and "いいえ"; true for yes. A desktop that cannot ask
+    // says no.
+    virtual bool Ask(QWidget *, const QString &, const QString &) { return false; }
 };
 
 // The message given when the desktop could not open the files at `paths`.
@@ -52,6 +55,7 @@ public:
     // have run a second, as one that keeps its viewer in the foreground does).
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
+    bool Ask(QWidget *owner, const QString &text, const QString &title) override;
 
     static constexpr int OpenersSettleMs = 1000;
 

@@ -205,5 +205,30 @@ inline const QString BaseUnusable = QStringLiteral(u"サービスのアドレス
 inline const QString ConditionsRefused = QStringLiteral(u"入力された条件が正しくありません。");
 inline const QString TooManyHits = QStringLiteral(u"検索結果の上限は1000件です。");
 inline const QString NarrowDown = QStringLiteral(u"\r\n条件を追加して絞込みを行なってください。");
+// Where saved documents came from: "最新版の確認" and "更新を取得" in "文書内容検索", and
+// the mark of a hit already in the library.
+inline const QString StateCurrent = QStringLiteral(u"最新");
+inline const QString StateUpdated = QStringLiteral(u"更新あり");
+inline const QString StateNoOrigin = QStringLiteral(u"取得元不明");
+inline const QString StateNotFound = QStringLiteral(u"見つかりません");
+inline const QString StateFailed = QStringLiteral(u"通信エラー");
+inline const QString StateColumn = QStringLiteral(u"確認");
+inline const QString CheckSummary
+    = QStringLiteral(u"最新 %1  更新あり %2  取得元不明 %3  見つかりません %4  通信エラー %5");
+inline const QString CheckingDocuments = QStringLiteral(u"最新版を確認しています");
+inline const QString FetchingUpdates = QStringLiteral(u"更新された文書を取得しています");
+inline const QString DocumentsDone = QStringLiteral(u"%1 / %2 件");
+inline const QString NothingToCheck = QStringLiteral(u"確認する文書がありません。");
+inline const QString NoUpdates = QStringLiteral(u"更新ありの文書はありません。先に「最新版の確認」をしてください。");
+inline const QString ConfirmFetchUpdates = QStringLiteral(
+    u"更新ありの文書 %1 件の最新版を取得して置き換えます。\n置き換えられる古い版はごみ箱に移します。よろしいですか？");
+inline const QString FetchUpdatesTitle = QStringLiteral(u"更新を取得");
+inline const QString UpdatesNotSaved
+    = QStringLiteral(u"次の文書は更新できませんでした。元の版はそのまま残っています。");
+inline const QString SavedOn = QStringLiteral(u"保存 %1");
+inline const QString LastCheck = QStringLiteral(u"前回の確認：%1（%2）");
+inline const QString NotChecked = QStringLiteral(u"前回の確認：未確認");
+inline const QString TrashFailed = QStringLiteral(u"古い版をごみ箱に移せませんでした。");
+inline const QString InLibrary = QStringLiteral(u"保存済み");
 
 } // namespace Messages

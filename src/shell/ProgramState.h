@@ -32,4 +32,6 @@ struct ProgramState {
     int ProgressDelayMs = 500;     // a transfer running this long shows "通信中"
 
     ProxyCredentials ProxyLogin; // as the user last gave them; memory only, never saved
+
+    QString OriginsPath; // the index database, which also records where saved documents came from; empty: none
 };

@@ -234,7 +234,8 @@ def read_windows(s, reader):
     menu.click("Command6")
     form = Window(s, "文書内容検索", "src/fulltext/Form7.ui")
     menu.closed()
-    reader.check("文書内容検索", ["検索する語", "検索", "［改訂指示］", "検索結果", "文書のページ", "メモ", "閉じる"])
+    reader.check("文書内容検索", ["検索する語", "検索", "［改訂指示］", "検索結果", "文書のページ", "メモ", "閉じる",
+                                 "最新版の確認", "更新を取得"])
     form.click("Command5")
     form.closed()
 

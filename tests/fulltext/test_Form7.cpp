@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include "fulltext/Form7.h"
 #include "fulltext/FullTextIndex.h"
 #include "fulltext/PdfText.h"
+#include "retrieval/OriginRecord.h"
+#include "retrieval/SaveAndOpen.h"
 #include "shell/Library.h"
 #include "support/ProgramFixture.h"
 #include "support/TestData.h"
@@ -30,6 +33,7 @@ private Q_SLOTS:
     void openCopyAndMemo();
     void emptySearchAndNoHits();
     void pageShownWithMatchesMarked();
+    void checkAndFetchUpdates();
 };
 
 namespace {
@@ -110,21 +114,24 @@ void TestForm7::layout_data()
         {u"Picture1", u"", {4920, 1980, 6480, 5820}},
         {u"Command6", u"前のページ", {4920, 7860, 1545, 435}},
         {u"Command7", u"次のページ", {9855, 7860, 1545, 435}},
+        {u"Command8", u"最新版の確認", {120, 8430, 1950, 435}},
+        {u"Command9", u"更新を取得", {2160, 8430, 1950, 435}},
+        {u"Label4", u"", {4230, 8460, 7050, 375}}, // the counts come with a check
     });
 }
 
 void TestForm7::layout()
 {
     Fixture f;
-    checkLayout(*f.window, u"文書内容検索"_s, {11400, 8400});
+    checkLayout(*f.window, u"文書内容検索"_s, {11400, 8940});
 }
 
 void TestForm7::tabOrder()
 {
     Fixture f;
-    const QStringList order{u"Text1"_s,    u"Command1"_s, u"Check1"_s,   u"Check2"_s,   u"Check3"_s,
-                            u"Check4"_s,   u"Check5"_s,   u"List1"_s,    u"Command2"_s, u"Command4"_s,
-                            u"Command3"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s};
+    const QStringList order{u"Text1"_s,    u"Command1"_s, u"Check1"_s,   u"Check2"_s,   u"Check3"_s,   u"Check4"_s,
+                            u"Check5"_s,   u"List1"_s,    u"Command2"_s, u"Command4"_s, u"Command3"_s, u"Command5"_s,
+                            u"Command6"_s, u"Command7"_s, u"Command8"_s, u"Command9"_s};
     QStringList chain{order.first()};
     for (QWidget *widget = child<QWidget>(f.window, order.first())->nextInFocusChain();
          widget->objectName() != order.first(); widget = widget->nextInFocusChain()) {
@@ -222,6 +229,57 @@ void TestForm7::pageShownWithMatchesMarked()
     click(f.window, "Command6");
     QVERIFY(shown.wait(60000));
     QCOMPARE(f.window->shownPage(), 2);
+}
+
+void TestForm7::checkAndFetchUpdates()
+{
+    Fixture f;
+    QTemporaryDir home; // the desktop's trash
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    f.state.OriginsPath = f.indexPath; // the records live beside the index
+    f.state.ProgressDelayMs = 0;
+    const QString url = f.state.ServiceBase + u"/practice/document.pdf"_s;
+    const Inet1::Reply saved = f.inet.OpenURL(url);
+    const QString stale = f.inLibrary(Library::Medical() + u"/甲錠.pdf"_s);
+    QVERIFY(SaveAndOpenDocument(f.context, &f.owner, stale, saved.body, url, &f.inet));
+    QFile unknown(f.inLibrary(Library::Otc() + u"/乙.pdf"_s)); // saved before origins were kept
+    QVERIFY(unknown.open(QIODevice::WriteOnly));
+    unknown.close();
+    f.server.Revise({});
+
+    f.search(u"ワルファリン"_s);
+    click(f.window, "Command8");
+    const auto *list = child<QTreeWidget>(f.window, "List1");
+    QCOMPARE(list->topLevelItem(0)->text(3), u"取得元不明"_s);
+    QCOMPARE(list->topLevelItem(1)->text(3), u"更新あり"_s);
+    const QString summary = u"最新 0  更新あり 1  取得元不明 1  見つかりません 0  通信エラー 0"_s;
+    QCOMPARE(child<QLabel>(f.window, "Label4")->text(), summary);
+    // The line has room for counts of four digits.
+    const QString longest = QString(summary).replace(u'0', u"0000"_s).replace(u'1', u"1000"_s);
+    child<QLabel>(f.window, "Label4")->setText(longest);
+    checkControl(*f.window, u"Label4"_s, longest, {4230, 8460, 7050, 375});
+    child<QLabel>(f.window, "Label4")->setText(summary);
+    click(f.window, "Command3"); // the copy keeps its columns
+    QCOMPARE(f.desktop.clipboard, u"乙\t［一般用］\t1\r\n甲錠\t［医療用］\t2, 3\r\n"_s);
+
+    click(f.window, "Command9"); // answered no: nothing changes
+    QCOMPARE(f.desktop.questions.size(), 1);
+    QCOMPARE(list->topLevelItem(1)->text(3), u"更新あり"_s);
+    f.desktop.askAnswers = {true};
+    click(f.window, "Command9");
+    QCOMPARE(f.desktop.messages.size(), 0);
+    QCOMPARE(list->topLevelItem(1)->text(3), u"最新"_s);
+    QFile now(stale);
+    QVERIFY(now.open(QIODevice::ReadOnly));
+    QVERIFY(now.readAll() != saved.body);
+    QCOMPARE(QDir(home.filePath(u"Trash/files"_s)).entryList(QDir::Files).size(), 1);
+    OriginStore origins(f.indexPath, f.state.DocumentsPath);
+    QCOMPARE(origins.Find(stale)->lastState, u"最新"_s);
+
+    // The index still opens beside the records.
+    FullTextIndex index(f.indexPath);
+    QVERIFY(index.OpenForUpdate());
+    QVERIFY(index.Stamps().contains(Library::Otc() + u"/乙.pdf"_s));
 }
 
 QTEST_MAIN(TestForm7)

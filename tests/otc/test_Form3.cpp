@@ -378,6 +378,7 @@ void TestForm3::documentSavedUnderText8()
     Form3 window(f.context);
     window.show();
     Search(window, u"メグスリ"_s);
+    QVERIFY(child<QListWidget>(window, "List1")->item(0)->icon().isNull()); // not saved yet: no mark
     clickRow(child<QListWidget>(window, "List1"), 0);
     auto *show = child<QPushButton>(window, "Command4");
     QTest::mouseClick(show, Qt::LeftButton);
@@ -421,7 +422,9 @@ void TestForm3::documentSavedUnderText8()
     Search(window, u"長名"_s);
     auto *list = child<QListWidget>(window, "List1");
     QTRY_COMPARE(list->count(), 2);
+    QStringList shown;
     for (int row = 0; row < 2; ++row) {
+        shown.append(list->item(row)->text());
         clickRow(list, row);
         QTest::mouseClick(show, Qt::LeftButton);
         const QString file = f.desktop.opened.last();
@@ -432,6 +435,15 @@ void TestForm3::documentSavedUnderText8()
     saved = QDir(f.otcFile(QString())).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(saved.size(), 6);
     QVERIFY(f.desktop.messages.isEmpty());
+
+    // Searched again, the saved hits carry the mark: an icon, their text as it was.
+    Search(window, u"長名"_s);
+    QTRY_COMPARE(list->count(), 2);
+    for (int row = 0; row < 2; ++row) {
+        QVERIFY(!list->item(row)->icon().isNull());
+        QVERIFY2(list->item(row)->toolTip().contains(u"前回の確認：未確認"_s), qPrintable(list->item(row)->toolTip()));
+        QCOMPARE(list->item(row)->text(), shown[row]);
+    }
 }
 
 void TestForm3::documentOnDoubleClickOrEnter_data()

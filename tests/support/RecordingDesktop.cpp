@@ -33,6 +33,13 @@ std::optional<ProxyCredentials> RecordingDesktop::AskProxyCredentials(QWidget *,
     return proxyAnswers.isEmpty() ? std::nullopt : proxyAnswers.takeFirst();
 }
 
+bool RecordingDesktop::Ask(QWidget *, const QString &text, const QString &)
+{
+    const UserAttention::Question asking;
+    questions.append(text);
+    return !askAnswers.isEmpty() && askAnswers.takeFirst();
+}
+
 void RecordingDesktop::OpenDocument(QWidget *, const QString &path)
 {
     opened.append(path);

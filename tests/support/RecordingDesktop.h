@@ -23,6 +23,10 @@ public:
     std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
     void OpenDocument(QWidget *owner, const QString &path) override;
     void SetClipboardText(const QString &text) override;
+    // Records the question; answers from askAnswers in order (no when they run out).
+    bool Ask(QWidget *owner, const QString &text, const QString &title) override;
+    QStringList questions;
+    QList<bool> askAnswers;
 
     QList<Shown> messages;
     struct ProxyQuestion {

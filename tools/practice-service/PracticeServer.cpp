@@ -3,6 +3,7 @@
 #include <deque>
 #include <optional>
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -264,6 +265,10 @@ void PracticeServer::onReadable(QTcpSocket *socket)
             request.host = line.mid(5).trimmed();
         else if (lower.startsWith("proxy-authorization:"))
             request.proxyAuthorization = line.mid(20).trimmed();
+        else if (lower.startsWith("if-none-match:"))
+            request.ifNoneMatch = line.mid(14).trimmed();
+        else if (lower.startsWith("if-modified-since:"))
+            request.ifModifiedSince = line.mid(18).trimmed();
         else if (lower.startsWith("connection:") && lower.contains("close"))
             clientCloses = true;
     }
@@ -284,7 +289,7 @@ void PracticeServer::onReadable(QTcpSocket *socket)
         openTunnel(socket, request.target);
         return;
     } else {
-        response = answer(request);
+        response = withValidators(request, answer(request));
     }
     if (response.delayMs > 0) {
         // The socket is the timer's context: a client that gave up takes the answer with it.
@@ -327,6 +332,7 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response, 
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.location.isEmpty())
         head += "Location: " + response.location + "\r\n";
+    head += response.headers;
     if (response.status == 407)
         head += "Proxy-Authenticate: Basic realm=\"practice\"\r\n";
     if (close)
@@ -344,6 +350,7 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response, 
         return;
     }
     socket->write(response.body);
+    m_bodyBytes += response.body.size();
     if (close || response.mode == PracticeResponse::Mode::CloseAfter) {
         socket->disconnectFromHost();
         return;
@@ -352,6 +359,31 @@ void PracticeServer::send(QTcpSocket *socket, const PracticeResponse &response, 
     socket->setProperty("busy", false);
     QMetaObject::invokeMethod(
         socket, [this, socket] { onReadable(socket); }, Qt::QueuedConnection);
+}
+
+PracticeResponse PracticeServer::withValidators(const PracticeRequest &request, PracticeResponse response) const
+{
+    if (response.status != 200 || response.contentType != "application/pdf"
+        || response.mode != PracticeResponse::Mode::Normal)
+        return response;
+    const bool revised = m_revised.contains(request.path) || m_revised.contains(QByteArray());
+    if (revised)
+        response.body += "% revised\n";
+    if (!m_validators)
+        return response;
+    const QByteArray etag
+        = '"' + QCryptographicHash::hash(response.body, QCryptographicHash::Sha256).toHex().left(16) + '"';
+    const QByteArray modified = revised ? "Mon, 01 Jun 2026 09:00:00 GMT" : "Thu, 01 Jan 2026 09:00:00 GMT";
+    const bool unchanged = !request.ifNoneMatch.isEmpty()
+                               ? request.ifNoneMatch == etag || request.ifNoneMatch == "*"
+                               : !request.ifModifiedSince.isEmpty() && request.ifModifiedSince == modified;
+    if (unchanged) {
+        response.status = 304;
+        response.reason = "Not Modified";
+        response.body.clear();
+    }
+    response.headers += "ETag: " + etag + "\r\nLast-Modified: " + modified + "\r\n";
+    return response;
 }
 
 PracticeResponse PracticeServer::answer(const PracticeRequest &request) const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class QTcpServer;
@@ -28,6 +29,8 @@ struct PracticeRequest {
     QByteArray query;              // after "?", still percent-encoded; empty when none
     QByteArray proxyAuthorization; // the Proxy-Authorization header's value, if sent
     bool secure = false;           // came over TLS
+    QByteArray ifNoneMatch;        // the conditional request's validators, if sent
+    QByteArray ifModifiedSince;
     QByteArray url() const { return query.isEmpty() ? path : path + '?' + query; }
 };
 
@@ -46,7 +49,8 @@ struct PracticeResponse {
     QByteArray location; // sent as Location when not empty (redirects)
     QByteArray body;
     Mode mode = Mode::Normal;
-    int delayMs = 0; // the answer (whatever its mode) starts this long after the request
+    int delayMs = 0;         // the answer (whatever its mode) starts this long after the request
+    QByteArray headers = {}; // further header lines, each ending in CRLF
 };
 
 using PracticeHandler = std::function<PracticeResponse(const PracticeRequest &)>;
@@ -80,6 +84,16 @@ public:
     void Route(const QByteArray &path, PracticeHandler handler);
     void RoutePrefix(const QByteArray &prefix, PracticeHandler handler);
 
+    // Documents (answers of type application/pdf) carry an ETag and a Last-Modified,
+    // and a conditional request for the version served is answered 304 without a
+    // body. Off: the server sends no validators and always the whole document.
+    void SetValidators(bool on) { m_validators = on; }
+    // The document at `path` is served in a newer version from now on: other bytes,
+    // another ETag and a later Last-Modified. An empty path: every document.
+    void Revise(const QByteArray &path) { m_revised.insert(path); }
+    // How many bytes of bodies the server has sent so far.
+    qint64 BodyBytesSent() const { return m_bodyBytes; }
+
     QList<PracticeRequest> Requests() const { return m_requests; } // every request, in order
     void ClearRequests() { m_requests.clear(); }
 
@@ -90,6 +104,7 @@ private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     PracticeResponse answer(const PracticeRequest &request) const;
+    PracticeResponse withValidators(const PracticeRequest &request, PracticeResponse response) const;
     void openTunnel(QTcpSocket *client, const QByteArray &authority);
     void send(QTcpSocket *socket, const PracticeResponse &response, bool close);
 
@@ -101,6 +116,9 @@ private:
     QList<std::pair<QByteArray, PracticeHandler>> m_prefix;
     QList<PracticeRequest> m_requests;
     QByteArray m_proxyLogin; // "Basic <base64 of user:password>"; empty when not required
+    bool m_validators = true;
+    QSet<QByteArray> m_revised;
+    qint64 m_bodyBytes = 0;
 };
 
 // Service pages are EUC-JP.
