@@ -118,8 +118,8 @@ DocumentChoice ChooseDocuments(const FootDocuments &documents)
 
 QStringList SavedDocumentPaths(const QString &documentsPath, const QString &drugName)
 {
-    return {documentsPath + Library::Medical() + u'/' + PdfName(drugName),
-            documentsPath + Library::Patient() + u'/' + PdfName(drugName)};
+    return {documentsPath + Library::Medical() + u'/' + pdfName(drugName),
+            documentsPath + Library::Patient() + u'/' + pdfName(drugName)};
 }
 
 QList<DocumentDownload> DownloadPlan(const FootDocuments &documents, const QString &documentsPath,
