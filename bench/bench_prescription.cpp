@@ -18,9 +18,9 @@ namespace {
 
 class SilentDesktop final : public Desktop {
 public:
-    void Message(QWidget *, const QString &, const QString &, Icon) override {}
-    void OpenDocument(QWidget *, const QString &) override {}
-    void SetClipboardText(const QString &) override {}
+    void message(QWidget *, const QString &, const QString &, Icon) override {}
+    void openDocument(QWidget *, const QString &) override {}
+    void setClipboardText(const QString &) override {}
 };
 
 QByteArray ResultPageBytes(int hits)

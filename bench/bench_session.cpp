@@ -46,13 +46,13 @@ namespace {
 // Stands in for the desktop: counts what would have been shown or opened.
 class CountingDesktop final : public Desktop {
 public:
-    void Message(QWidget *, const QString &text, const QString &title, Icon) override
+    void message(QWidget *, const QString &text, const QString &title, Icon) override
     {
         std::fprintf(stderr, "message: %s / %s\n", qPrintable(title), qPrintable(text));
         ++messages;
     }
-    void OpenDocument(QWidget *, const QString &) override { ++opened; }
-    void SetClipboardText(const QString &) override {}
+    void openDocument(QWidget *, const QString &) override { ++opened; }
+    void setClipboardText(const QString &) override {}
     int messages = 0;
     int opened = 0;
 };

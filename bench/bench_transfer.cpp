@@ -38,12 +38,12 @@ std::string g_base;
 
 class SilentDesktop final : public Desktop {
 public:
-    void Message(QWidget *, const QString &text, const QString &, Icon) override
+    void message(QWidget *, const QString &text, const QString &, Icon) override
     {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     }
-    void OpenDocument(QWidget *, const QString &) override {}
-    void SetClipboardText(const QString &) override {}
+    void openDocument(QWidget *, const QString &) override {}
+    void setClipboardText(const QString &) override {}
 };
 
 long statusKiB(const char *key)

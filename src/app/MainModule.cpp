@@ -13,5 +13,5 @@ void Main(frmMain &menu, ProgramState &state, const StartPaths &paths, Desktop *
     const QString moved = PrepareProgram(state, paths);
     menu.setStarting(false);
     if (!moved.isEmpty() && desktop)
-        desktop->Message(&menu, moved, Messages::LibraryMovedTitle, Desktop::Icon::Information);
+        desktop->message(&menu, moved, Messages::LibraryMovedTitle, Desktop::Icon::Information);
 }

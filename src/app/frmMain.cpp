@@ -105,7 +105,7 @@ void frmMain::openWorkingWindow(const WindowFactory &factory)
         return;
     WorkingWindow *window = factory(m_context);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &WorkingWindow::Unloaded, this, &QWidget::show);
+    connect(window, &WorkingWindow::unloaded, this, &QWidget::show);
     m_window = window;
     window->show();
     hide();
@@ -138,5 +138,5 @@ void frmMain::Command4_Click()
 
 void frmMain::Command5_Click()
 {
-    m_context.desktop.OpenDocument(this, m_context.state.AppPath + u"/Hibari.pdf"_s);
+    m_context.desktop.openDocument(this, m_context.state.AppPath + u"/Hibari.pdf"_s);
 }

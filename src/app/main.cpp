@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     if (line.action == CommandLine::Action::Fail) {
         const QString platform = QGuiApplication::platformName();
         if (platform != u"offscreen"_s && platform != u"minimal"_s)
-            desktop.Message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);
+            desktop.message(nullptr, line.text, Messages::StartErrorTitle, Desktop::Icon::Exclamation);
         return 2;
     }
 

@@ -111,12 +111,12 @@ void Form7::Command1_Click()
     m_searchText = m_ui->Text1->text();
     m_terms = SearchTerms(m_searchText);
     if (m_terms.isEmpty()) {
-        m_context.desktop.Message(this, Messages::EnterSearchText, Messages::InputErrorTitle);
+        m_context.desktop.message(this, Messages::EnterSearchText, Messages::InputErrorTitle);
         return;
     }
     runSearch();
     if (m_hits.isEmpty())
-        m_context.desktop.Message(this, Messages::NoData, Messages::NoDocumentTitle);
+        m_context.desktop.message(this, Messages::NoData, Messages::NoDocumentTitle);
 }
 
 QString Form7::folderCaption(const QString &path) const
@@ -289,12 +289,12 @@ void Form7::Command2_Click()
 {
     const QList<QTreeWidgetItem *> selected = m_ui->List1->selectedItems();
     if (selected.isEmpty()) {
-        m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
+        m_context.desktop.message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
     for (int i = 0; i < m_ui->List1->topLevelItemCount() && i < m_hits.size(); ++i) {
         if (m_ui->List1->topLevelItem(i)->isSelected())
-            m_context.desktop.OpenDocument(this, m_context.state.DocumentsPath + m_hits.at(i).path);
+            m_context.desktop.openDocument(this, m_context.state.DocumentsPath + m_hits.at(i).path);
     }
 }
 
@@ -313,7 +313,7 @@ void Form7::Command3_Click()
     QString text;
     for (const QString &line : listLines())
         text += line + u"\r\n"_s;
-    m_context.desktop.SetClipboardText(text);
+    m_context.desktop.setClipboardText(text);
 }
 
 void Form7::Command4_Click()
@@ -364,7 +364,7 @@ bool Form7::runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QSt
 {
     OriginCheck check(jobs, fetch, m_context.state.TransferTimeoutMs, &m_context.state.ProxyLogin,
                       [this](const QString &proxy, bool refused) {
-                          return m_context.desktop.AskProxyCredentials(this, proxy, refused);
+                          return m_context.desktop.askProxyCredentials(this, proxy, refused);
                       });
     Inet1 unused; // "通信中" follows the whole check, not one transfer
     frmTransfer progress(unused, what, m_context.state.ProgressDelayMs, this);
@@ -383,7 +383,7 @@ bool Form7::runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QSt
 
 void Form7::Command8_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     // The listed documents, or every document of the library when the list is empty.
@@ -399,7 +399,7 @@ void Form7::Command8_Click()
         m_ui->List1->addTopLevelItems(items);
     }
     if (m_hits.isEmpty()) {
-        m_context.desktop.Message(this, Messages::NothingToCheck, Messages::SelectionErrorTitle);
+        m_context.desktop.message(this, Messages::NothingToCheck, Messages::SelectionErrorTitle);
         return;
     }
     QList<OriginCheck::Job> jobs;
@@ -425,7 +425,7 @@ void Form7::Command8_Click()
 
 void Form7::Command9_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     QList<OriginCheck::Job> jobs;
@@ -437,10 +437,10 @@ void Form7::Command9_Click()
         jobs.append({path, origins.Find(path)});
     }
     if (jobs.isEmpty()) {
-        m_context.desktop.Message(this, Messages::NoUpdates, Messages::FetchUpdatesTitle);
+        m_context.desktop.message(this, Messages::NoUpdates, Messages::FetchUpdatesTitle);
         return;
     }
-    if (!m_context.desktop.Ask(this, Messages::ConfirmFetchUpdates.arg(jobs.size()), Messages::FetchUpdatesTitle))
+    if (!m_context.desktop.ask(this, Messages::ConfirmFetchUpdates.arg(jobs.size()), Messages::FetchUpdatesTitle))
         return;
     QList<OriginCheck::Outcome> outcomes;
     if (!runChecks(jobs, true, Messages::FetchingUpdates, outcomes))
@@ -472,6 +472,6 @@ void Form7::Command9_Click()
         m_services.indexer->Schedule();
     showStates();
     if (!failed.isEmpty())
-        m_context.desktop.Message(this, Messages::UpdatesNotSaved + u'\n' + failed.join(u'\n'),
+        m_context.desktop.message(this, Messages::UpdatesNotSaved + u'\n' + failed.join(u'\n'),
                                   Messages::DocumentSaveErrorTitle, Desktop::Icon::Exclamation);
 }

@@ -88,7 +88,7 @@ QStringList Form4::listLines() const
 
 void Form4::showSelectionError()
 {
-    m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
+    m_context.desktop.message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
 }
 
 void Form4::Command1_Click()
@@ -99,7 +99,7 @@ void Form4::Command1_Click()
     }
     for (int i = 0; i < m_ui->List1->count() && i < m_file1Names.size(); ++i) {
         if (m_ui->List1->item(i)->isSelected())
-            m_context.desktop.OpenDocument(this, m_file1Path + u'/' + m_file1Names[i]);
+            m_context.desktop.openDocument(this, m_file1Path + u'/' + m_file1Names[i]);
     }
 }
 
@@ -110,7 +110,7 @@ void Form4::Command2_Click()
 
 void Form4::Command3_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     const int row = chosenRow(*m_ui->List1);

@@ -28,7 +28,7 @@ void Form5::Command1_Click()
 {
     const QString errorText = RenameDocument(m_folder, m_fileName, RenamedFileName(m_ui->Text1->text()));
     if (!errorText.isEmpty()) {
-        m_context.desktop.Message(this, errorText, Messages::RenameErrorTitle, Desktop::Icon::Exclamation);
+        m_context.desktop.message(this, errorText, Messages::RenameErrorTitle, Desktop::Icon::Exclamation);
         return; // the typed name stays for correcting
     }
     // The file keeps its attributes through the rename; the database's record follows.

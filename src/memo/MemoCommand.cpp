@@ -10,20 +10,20 @@ using namespace Qt::Literals::StringLiterals;
 void RunMemo(AppContext &context, QWidget *owner, const QString &fileBaseName, const QStringList &lines, bool listEmpty)
 {
     if (listEmpty) {
-        context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
+        context.desktop.message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
     const QString &folder = context.state.MemoPath.isEmpty() ? context.state.AppPath : context.state.MemoPath;
     const QString path = folder + u'/' + FitFileName(fileBaseName, {}, u".txt");
     const QString failure = WriteMemoFile(path, lines);
     if (!failure.isEmpty()) {
-        context.desktop.Message(owner, failure, Messages::MemoErrorTitle, Desktop::Icon::Exclamation);
+        context.desktop.message(owner, failure, Messages::MemoErrorTitle, Desktop::Icon::Exclamation);
         return;
     }
-    context.desktop.OpenDocument(owner, path);
+    context.desktop.openDocument(owner, path);
 }
 
 void RunCopy(AppContext &context, const QStringList &lines)
 {
-    context.desktop.SetClipboardText(CopyText(lines));
+    context.desktop.setClipboardText(CopyText(lines));
 }

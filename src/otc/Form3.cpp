@@ -124,7 +124,7 @@ void Form3::Command3_Click()
 
 void Form3::requestPage(PageMove button)
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     const QString unusable = UnusableQueryMessage(m_context.state.Tables,
@@ -136,7 +136,7 @@ void Form3::requestPage(PageMove button)
                                                    {m_ui->Text6->text(), m_ui->Label4->text() + m_ui->Label11->text()},
                                                    {m_ui->Text7->text(), m_ui->Label5->text()}});
     if (!unusable.isEmpty()) {
-        m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
+        m_context.desktop.message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
         return;
     }
     // The counters move with the list only: a request that fails or that the service
@@ -155,7 +155,7 @@ bool Form3::loadOtcResults(const QString &url, bool clearSelection)
     if (!page)
         return false;
     if (const std::optional<QString> refusal = ServiceRefusal(*page)) {
-        m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
+        m_context.desktop.message(this, *refusal, Messages::InputErrorTitle);
         return false;
     }
     m_ui->List1->clear();
@@ -179,7 +179,7 @@ bool Form3::loadOtcResults(const QString &url, bool clearSelection)
     m_ui->Command2->setEnabled(scan.hasPrevious);
     ShowInScrollArea(*m_ui->List1);
     if (m_ui->List1->count() == 0)
-        m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
+        m_context.desktop.message(this, Messages::NoData, Messages::InputErrorTitle);
     return true;
 }
 
@@ -197,12 +197,12 @@ void Form3::List1_Click()
 
 void Form3::Command4_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     const int row = selectedHit();
     if (row < 0 || row >= m_ui->List2->count()) {
-        m_context.desktop.Message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
+        m_context.desktop.message(this, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return;
     }
     const QString link = OtcDocumentLink(m_ui->List2->item(row)->text());
@@ -221,7 +221,7 @@ void Form3::Command5_Click()
 
 void Form3::Command6_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     OtcMemoFields fields;
@@ -239,7 +239,7 @@ void Form3::Command6_Click()
 
 void Form3::Command8_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     RunCopy(m_context, listTexts(*m_ui->List1));

@@ -125,7 +125,7 @@ int Form1::pageSize() const
 
 void Form1::Command1_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     requestPage(PageMove::Search);
@@ -133,7 +133,7 @@ void Form1::Command1_Click()
 
 void Form1::Command3_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     requestPage(PageMove::Previous);
@@ -141,7 +141,7 @@ void Form1::Command3_Click()
 
 void Form1::Command4_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     requestPage(PageMove::Next);
@@ -168,7 +168,7 @@ void Form1::requestPage(PageMove move)
                                                                            {form.keyword2, m_ui->Label4->text()},
                                                                            {form.keyword3, m_ui->Label7->text()}});
     if (!unusable.isEmpty()) {
-        m_context.desktop.Message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
+        m_context.desktop.message(this, unusable, Messages::InputErrorTitle, Desktop::Icon::Exclamation);
         return;
     }
     const EncodedTerms terms = EncodeTerms(m_context.state.Tables, form);
@@ -186,7 +186,7 @@ void Form1::requestPage(PageMove move)
         const QLabel *captions[] = {m_ui->Label6, m_ui->Label4, m_ui->Label7};
         for (const int row : KeywordsWithoutItem(form))
             text += u"\n"_s + Messages::KeywordWithoutItem.arg(captions[row]->text());
-        m_context.desktop.Message(this, text, Messages::InputErrorTitle);
+        m_context.desktop.message(this, text, Messages::InputErrorTitle);
         return;
     }
 
@@ -201,7 +201,7 @@ void Form1::requestPage(PageMove move)
 void Form1::readPage(const QString &page)
 {
     if (const std::optional<QString> refusal = ServiceRefusal(page)) {
-        m_context.desktop.Message(this, *refusal, Messages::InputErrorTitle);
+        m_context.desktop.message(this, *refusal, Messages::InputErrorTitle);
         return;
     }
 
@@ -247,7 +247,7 @@ void Form1::readPage(const QString &page)
     m_ui->Command4->setEnabled(scan.hasNext);
     m_ui->Command3->setEnabled(scan.hasPrevious);
     if (names.count() == 0)
-        m_context.desktop.Message(this, Messages::NoData, Messages::InputErrorTitle);
+        m_context.desktop.message(this, Messages::NoData, Messages::InputErrorTitle);
 }
 
 int Form1::selectedHit() const
@@ -272,7 +272,7 @@ void Form1::List1_Click()
 
 void Form1::Command2_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     const int index = selectedHit();
@@ -281,7 +281,7 @@ void Form1::Command2_Click()
 
 void Form1::Command6_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     const int index = selectedHit();
@@ -300,7 +300,7 @@ void Form1::Command7_Click()
 
 void Form1::Command8_Click()
 {
-    const auto running = Guard().Enter();
+    const auto running = guard().enter();
     if (!running)
         return;
     PrescriptionMemoFields conditions;

@@ -51,19 +51,19 @@ void Form6::Command1_Click()
 
 void Form6::Command2_Click()
 {
-    const auto running = m_guard.Enter();
+    const auto running = m_guard.enter();
     if (!running)
         return;
     const QList<QListWidgetItem *> selected = m_ui->List1->selectedItems();
     if (selected.isEmpty()) {
-        m_context.desktop.Message(this, Messages::SelectHistory, Messages::SelectionErrorTitle);
+        m_context.desktop.message(this, Messages::SelectHistory, Messages::SelectionErrorTitle);
         return;
     }
     const int index = m_ui->List1->row(selected.first());
     const auto address
         = HistoryDocumentAddress(m_ui->List2->item(index)->text(), m_pageAddress, m_context.state.ServiceBase);
     if (!address) {
-        m_context.desktop.Message(this, Messages::NoDocument, Messages::NoDocumentTitle);
+        m_context.desktop.message(this, Messages::NoDocument, Messages::NoDocumentTitle);
         return;
     }
     const QString path
@@ -76,7 +76,7 @@ void Form6::Command2_Click()
 
 void Form6::closeEvent(QCloseEvent *event)
 {
-    if (m_guard.Busy()) {
+    if (m_guard.busy()) {
         event->ignore();
         return;
     }
@@ -85,7 +85,7 @@ void Form6::closeEvent(QCloseEvent *event)
 
 void Form6::reject()
 {
-    if (m_guard.Busy())
+    if (m_guard.busy())
         return; // a download is running
     QDialog::reject();
 }

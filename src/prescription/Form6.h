@@ -31,7 +31,7 @@ public:
     void Command1_Click(); // "閉じる"
     void Command2_Click(); // "文書表示"
 
-    CommandGuard &Guard() { return m_guard; }
+    CommandGuard &guard() { return m_guard; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -18,7 +18,7 @@ namespace {
 
 void noDocuments(AppContext &context, QWidget *owner)
 {
-    context.desktop.Message(owner, Messages::NoDocument, Messages::NoDocumentTitle);
+    context.desktop.message(owner, Messages::NoDocument, Messages::NoDocumentTitle);
 }
 
 struct FootPageRead {
@@ -32,7 +32,7 @@ std::optional<FootPageRead> readFootPage(AppContext &context, QWidget *owner, In
                                          const QString &hitRow, const QString &drugName)
 {
     if (selectedIndex < 0) {
-        context.desktop.Message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
+        context.desktop.message(owner, Messages::SelectDrug, Messages::SelectionErrorTitle);
         return std::nullopt;
     }
     const auto hitAddress = HitPageAddress(context.state.ServiceBase, hitRow);
@@ -126,7 +126,7 @@ void ShowRevisionHistory(AppContext &context, QWidget *owner, Inet1 &inet, int s
         return;
     const QStringList entries = HistoryEntries(footPage->page);
     if (entries.isEmpty()) {
-        context.desktop.Message(owner, Messages::NoHistory, Messages::NoHistoryTitle, Desktop::Icon::Exclamation);
+        context.desktop.message(owner, Messages::NoHistory, Messages::NoHistoryTitle, Desktop::Icon::Exclamation);
         return;
     }
     Form6 window(context, owner);

@@ -93,7 +93,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     inet.setProxyLogin(&context.state.ProxyLogin, [&context, owner](const QString &proxy, bool refused) {
         // the dialog shows the ordinary pointer over the hourglass
         QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
-        const std::optional<ProxyCredentials> login = context.desktop.AskProxyCredentials(owner, proxy, refused);
+        const std::optional<ProxyCredentials> login = context.desktop.askProxyCredentials(owner, proxy, refused);
         QGuiApplication::restoreOverrideCursor();
         return login;
     });
@@ -118,7 +118,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     else if (reply.httpStatus >= 400)
         failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);
     if (!failure.isEmpty()) {
-        context.desktop.Message(owner, failure, Messages::TransferErrorTitle, Desktop::Icon::Exclamation);
+        context.desktop.message(owner, failure, Messages::TransferErrorTitle, Desktop::Icon::Exclamation);
         return std::nullopt;
     }
     return reply.body;

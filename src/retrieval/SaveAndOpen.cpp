@@ -13,7 +13,7 @@ bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &pat
 {
     const QString error = WriteFileAtomically(path, bytes);
     if (!error.isEmpty()) {
-        context.desktop.Message(owner, Messages::DocumentNotSaved + u'\n' + path + u'\n' + error,
+        context.desktop.message(owner, Messages::DocumentNotSaved + u'\n' + path + u'\n' + error,
                                 Messages::DocumentSaveErrorTitle, Desktop::Icon::Exclamation);
         return false;
     }
@@ -22,6 +22,6 @@ bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &pat
         origins.Record(path, MakeOriginRecord(url, from ? from->lastEtag() : QByteArray(),
                                               from ? from->lastModified() : QByteArray(), bytes));
     }
-    context.desktop.OpenDocument(owner, path);
+    context.desktop.openDocument(owner, path);
     return true;
 }

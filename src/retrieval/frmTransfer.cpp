@@ -55,11 +55,11 @@ frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget 
     // the transfer still runs then.
     // Only the questions asked during this transfer count: a dialog that started it
     // (the revision history window) is no question to it.
-    connect(&UserAttention::Instance(), &UserAttention::QuestionOpened, this, [this] {
+    connect(&UserAttention::instance(), &UserAttention::questionOpened, this, [this] {
         ++m_questions;
         StandAside();
     });
-    connect(&UserAttention::Instance(), &UserAttention::QuestionClosed, this, [this] {
+    connect(&UserAttention::instance(), &UserAttention::questionClosed, this, [this] {
         m_questions = qMax(0, m_questions - 1);
         if (m_running && m_questions == 0 && !isVisible())
             m_delay.start();

@@ -12,7 +12,7 @@ CommandGuard::~CommandGuard()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-std::optional<CommandGuard::Scope> CommandGuard::Enter()
+std::optional<CommandGuard::Scope> CommandGuard::enter()
 {
     if (m_busy)
         return std::nullopt;

@@ -17,7 +17,7 @@ class QWidget;
 //
 //     void Form1::Command1_Click()
 //     {
-//         const auto running = m_guard.Enter();
+//         const auto running = m_guard.enter();
 //         if (!running)
 //             return;
 //         ...
@@ -44,8 +44,8 @@ public:
         std::unique_ptr<UserAttention::Command> m_atWork; // the program-wide count of commands at work
     };
 
-    [[nodiscard]] std::optional<Scope> Enter();
-    bool Busy() const { return m_busy; }
+    [[nodiscard]] std::optional<Scope> enter();
+    bool busy() const { return m_busy; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

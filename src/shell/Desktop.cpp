@@ -64,7 +64,7 @@ QtDesktop::~QtDesktop()
     }
 }
 
-void QtDesktop::Message(QWidget *owner, const QString &text, const QString &title, Icon icon)
+void QtDesktop::message(QWidget *owner, const QString &text, const QString &title, Icon icon)
 {
     QMessageBox::Icon shown = QMessageBox::NoIcon;
     if (icon == Icon::Exclamation)
@@ -78,7 +78,7 @@ void QtDesktop::Message(QWidget *owner, const QString &text, const QString &titl
     box.exec();
 }
 
-bool QtDesktop::Ask(QWidget *owner, const QString &text, const QString &title)
+bool QtDesktop::ask(QWidget *owner, const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::No);
@@ -86,7 +86,7 @@ bool QtDesktop::Ask(QWidget *owner, const QString &text, const QString &title)
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
+std::optional<ProxyCredentials> QtDesktop::askProxyCredentials(QWidget *owner, const QString &proxy, bool refused)
 {
     ProxyLoginDialog dialog(proxy, refused, owner);
     const UserAttention::Question asking;
@@ -95,7 +95,7 @@ std::optional<ProxyCredentials> QtDesktop::AskProxyCredentials(QWidget *owner, c
     return dialog.credentials();
 }
 
-void QtDesktop::OpenDocument(QWidget *owner, const QString &path)
+void QtDesktop::openDocument(QWidget *owner, const QString &path)
 {
     // The opener lives with the application, not with the window, which may close first.
     auto *opener = new QProcess(QCoreApplication::instance());
@@ -134,9 +134,9 @@ void QtDesktop::openFailed(QWidget *owner, const QString &path)
 void QtDesktop::reportSoon()
 {
     // A box now would stop the command at work and come up inside its next transfer.
-    if (UserAttention::Instance().CommandAtWork()) {
+    if (UserAttention::instance().commandAtWork()) {
         if (!m_settled)
-            m_settled = QObject::connect(&UserAttention::Instance(), &UserAttention::CommandSettled, &m_settle, [this] {
+            m_settled = QObject::connect(&UserAttention::instance(), &UserAttention::commandSettled, &m_settle, [this] {
                 QObject::disconnect(m_settled);
                 m_settled = {};
                 reportSoon();
@@ -160,15 +160,15 @@ void QtDesktop::report()
         return;
     m_reportWaiting = false;
     m_settle.stop();
-    if (UserAttention::Instance().CommandAtWork()) {
+    if (UserAttention::instance().commandAtWork()) {
         reportSoon();
         return;
     }
     const QStringList paths = std::exchange(m_unopened, {});
-    Message(m_unopenedOwner.data(), OpenFailureText(paths), Messages::DocumentNotOpenedTitle, Icon::Exclamation);
+    message(m_unopenedOwner.data(), OpenFailureText(paths), Messages::DocumentNotOpenedTitle, Icon::Exclamation);
 }
 
-void QtDesktop::SetClipboardText(const QString &text)
+void QtDesktop::setClipboardText(const QString &text)
 {
     QGuiApplication::clipboard()->setText(text);
 }

@@ -20,22 +20,22 @@ public:
 
     virtual ~Desktop() = default;
     // A modal message with an OK button.
-    virtual void Message(QWidget *owner, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
+    virtual void message(QWidget *owner, const QString &text, const QString &title, Icon icon = Icon::None) = 0;
     // The modal "プロキシ認証" dialog for the proxy "host:port" (refused: it turned
     // down what it was given); nothing when the user cancels. A desktop that cannot
     // ask cancels.
-    virtual std::optional<ProxyCredentials> AskProxyCredentials(QWidget *, const QString &, bool)
+    virtual std::optional<ProxyCredentials> askProxyCredentials(QWidget *, const QString &, bool)
     {
         return std::nullopt;
     }
     // Hands the file to the desktop's default handler and returns at once; when the
     // desktop cannot open it, the user is told where the file lies, once the command
     // that opened it has ended.
-    virtual void OpenDocument(QWidget *owner, const QString &path) = 0;
-    virtual void SetClipboardText(const QString &text) = 0;
+    virtual void openDocument(QWidget *owner, const QString &path) = 0;
+    virtual void setClipboardText(const QString &text) = 0;
     // A modal question with "はい" and "いいえ"; true for yes. A desktop that cannot ask
     // says no.
-    virtual bool Ask(QWidget *, const QString &, const QString &) { return false; }
+    virtual bool ask(QWidget *, const QString &, const QString &) { return false; }
 };
 
 // The message given when the desktop could not open the files at `paths`.
@@ -47,15 +47,15 @@ public:
     // Lets go of the openers still running, so that a viewer that xdg-open keeps in
     // the foreground stays open when the program ends.
     ~QtDesktop() override;
-    void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
-    std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
+    void message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    std::optional<ProxyCredentials> askProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
     // Runs xdg-open without waiting for it; its exit status decides whether the file
     // was opened. The files that could not be opened are told in one box when no
     // command is at work any more and the openers started until then have ended (or
     // have run a second, as one that keeps its viewer in the foreground does).
-    void OpenDocument(QWidget *owner, const QString &path) override;
-    void SetClipboardText(const QString &text) override;
-    bool Ask(QWidget *owner, const QString &text, const QString &title) override;
+    void openDocument(QWidget *owner, const QString &path) override;
+    void setClipboardText(const QString &text) override;
+    bool ask(QWidget *owner, const QString &text, const QString &title) override;
 
     static constexpr int OpenersSettleMs = 1000;
 

@@ -1,6 +1,6 @@
 #include "shell/UserAttention.h"
 
-UserAttention &UserAttention::Instance()
+UserAttention &UserAttention::instance()
 {
     static UserAttention attention;
     return attention;
@@ -8,33 +8,33 @@ UserAttention &UserAttention::Instance()
 
 void UserAttention::change(int commands, int questions)
 {
-    const bool wasAtWork = CommandAtWork();
+    const bool wasAtWork = commandAtWork();
     m_commands += commands;
     m_questions += questions;
     if (questions > 0)
-        Q_EMIT QuestionOpened();
+        Q_EMIT questionOpened();
     else if (questions < 0)
-        Q_EMIT QuestionClosed();
-    if (wasAtWork && !CommandAtWork())
-        Q_EMIT CommandSettled();
+        Q_EMIT questionClosed();
+    if (wasAtWork && !commandAtWork())
+        Q_EMIT commandSettled();
 }
 
 UserAttention::Question::Question()
 {
-    Instance().change(0, 1);
+    instance().change(0, 1);
 }
 
 UserAttention::Question::~Question()
 {
-    Instance().change(0, -1);
+    instance().change(0, -1);
 }
 
 UserAttention::Command::Command()
 {
-    Instance().change(1, 0);
+    instance().change(1, 0);
 }
 
 UserAttention::Command::~Command()
 {
-    Instance().change(-1, 0);
+    instance().change(-1, 0);
 }

@@ -11,9 +11,9 @@ class UserAttention : public QObject {
     Q_OBJECT
 
 public:
-    static UserAttention &Instance();
+    static UserAttention &instance();
 
-    bool CommandAtWork() const { return m_commands > m_questions; }
+    bool commandAtWork() const { return m_commands > m_questions; }
 
     // Held while a question is open.
     class Question {
@@ -34,9 +34,9 @@ public:
     };
 
 Q_SIGNALS:
-    void QuestionOpened();
-    void QuestionClosed();
-    void CommandSettled(); // no command is at work any more
+    void questionOpened();
+    void questionClosed();
+    void commandSettled(); // no command is at work any more
 
 private:
     UserAttention() = default;

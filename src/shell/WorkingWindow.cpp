@@ -6,10 +6,10 @@ WorkingWindow::WorkingWindow(QWidget *parent) : QWidget(parent) {}
 
 void WorkingWindow::closeEvent(QCloseEvent *event)
 {
-    if (m_guard.Busy()) {
+    if (m_guard.busy()) {
         event->ignore();
         return;
     }
-    Q_EMIT Unloaded();
+    Q_EMIT unloaded();
     event->accept();
 }

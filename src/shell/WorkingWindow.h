@@ -5,7 +5,7 @@
 #include "shell/CommandGuard.h"
 
 // Base of the three working windows that the main menu opens. However the window is
-// closed, Unloaded() tells the menu to come back; a close asked for while a command
+// closed, unloaded() tells the menu to come back; a close asked for while a command
 // runs is refused, so a handler never loses its window under it.
 class WorkingWindow : public QWidget {
     Q_OBJECT
@@ -13,10 +13,10 @@ class WorkingWindow : public QWidget {
 public:
     explicit WorkingWindow(QWidget *parent = nullptr);
 
-    CommandGuard &Guard() { return m_guard; }
+    CommandGuard &guard() { return m_guard; }
 
 Q_SIGNALS:
-    void Unloaded();
+    void unloaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

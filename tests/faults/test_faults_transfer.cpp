@@ -344,7 +344,7 @@ void TestFaultsTransfer::userStopsTransfer()
         after.remove(QDir(f.root.path()).relativeFilePath(f.inLibrary(file)));
     QCOMPARE(after, before); // nothing partial, the earlier copy whole
     QCOMPARE(texts(list), shown);
-    QVERIFY(!static_cast<WorkingWindow *>(form.get())->Guard().Busy());
+    QVERIFY(!static_cast<WorkingWindow *>(form.get())->guard().busy());
     for (QWidget *top : QApplication::topLevelWidgets())
         QVERIFY(top->objectName() != u"frmTransfer"_s || !top->isVisible());
 

@@ -68,7 +68,7 @@ struct Fixture : ProgramFixture {
         for (const QString &path : paths)
             jobs.append({path, origins.Find(path)});
         OriginCheck run(jobs, fetch, 5000, &state.ProxyLogin, [this](const QString &proxy, bool refused) {
-            return desktop.AskProxyCredentials(nullptr, proxy, refused);
+            return desktop.askProxyCredentials(nullptr, proxy, refused);
         });
         QList<OriginCheck::Outcome> outcomes;
         QObject::connect(&run, &OriginCheck::Done, &run, [&](const OriginCheck::Outcome &o) { outcomes.append(o); });

@@ -394,7 +394,7 @@ void TestForm4::closeBringsMenuBack()
 {
     Fixture f;
     f.window.show();
-    QSignalSpy unloaded(&f.window, &WorkingWindow::Unloaded);
+    QSignalSpy unloaded(&f.window, &WorkingWindow::unloaded);
     click(f.window, u"Command2"_s);
     QCOMPARE(unloaded.size(), 1);
     QVERIFY(!f.window.isVisible());

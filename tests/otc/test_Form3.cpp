@@ -571,7 +571,7 @@ void TestForm3::closeBringsMenuBack()
     for (const bool byButton : {true, false}) {
         Form3 window(f.context);
         window.show();
-        QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
+        QSignalSpy unloaded(&window, &WorkingWindow::unloaded);
         if (byButton)
             click(window, "Command5");
         else

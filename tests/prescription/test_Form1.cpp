@@ -557,7 +557,7 @@ void TestForm1::closingBringsMenuBack()
     Fixture f;
     Form1 window(f.context);
     QVERIFY(exposed(window));
-    QSignalSpy unloaded(&window, &WorkingWindow::Unloaded);
+    QSignalSpy unloaded(&window, &WorkingWindow::unloaded);
     if (byButton)
         click(window, u"Command5"_s);
     else

@@ -54,7 +54,7 @@ void TestProxyLoginDialog::keyboard()
         QTest::keyClick(dialog->focusWidget(), Qt::Key(key));
     });
 
-    const std::optional<ProxyCredentials> login = desktop.AskProxyCredentials(&owner, u"proxy.example:8080"_s, refused);
+    const std::optional<ProxyCredentials> login = desktop.askProxyCredentials(&owner, u"proxy.example:8080"_s, refused);
 
     QCOMPARE(driver.dialogsSeen, 1);
     QCOMPARE(title, u"プロキシ認証"_s);

@@ -44,7 +44,7 @@ public:
 
     void Command1_Click()
     {
-        const auto running = Guard().Enter();
+        const auto running = guard().enter();
         if (!running)
             return;
         ++runs;
@@ -153,7 +153,7 @@ void TestFetchGuard::secondClickDuringFetch()
     QCoreApplication::processEvents();
     QCOMPARE(window.runs, 1); // ...and was dropped, not run afterwards
     QCOMPARE(f.server.Requests().size(), 1);
-    QVERIFY(!window.Guard().Busy());
+    QVERIFY(!window.guard().busy());
 
     // Once the command is over, the same input runs a command again.
     window.afterFetch = nullptr;

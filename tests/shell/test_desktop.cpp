@@ -75,7 +75,7 @@ void TestDesktop::openDocument()
         flags = box->textInteractionFlags();
         box->accept();
     });
-    desktop.OpenDocument(nullptr, document);
+    desktop.openDocument(nullptr, document);
     qputenv("PATH", path);
     QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty());
 
@@ -104,7 +104,7 @@ void TestDesktop::viewerOutlivesTheProgram()
     qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin"); // the stand-in needs sleep
     {
         QtDesktop desktop;
-        desktop.OpenDocument(nullptr, bin.path() + u"/文書.pdf"_s);
+        desktop.openDocument(nullptr, bin.path() + u"/文書.pdf"_s);
         QTRY_VERIFY(readBytes(pidFile).endsWith('\n'));
     }
     qputenv("PATH", path);
@@ -151,7 +151,7 @@ void TestDesktop::failuresToldOnceAfterTheCommand()
         const UserAttention::Command command;
         for (int i = 1; i <= 3; ++i) {
             files.append(documents.path() + u"/添付文書%1.pdf"_s.arg(i));
-            desktop.OpenDocument(nullptr, files.last());
+            desktop.openDocument(nullptr, files.last());
         }
         QTRY_VERIFY(qApp->findChildren<QProcess *>().isEmpty()); // every opener has ended
         QTest::qWait(20);

@@ -20,32 +20,32 @@ bool transferShown()
 
 } // namespace
 
-void RecordingDesktop::Message(QWidget *, const QString &text, const QString &title, Icon icon)
+void RecordingDesktop::message(QWidget *, const QString &text, const QString &title, Icon icon)
 {
     const UserAttention::Question asking;
     messages.append({text, title, icon, QGuiApplication::overrideCursor() != nullptr, transferShown()});
 }
 
-std::optional<ProxyCredentials> RecordingDesktop::AskProxyCredentials(QWidget *, const QString &proxy, bool refused)
+std::optional<ProxyCredentials> RecordingDesktop::askProxyCredentials(QWidget *, const QString &proxy, bool refused)
 {
     const UserAttention::Question asking;
     proxyQuestions.append({proxy, refused, transferShown()});
     return proxyAnswers.isEmpty() ? std::nullopt : proxyAnswers.takeFirst();
 }
 
-bool RecordingDesktop::Ask(QWidget *, const QString &text, const QString &)
+bool RecordingDesktop::ask(QWidget *, const QString &text, const QString &)
 {
     const UserAttention::Question asking;
     questions.append(text);
     return !askAnswers.isEmpty() && askAnswers.takeFirst();
 }
 
-void RecordingDesktop::OpenDocument(QWidget *, const QString &path)
+void RecordingDesktop::openDocument(QWidget *, const QString &path)
 {
     opened.append(path);
 }
 
-void RecordingDesktop::SetClipboardText(const QString &text)
+void RecordingDesktop::setClipboardText(const QString &text)
 {
     clipboard = text;
     clipboardSet = true;

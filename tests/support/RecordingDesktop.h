@@ -18,13 +18,13 @@ public:
         bool overTransfer = false; // "通信中" was up when the message came
     };
 
-    void Message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
+    void message(QWidget *owner, const QString &text, const QString &title, Icon icon) override;
     // Answers from proxyAnswers in order (nothing, as a cancel, when they run out).
-    std::optional<ProxyCredentials> AskProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
-    void OpenDocument(QWidget *owner, const QString &path) override;
-    void SetClipboardText(const QString &text) override;
+    std::optional<ProxyCredentials> askProxyCredentials(QWidget *owner, const QString &proxy, bool refused) override;
+    void openDocument(QWidget *owner, const QString &path) override;
+    void setClipboardText(const QString &text) override;
     // Records the question; answers from askAnswers in order (no when they run out).
-    bool Ask(QWidget *owner, const QString &text, const QString &title) override;
+    bool ask(QWidget *owner, const QString &text, const QString &title) override;
     QStringList questions;
     QList<bool> askAnswers;
 
