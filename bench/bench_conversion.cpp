@@ -113,11 +113,11 @@ void BM_ProgressWindowAlone(benchmark::State &state)
 {
     for (auto _ : state) {
         frmE2SD window;
-        window.Begin(10000);
+        window.begin(10000);
         window.show();
         QCoreApplication::processEvents();
         for (int percent = 1; percent <= state.range(0); ++percent)
-            window.ShowProgress(percent * 100, percent);
+            window.showProgress(percent * 100, percent);
     }
 }
 BENCHMARK(BM_ProgressWindowAlone)->Arg(0)->Arg(100)->Unit(benchmark::kMillisecond);

@@ -73,9 +73,9 @@ QString EucToSjis(const EucTable &table, const QByteArray &bytes, const ConvertP
 
     // The percentage counts against the last index, as the progress window shows it.
     const qsizetype last = size - 1;
-    constexpr qsizetype never = std::numeric_limits<qsizetype>::max();
+    constexpr qsizetype Never = std::numeric_limits<qsizetype>::max();
     int shownPercent = 0;
-    qsizetype nextMark = progress && last > 0 ? (last + 99) / 100 : never;
+    qsizetype nextMark = progress && last > 0 ? (last + 99) / 100 : Never;
     auto report = [&](qsizetype i) {
         // The scan ends one past the last index: that is still 100 %.
         const qsizetype at = std::min(i, last);
@@ -224,7 +224,7 @@ QString FoldToCp932(QStringView text)
 
 QString EncodeQuery(const EucTable &table, const QString &text)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
+    static constexpr char Digits[] = "0123456789ABCDEF";
     QString encoded;
     encoded.reserve(text.size() * 6);
     forEachCode(table, text, [&](QStringView, quint32 value) {
@@ -239,8 +239,8 @@ QString EncodeQuery(const EucTable &table, const QString &text)
         for (int b = byteCount - 1; b >= 0; --b) {
             const uint byte = value >> (8 * b) & 0xFF;
             encoded += u'%';
-            encoded += QLatin1Char(digits[byte >> 4]);
-            encoded += QLatin1Char(digits[byte & 0xF]);
+            encoded += QLatin1Char(Digits[byte >> 4]);
+            encoded += QLatin1Char(Digits[byte & 0xF]);
         }
         return true;
     });

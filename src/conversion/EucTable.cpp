@@ -75,12 +75,12 @@ bool parseHexField(const char *begin, const char *end, int maxDigits, quint32 &v
 
 } // namespace
 
-EucTable::EucTable() : d(std::make_unique<Data>()) {}
+EucTable::EucTable() : m_data(std::make_unique<Data>()) {}
 EucTable::~EucTable() = default;
 
 void EucTable::clear()
 {
-    d = std::make_unique<Data>();
+    m_data = std::make_unique<Data>();
 }
 
 void EucTable::add(quint32 eucCode, quint16 sjisCode)
@@ -88,39 +88,39 @@ void EucTable::add(quint32 eucCode, quint16 sjisCode)
     if (eucCode / 65536 > 256)
         return;
     QStringDecoder decoder = cp932Decoder();
-    d->store(eucCode, sjisCode, characterOf(sjisCode, decoder));
-    d->settle();
+    m_data->store(eucCode, sjisCode, characterOf(sjisCode, decoder));
+    m_data->settle();
 }
 
 quint16 EucTable::sjisFor(quint32 eucCode) const
 {
     if (eucCode < 65536)
-        return d->code2[eucCode];
-    return d->code3.value(eucCode, 0);
+        return m_data->code2[eucCode];
+    return m_data->code3.value(eucCode, 0);
 }
 
 quint32 EucTable::eucFor(quint16 sjisCode) const
 {
-    return d->s2e[sjisCode];
+    return m_data->s2e[sjisCode];
 }
 qsizetype EucTable::size() const
 {
-    return d->count;
+    return m_data->count;
 }
 
 const EucTable::Data &EucTable::data() const
 {
-    return *d;
+    return *m_data;
 }
 
 void EucTable::addDecoded(quint32 eucCode, quint16 sjisCode, char16_t character)
 {
-    d->store(eucCode, sjisCode, character);
+    m_data->store(eucCode, sjisCode, character);
 }
 
 void EucTable::settle()
 {
-    d->settle();
+    m_data->settle();
 }
 
 bool LoadEucTable(EucTable &table, const QString &path)

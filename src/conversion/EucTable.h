@@ -41,7 +41,7 @@ public:
     void settle();
 
 private:
-    std::unique_ptr<Data> d;
+    std::unique_ptr<Data> m_data;
 };
 
 // Reads the table file into `table` (which is cleared first). Loading stops at the

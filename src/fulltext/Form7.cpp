@@ -344,7 +344,7 @@ void Form7::showStates()
     OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
     QHash<QString, int> counts;
     for (int i = 0; i < m_ui->List1->topLevelItemCount() && i < m_hits.size(); ++i) {
-        const std::optional<OriginRecord> record = origins.Find(m_context.state.DocumentsPath + m_hits.at(i).path);
+        const std::optional<OriginRecord> record = origins.find(m_context.state.DocumentsPath + m_hits.at(i).path);
         const QString state = record ? record->lastState : Messages::StateNoOrigin;
         m_ui->List1->topLevelItem(i)->setText(3, state);
         counts[state] += 1;
@@ -368,16 +368,16 @@ bool Form7::runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QSt
                       });
     Inet1 unused; // "通信中" follows the whole check, not one transfer
     frmTransfer progress(unused, what, m_context.state.ProgressDelayMs, this);
-    progress.FollowDocuments([&check] { check.Abort(); });
+    progress.followDocuments([&check] { check.Abort(); });
     const auto total = qint64(jobs.size());
     connect(&check, &OriginCheck::Done, this, [&](const OriginCheck::Outcome &outcome) {
         outcomes.append(outcome);
-        progress.TransferProgress(outcomes.size(), total);
+        progress.transferProgress(outcomes.size(), total);
     });
-    progress.TransferStarted();
-    progress.TransferProgress(0, total);
+    progress.transferStarted();
+    progress.transferProgress(0, total);
     check.Run();
-    progress.TransferEnded();
+    progress.transferEnded();
     return !check.Aborted();
 }
 
@@ -407,7 +407,7 @@ void Form7::Command8_Click()
         OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
         for (const FullTextIndex::Hit &hit : std::as_const(m_hits)) {
             const QString path = m_context.state.DocumentsPath + hit.path;
-            jobs.append({path, origins.Find(path)});
+            jobs.append({path, origins.find(path)});
         }
     }
     QList<OriginCheck::Outcome> outcomes;
@@ -417,7 +417,7 @@ void Form7::Command8_Click()
         OriginStore origins(m_context.state.OriginsPath, m_context.state.DocumentsPath);
         for (const OriginCheck::Outcome &outcome : std::as_const(outcomes)) {
             if (outcome.state != CheckState::NoOrigin)
-                origins.SetState(outcome.path, CheckStateText(outcome.state));
+                origins.setState(outcome.path, CheckStateText(outcome.state));
         }
     }
     showStates();
@@ -434,7 +434,7 @@ void Form7::Command9_Click()
         if (m_ui->List1->topLevelItem(i)->text(3) != Messages::StateUpdated)
             continue;
         const QString path = m_context.state.DocumentsPath + m_hits.at(i).path;
-        jobs.append({path, origins.Find(path)});
+        jobs.append({path, origins.find(path)});
     }
     if (jobs.isEmpty()) {
         m_context.desktop.message(this, Messages::NoUpdates, Messages::FetchUpdatesTitle);
@@ -458,11 +458,11 @@ void Form7::Command9_Click()
                     = MakeOriginRecord(job->origin->url, outcome.etag, outcome.lastModified, outcome.body);
                 record.lastState = Messages::StateCurrent;
                 record.checkedAt = record.savedAt;
-                origins.Record(outcome.path, record);
+                origins.record(outcome.path, record);
                 continue;
             }
         } else {
-            origins.SetState(outcome.path, CheckStateText(outcome.state));
+            origins.setState(outcome.path, CheckStateText(outcome.state));
             if (errorText.isEmpty())
                 errorText = CheckStateText(outcome.state);
         }

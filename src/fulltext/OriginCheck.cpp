@@ -151,7 +151,7 @@ void OriginCheck::Abort()
         if (worker->contact) {
             Inet1 *inet = worker->inet;
             QMetaObject::invokeMethod(
-                worker->contact, [inet] { inet->Abort(); }, Qt::QueuedConnection);
+                worker->contact, [inet] { inet->abort(); }, Qt::QueuedConnection);
         }
     }
 }
@@ -204,7 +204,7 @@ void OriginCheck::work(Worker &worker)
             outcome.state = CheckState::Updated; // fetched whole: kept whatever it holds
         if (outcome.state == CheckState::Failed)
             outcome.errorText = reply.errorText.isEmpty()
-                                    ? Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason)
+                                    ? Inet1::describeHttpStatus(reply.httpStatus, reply.httpReason)
                                     : reply.errorText;
         if (m_fetch)
             outcome.body = reply.body;

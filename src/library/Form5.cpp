@@ -33,7 +33,7 @@ void Form5::Command1_Click()
     }
     // The file keeps its attributes through the rename; the database's record follows.
     OriginStore(m_context.state.OriginsPath, m_context.state.DocumentsPath)
-        .Move(QDir(m_folder).filePath(m_fileName), QDir(m_folder).filePath(RenamedFileName(m_ui->Text1->text())));
+        .move(QDir(m_folder).filePath(m_fileName), QDir(m_folder).filePath(RenamedFileName(m_ui->Text1->text())));
     accept();
 }
 

@@ -5,7 +5,7 @@
 
 WrapRadioButton::WrapRadioButton(QWidget *parent) : QRadioButton(parent) {}
 
-QRect WrapRadioButton::CaptionRect() const
+QRect WrapRadioButton::captionRect() const
 {
     QStyleOptionButton option;
     initStyleOption(&option);
@@ -20,6 +20,6 @@ void WrapRadioButton::paintEvent(QPaintEvent *)
     const QString caption = option.text;
     option.text.clear(); // the style draws background, indicator and focus; the caption is ours
     painter.drawControl(QStyle::CE_RadioButton, option);
-    style()->drawItemText(&painter, CaptionRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(),
+    style()->drawItemText(&painter, captionRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, palette(),
                           isEnabled(), caption, QPalette::WindowText);
 }

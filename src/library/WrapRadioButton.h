@@ -11,7 +11,7 @@ public:
     explicit WrapRadioButton(QWidget *parent = nullptr);
 
     // Where the caption is drawn, beside the indicator.
-    QRect CaptionRect() const;
+    QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

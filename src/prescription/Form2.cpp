@@ -29,7 +29,7 @@ Form2::Form2(AppContext &context, QWidget *parent) : QDialog(parent), m_ui(std::
 
 Form2::~Form2() = default;
 
-void Form2::Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles)
+void Form2::prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles)
 {
     {
         const QSignalBlocker blocker(m_ui->List1);
@@ -53,7 +53,7 @@ Form2::Choice Form2::choose()
     return m_choice;
 }
 
-void Form2::ShowSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips)
+void Form2::showSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips)
 {
     MarkSaved(*m_ui->Check1, insertTip);
     MarkSaved(*m_ui->Check2, guideTip);

@@ -36,14 +36,14 @@ public:
     ~Form2() override;
 
     // What the page offers: a box is enabled and checked only for an offered document.
-    void Prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles);
+    void prepare(bool hasInsert, bool hasGuide, const QStringList &manualTitles);
     // Shows the dialog modally and returns what the user chose.
     Choice choose();
     // The choice as it stands: what "文書表示" took, or nothing marked.
     const Choice &choice() const { return m_choice; }
     // The mark of the documents already in the library: tooltips (empty: not saved) for
     // the insert, the guide and each manual.
-    void ShowSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips);
+    void showSaved(const QString &insertTip, const QString &guideTip, const QStringList &manualTips);
 
     void Command1_Click(); // "文書表示"
     void Command2_Click(); // "閉じる"

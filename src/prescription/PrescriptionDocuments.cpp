@@ -75,7 +75,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
         for (const ManualLink &manual : documents.manuals)
             titles.append(manual.title);
         Form2 dialog(context, owner);
-        dialog.Prepare(documents.hasInsert(), documents.hasGuide(), titles);
+        dialog.prepare(documents.hasInsert(), documents.hasGuide(), titles);
         Form2::Choice choice;
         {
             // Where each document would be saved; those already there carry the mark.
@@ -91,7 +91,7 @@ void ShowPrescriptionDocuments(AppContext &context, QWidget *owner, Inet1 &inet,
             QStringList manualTips;
             for (const ManualLink &manual : documents.manuals)
                 manualTips.append(tipFor(manual.address));
-            dialog.ShowSaved(documents.hasInsert() ? tipFor(documents.insertAddress) : QString(),
+            dialog.showSaved(documents.hasInsert() ? tipFor(documents.insertAddress) : QString(),
                              documents.hasGuide() ? tipFor(documents.guideAddress) : QString(), manualTips);
         }
         {

@@ -219,11 +219,11 @@ QStringList HitCopyLines(const QStringList &names, const QStringList &rows)
 
 QStringList PrescriptionMemoLines(const PrescriptionMemoFields &c, const QStringList &names, const QStringList &rows)
 {
-    constexpr QStringView colon = u"：";
+    constexpr QStringView Colon = u"：";
     QStringList lines = {
-        c.nameCaption + colon + c.name,   c.effectCaption + colon + c.effect, c.item1Caption + colon + c.item1,
-        u'\t' + c.keyword1 + c.rule1,     c.item2Caption + colon + c.item2,   u'\t' + c.keyword2 + c.rule2,
-        c.item3Caption + colon + c.item3, u'\t' + c.keyword3 + c.rule3,       c.filterCaption,
+        c.nameCaption + Colon + c.name,   c.effectCaption + Colon + c.effect, c.item1Caption + Colon + c.item1,
+        u'\t' + c.keyword1 + c.rule1,     c.item2Caption + Colon + c.item2,   u'\t' + c.keyword2 + c.rule2,
+        c.item3Caption + Colon + c.item3, u'\t' + c.keyword3 + c.rule3,       c.filterCaption,
     };
     for (const QString &filter : c.tickedFilters)
         lines.append(u'\t' + filter);

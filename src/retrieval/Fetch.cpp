@@ -116,7 +116,7 @@ std::optional<QByteArray> FetchBytes(AppContext &context, QWidget *owner, Inet1 
     else if (!reply.ok)
         failure = reply.errorText;
     else if (reply.httpStatus >= 400)
-        failure = Inet1::DescribeHttpStatus(reply.httpStatus, reply.httpReason);
+        failure = Inet1::describeHttpStatus(reply.httpStatus, reply.httpReason);
     if (!failure.isEmpty()) {
         context.desktop.message(owner, failure, Messages::TransferErrorTitle, Desktop::Icon::Exclamation);
         return std::nullopt;

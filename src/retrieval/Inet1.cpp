@@ -101,7 +101,7 @@ void Inet1::setProxyLogin(ProxyCredentials *remembered, ProxyCredentialsAsker as
     m_askLogin = std::move(ask);
 }
 
-void Inet1::Abort()
+void Inet1::abort()
 {
     if (!m_running || m_aborted)
         return;
@@ -109,7 +109,7 @@ void Inet1::Abort()
     m_running->abort();
 }
 
-QString Inet1::Describe(int errorNumber, const QString &technical)
+QString Inet1::describe(int errorNumber, const QString &technical)
 {
     // The system's text only where there is no description of our own (the
     // time-out's "Operation canceled" would say the opposite of what happened).
@@ -119,7 +119,7 @@ QString Inet1::Describe(int errorNumber, const QString &technical)
     return technical.isEmpty() ? Messages::TransferFailed : Messages::TransferFailed % u" ("_s % technical % u')';
 }
 
-QString Inet1::DescribeHttpStatus(int status, const QByteArray &reason)
+QString Inet1::describeHttpStatus(int status, const QByteArray &reason)
 {
     const QString text = TransferErrors::HttpStatusText(status);
     if (!text.isEmpty())
@@ -213,7 +213,7 @@ void Inet1::classifyReply(QNetworkReply &reply, const QUrl &target, const QList<
         if (error == QNetworkReply::SslHandshakeFailedError && !certificateProblems.isEmpty()) {
             result.errorText = TransferErrors::CertificateErrorText(certificateProblems.first().error());
         } else {
-            result.errorText = Describe(result.errorNumber, reply.error() == QNetworkReply::NoError
+            result.errorText = describe(result.errorNumber, reply.error() == QNetworkReply::NoError
                                                                 ? u"Connection closed before the whole body arrived"_s
                                                                 : reply.errorString());
         }
@@ -287,17 +287,17 @@ Inet1::Reply Inet1::OpenURL(const QString &url, const Headers &headers)
             return;
         restartStall();
         if (observer)
-            observer->TransferProgress(result.body.size(), length >= result.body.size() ? length : -1);
+            observer->transferProgress(result.body.size(), length >= result.body.size() ? length : -1);
     });
     QEventLoop loop;
     QObject::connect(running, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (observer)
-        observer->TransferStarted();
+        observer->transferStarted();
     if (!running->isFinished())
         loop.exec(observer ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     m_running = nullptr;
     if (observer)
-        observer->TransferEnded();
+        observer->transferEnded();
 
     classifyReply(*running, target, certificateProblems, result);
     m_lastEtag = result.etag;

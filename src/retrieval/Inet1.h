@@ -39,10 +39,10 @@ public:
     class Observer {
     public:
         virtual ~Observer() = default;
-        virtual void TransferStarted() = 0;
+        virtual void transferStarted() = 0;
         // total is -1 while the server has not said how long the body is
-        virtual void TransferProgress(qint64 received, qint64 total) = 0;
-        virtual void TransferEnded() = 0;
+        virtual void transferProgress(qint64 received, qint64 total) = 0;
+        virtual void transferEnded() = 0;
     };
 
     struct Reply {
@@ -52,7 +52,7 @@ public:
         QByteArray httpReason;
         int errorNumber = 0;  // 0 on success; else the network error code
         QString errorText;    // empty on success; Japanese, technical text in parentheses only without a description
-        bool aborted = false; // stopped by Abort(); no body, nothing to report
+        bool aborted = false; // stopped by abort(); no body, nothing to report
         QByteArray etag;      // the answer's validators, empty when the server sent none
         QByteArray lastModified;
     };
@@ -82,13 +82,13 @@ public:
     // Followed by `observer` (none: nullptr) from the next OpenURL on.
     void setObserver(Observer *observer) { m_observer = observer; }
     // Stops the running transfer; OpenURL then returns with aborted set.
-    void Abort();
+    void abort();
 
     // The user-facing text for a failed transfer: what went wrong in Japanese; the
     // technical text in parentheses only where there is no Japanese description.
-    static QString Describe(int errorNumber, const QString &technical);
+    static QString describe(int errorNumber, const QString &technical);
     // The same for an answer whose HTTP status the caller refuses (400 and above).
-    static QString DescribeHttpStatus(int status, const QByteArray &reason);
+    static QString describeHttpStatus(int status, const QByteArray &reason);
 
 private:
     QNetworkAccessManager &manager();

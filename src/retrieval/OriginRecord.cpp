@@ -169,13 +169,13 @@ void OriginStore::store(const QString &relativePath, const OriginRecord &record)
     query.exec();
 }
 
-void OriginStore::Record(const QString &path, const OriginRecord &record)
+void OriginStore::record(const QString &path, const OriginRecord &record)
 {
     WriteOriginAttributes(path, record);
     store(relative(path), record);
 }
 
-std::optional<OriginRecord> OriginStore::Find(const QString &path)
+std::optional<OriginRecord> OriginStore::find(const QString &path)
 {
     if (open()) {
         QSqlQuery query(m_db);
@@ -201,7 +201,7 @@ std::optional<OriginRecord> OriginStore::Find(const QString &path)
     return record;
 }
 
-void OriginStore::Move(const QString &from, const QString &to)
+void OriginStore::move(const QString &from, const QString &to)
 {
     if (!open())
         return;
@@ -212,9 +212,9 @@ void OriginStore::Move(const QString &from, const QString &to)
     query.exec();
 }
 
-void OriginStore::SetState(const QString &path, const QString &state)
+void OriginStore::setState(const QString &path, const QString &state)
 {
-    std::optional<OriginRecord> record = Find(path);
+    std::optional<OriginRecord> record = find(path);
     if (!record)
         return;
     record->lastState = state;

@@ -56,14 +56,14 @@ public:
 
     // Stores the record of the document at `path` (absolute) in the database and on the
     // file. The database may be missing or unwritable: the file keeps its attributes.
-    void Record(const QString &path, const OriginRecord &record);
+    void record(const QString &path, const OriginRecord &record);
     // The record of the document at `path` (absolute): the database's, else the file's
     // attributes (then stored in the database again).
-    std::optional<OriginRecord> Find(const QString &path);
+    std::optional<OriginRecord> find(const QString &path);
     // Keeps the record of a renamed document under its new name.
-    void Move(const QString &from, const QString &to);
+    void move(const QString &from, const QString &to);
     // The last check's state of a document.
-    void SetState(const QString &path, const QString &state);
+    void setState(const QString &path, const QString &state);
 
 private:
     bool open();

@@ -19,7 +19,7 @@ bool SaveAndOpenDocument(AppContext &context, QWidget *owner, const QString &pat
     }
     if (!url.isEmpty()) {
         OriginStore origins(context.state.OriginsPath, context.state.DocumentsPath);
-        origins.Record(path, MakeOriginRecord(url, from ? from->lastEtag() : QByteArray(),
+        origins.record(path, MakeOriginRecord(url, from ? from->lastEtag() : QByteArray(),
                                               from ? from->lastModified() : QByteArray(), bytes));
     }
     context.desktop.openDocument(owner, path);

@@ -34,7 +34,7 @@ QString SavedMarkTip(const QString &originsPath, const QString &documentsPath, c
         const QFileInfo file(path);
         if (!file.isFile())
             continue;
-        const std::optional<OriginRecord> record = origins.Find(path);
+        const std::optional<OriginRecord> record = origins.find(path);
         const QDateTime saved = record && record->savedAt.isValid() ? record->savedAt : file.lastModified();
         lines.append(file.fileName());
         lines.append(Messages::SavedOn.arg(shownTime(saved)));

@@ -50,7 +50,7 @@ void frmE2SD::Form_Load()
     raise();
 }
 
-void frmE2SD::Begin(qsizetype lastIndex)
+void frmE2SD::begin(qsizetype lastIndex)
 {
     m_boxWidth = 0;
     m_sinceRepaint.invalidate();
@@ -58,7 +58,7 @@ void frmE2SD::Begin(qsizetype lastIndex)
     m_ui->Text1->setText(u"0"_s);
 }
 
-void frmE2SD::ShowProgress(qsizetype position, int percent)
+void frmE2SD::showProgress(qsizetype position, int percent)
 {
     m_ui->Label2->setText(QString::number(position));
     m_ui->Text1->setText(QString::number(percent));
@@ -99,8 +99,8 @@ bool frmE2SD::eventFilter(QObject *watched, QEvent *event)
 QString EucToSjisShown(const EucTable &table, const QByteArray &bytes)
 {
     frmE2SD window;
-    window.Begin(bytes.size() - 1);
+    window.begin(bytes.size() - 1);
     ShowPainted(window);
     return EucToSjis(table, bytes,
-                     [&window](qsizetype position, int percent) { window.ShowProgress(position, percent); });
+                     [&window](qsizetype position, int percent) { window.showProgress(position, percent); });
 }

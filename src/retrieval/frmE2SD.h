@@ -27,11 +27,11 @@ public:
     void Text1_Change();
 
     // Starts one conversion of an input whose last index is `lastIndex`.
-    void Begin(qsizetype lastIndex);
+    void begin(qsizetype lastIndex);
     // One step of the conversion, as EucToSjis reports it.
-    void ShowProgress(qsizetype position, int percent);
+    void showProgress(qsizetype position, int percent);
 
-    int BoxWidth() const { return m_boxWidth; }
+    int boxWidth() const { return m_boxWidth; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

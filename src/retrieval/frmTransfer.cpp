@@ -39,15 +39,15 @@ frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget 
     setFixedSize(size());
     FitToScreen(*this);
     setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-    ShowWhat(what);
+    showWhat(what);
     m_ui->Label2->setText(TransferCounts(0, -1));
     m_delay.setSingleShot(true);
     m_delay.setInterval(qMax(0, delayMs));
-    connect(&m_delay, &QTimer::timeout, this, &frmTransfer::Appear);
+    connect(&m_delay, &QTimer::timeout, this, &frmTransfer::appear);
     m_paintLater.setSingleShot(true);
     connect(&m_paintLater, &QTimer::timeout, this, [this] {
         if (isVisible())
-            ShowCounts();
+            showCounts();
     });
     connect(m_ui->Command1, &QPushButton::clicked, this, &frmTransfer::Command1_Click);
     // While the program asks the user something, this window neither covers the
@@ -57,7 +57,7 @@ frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget 
     // (the revision history window) is no question to it.
     connect(&UserAttention::instance(), &UserAttention::questionOpened, this, [this] {
         ++m_questions;
-        StandAside();
+        standAside();
     });
     connect(&UserAttention::instance(), &UserAttention::questionClosed, this, [this] {
         m_questions = qMax(0, m_questions - 1);
@@ -66,7 +66,7 @@ frmTransfer::frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget 
     });
 }
 
-void frmTransfer::ShowWhat(const QString &what)
+void frmTransfer::showWhat(const QString &what)
 {
     // Two lines at most: a longer text loses its middle, the whole of it is in the tooltip.
     QLabel *label = m_ui->Label1;
@@ -78,7 +78,7 @@ void frmTransfer::ShowWhat(const QString &what)
     label->setToolTip(shown == what ? QString() : what);
 }
 
-void frmTransfer::StandAside()
+void frmTransfer::standAside()
 {
     m_delay.stop();
     hide();
@@ -86,7 +86,7 @@ void frmTransfer::StandAside()
 
 frmTransfer::~frmTransfer() = default;
 
-void frmTransfer::TransferStarted()
+void frmTransfer::transferStarted()
 {
     m_running = true;
     m_received = 0;
@@ -94,7 +94,7 @@ void frmTransfer::TransferStarted()
     m_delay.start();
 }
 
-void frmTransfer::TransferProgress(qint64 received, qint64 total)
+void frmTransfer::transferProgress(qint64 received, qint64 total)
 {
     m_received = received;
     m_total = total;
@@ -104,12 +104,12 @@ void frmTransfer::TransferProgress(qint64 received, qint64 total)
     // transfer that stalls is on the screen too.
     const qint64 since = m_sincePaint.elapsed();
     if (since >= PaintIntervalMs)
-        ShowCounts();
+        showCounts();
     else if (!m_paintLater.isActive())
         m_paintLater.start(int(PaintIntervalMs - since));
 }
 
-void frmTransfer::TransferEnded()
+void frmTransfer::transferEnded()
 {
     m_running = false;
     m_delay.stop();
@@ -117,18 +117,18 @@ void frmTransfer::TransferEnded()
     hide();
 }
 
-void frmTransfer::Appear()
+void frmTransfer::appear()
 {
     if (!m_running || m_questions > 0)
         return;
-    ShowCounts();
-    Centre();
+    showCounts();
+    centre();
     show();
     raise();
     activateWindow();
 }
 
-void frmTransfer::Centre()
+void frmTransfer::centre()
 {
     // Over the window that started the transfer, also where no window manager places
     // the window; kept on that window's screen.
@@ -146,7 +146,7 @@ void frmTransfer::Centre()
     move(frame.topLeft());
 }
 
-void frmTransfer::ShowCounts()
+void frmTransfer::showCounts()
 {
     if (m_total > 0) {
         m_ui->ProgressBar1->setRange(0, BarSteps);
@@ -164,7 +164,7 @@ void frmTransfer::Command1_Click()
     if (m_running && m_stop)
         m_stop();
     else if (m_running)
-        m_inet.Abort();
+        m_inet.abort();
 }
 
 void frmTransfer::keyPressEvent(QKeyEvent *event)

@@ -27,27 +27,27 @@ public:
     frmTransfer(Inet1 &inet, const QString &what, int delayMs, QWidget *owner);
     ~frmTransfer() override;
 
-    void TransferStarted() override;
-    void TransferProgress(qint64 received, qint64 total) override;
-    void TransferEnded() override;
+    void transferStarted() override;
+    void transferProgress(qint64 received, qint64 total) override;
+    void transferEnded() override;
 
     void Command1_Click(); // 中止
 
     // For a command of many transfers at once: the progress counts documents, not
     // bytes, and "中止" calls `stop` instead of stopping one Inet1.
-    void FollowDocuments(std::function<void()> stop) { m_stop = std::move(stop); }
+    void followDocuments(std::function<void()> stop) { m_stop = std::move(stop); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-    void StandAside(); // hidden, and not coming up, until the question is answered
+    void standAside(); // hidden, and not coming up, until the question is answered
 
 private:
-    void ShowWhat(const QString &what);
-    void Appear();
-    void Centre();
-    void ShowCounts();
+    void showWhat(const QString &what);
+    void appear();
+    void centre();
+    void showCounts();
 
     std::unique_ptr<Ui::frmTransfer> m_ui;
     Inet1 &m_inet;

@@ -274,7 +274,7 @@ void TestForm7::checkAndFetchUpdates()
     QVERIFY(now.readAll() != saved.body);
     QCOMPARE(QDir(home.filePath(u"Trash/files"_s)).entryList(QDir::Files).size(), 1);
     OriginStore origins(f.indexPath, f.state.DocumentsPath);
-    QCOMPARE(origins.Find(stale)->lastState, u"最新"_s);
+    QCOMPARE(origins.find(stale)->lastState, u"最新"_s);
 
     // The index still opens beside the records.
     FullTextIndex index(f.indexPath);

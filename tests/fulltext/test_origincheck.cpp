@@ -66,7 +66,7 @@ struct Fixture : ProgramFixture {
         OriginStore origins(state.OriginsPath, state.DocumentsPath);
         QList<OriginCheck::Job> jobs;
         for (const QString &path : paths)
-            jobs.append({path, origins.Find(path)});
+            jobs.append({path, origins.find(path)});
         OriginCheck run(jobs, fetch, 5000, &state.ProxyLogin, [this](const QString &proxy, bool refused) {
             return desktop.askProxyCredentials(nullptr, proxy, refused);
         });
@@ -134,7 +134,7 @@ void TestOriginCheck::recordAtSave()
         QCOMPARE(onFile->etag.isEmpty(), !validators);
     }
     OriginStore origins(f.state.OriginsPath, f.state.DocumentsPath);
-    const std::optional<OriginRecord> stored = origins.Find(path);
+    const std::optional<OriginRecord> stored = origins.find(path);
     QVERIFY(stored);
     QCOMPARE(stored->size, bytes.size());
     QCOMPARE(stored->lastModified.isEmpty(), !validators);
@@ -143,12 +143,12 @@ void TestOriginCheck::recordAtSave()
     // A rename keeps the record; a lost database is read again from the file.
     const QString renamed = f.inLibrary(Library::Medical() + u"/乙錠.pdf"_s);
     QVERIFY(QFile::rename(path, renamed));
-    origins.Move(path, renamed);
-    QVERIFY(origins.Find(renamed));
-    QVERIFY(!origins.Find(path));
+    origins.move(path, renamed);
+    QVERIFY(origins.find(renamed));
+    QVERIFY(!origins.find(path));
     if (attributes) {
         OriginStore fresh(f.root.filePath(u"other.sqlite"_s), f.state.DocumentsPath);
-        QCOMPARE(fresh.Find(renamed)->sha256, Sha256Hex(bytes));
+        QCOMPARE(fresh.find(renamed)->sha256, Sha256Hex(bytes));
     }
 }
 
@@ -181,15 +181,15 @@ void TestOriginCheck::checkStates()
     } else if (route == u"/practice/gone.pdf"_s) {
         path = f.save(u"甲錠.pdf"_s, u"/practice/document.pdf"_s);
         OriginStore origins(f.state.OriginsPath, f.state.DocumentsPath);
-        OriginRecord record = *origins.Find(path);
+        OriginRecord record = *origins.find(path);
         record.url = f.state.ServiceBase + u"/practice/notfound.pdf"_s;
-        origins.Record(path, record);
+        origins.record(path, record);
     } else if (route == u"/practice/error500.pdf"_s) {
         path = f.save(u"甲錠.pdf"_s, u"/practice/document.pdf"_s);
         OriginStore origins(f.state.OriginsPath, f.state.DocumentsPath);
-        OriginRecord record = *origins.Find(path);
+        OriginRecord record = *origins.find(path);
         record.url = f.state.ServiceBase + route;
-        origins.Record(path, record);
+        origins.record(path, record);
     } else {
         path = f.save(u"甲錠.pdf"_s, route);
     }
@@ -229,9 +229,9 @@ void TestOriginCheck::throughProxy()
     const QString path = f.save(u"甲錠.pdf"_s, u"/practice/document.pdf"_s);
     // The record names the service by a name only the proxy knows.
     OriginStore origins(f.state.OriginsPath, f.state.DocumentsPath);
-    OriginRecord record = *origins.Find(path);
+    OriginRecord record = *origins.find(path);
     record.url = u"http://drug-info.example/practice/document.pdf"_s;
-    origins.Record(path, record);
+    origins.record(path, record);
     f.server.RequireProxyLogin("hibari", "secret");
     qputenv("http_proxy", u"http://127.0.0.1:%1"_s.arg(f.server.Port()).toLatin1());
     qputenv("no_proxy", "");
@@ -255,14 +255,14 @@ void TestOriginCheck::abortLeavesRecords()
     OriginStore origins(f.state.OriginsPath, f.state.DocumentsPath);
     // The later ones answer slowly: the check is stopped while they run.
     for (int i = 2; i < 6; ++i) {
-        OriginRecord record = *origins.Find(paths[i]);
+        OriginRecord record = *origins.find(paths[i]);
         record.url = f.state.ServiceBase + u"/practice/slow?ms=5000"_s;
-        origins.Record(paths[i], record);
+        origins.record(paths[i], record);
     }
     const auto before = f.files();
     QList<OriginCheck::Job> jobs;
     for (const QString &path : paths)
-        jobs.append({path, origins.Find(path)});
+        jobs.append({path, origins.find(path)});
     OriginCheck run(jobs, true, 20000, nullptr, {});
     int done = 0;
     QObject::connect(&run, &OriginCheck::Done, &run, [&] {

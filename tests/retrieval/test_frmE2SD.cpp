@@ -69,12 +69,12 @@ void TestFrmE2SD::statusText()
     QFETCH(int, boxWidth);
     frmE2SD window;
     window.show();
-    window.Begin(lastIndex);
+    window.begin(lastIndex);
     if (position >= 0)
-        window.ShowProgress(position, percent);
+        window.showProgress(position, percent);
     QCOMPARE(child<QLabel>(window, "Label1")->text(), status);
     QCOMPARE(child<QLabel>(window, "Label4")->text(), QString::number(lastIndex));
-    QCOMPARE(window.BoxWidth(), boxWidth);
+    QCOMPARE(window.boxWidth(), boxWidth);
 
     // The box is drawn in cyan from the left, the rest of Picture1 is left alone.
     const QImage picture = child<QWidget>(window, "Picture1")->grab().toImage();
@@ -87,13 +87,13 @@ void TestFrmE2SD::statusText()
 void TestFrmE2SD::boxNeverShrinks()
 {
     frmE2SD window;
-    window.Begin(200);
-    window.ShowProgress(120, 60);
-    window.ShowProgress(60, 30);
-    QCOMPARE(window.BoxWidth(), 207);
+    window.begin(200);
+    window.showProgress(120, 60);
+    window.showProgress(60, 30);
+    QCOMPARE(window.boxWidth(), 207);
     QCOMPARE(child<QLabel>(window, "Label1")->text(), u"      Convert Process    60 Bytes    (30 % )"_s);
-    window.Begin(200);
-    QCOMPARE(window.BoxWidth(), 0);
+    window.begin(200);
+    QCOMPARE(window.boxWidth(), 0);
 }
 
 void TestFrmE2SD::shownWhileConverting()

@@ -53,8 +53,8 @@ void TestFrmTransfer::counts()
     QWidget owner;
     owner.show();
     frmTransfer window(inet, u"検索しています"_s, 0, &owner);
-    window.TransferStarted();
-    window.TransferProgress(received, total);
+    window.transferStarted();
+    window.transferProgress(received, total);
     QTRY_VERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), u"通信中"_s);
     QCOMPARE(window.findChild<QLabel *>(u"Label1"_s)->text(), u"検索しています"_s);
@@ -63,7 +63,7 @@ void TestFrmTransfer::counts()
     QCOMPARE(bar->maximum(), barMaximum);
     if (barMaximum > 0)
         QCOMPARE(bar->value(), barValue);
-    window.TransferEnded();
+    window.transferEnded();
     QVERIFY(!window.isVisible());
 }
 
@@ -73,9 +73,9 @@ void TestFrmTransfer::quickTransferShowsNothing()
     QWidget owner;
     owner.show();
     frmTransfer window(inet, u"検索しています"_s, 500, &owner);
-    window.TransferStarted();
-    window.TransferProgress(100, 100);
-    window.TransferEnded();
+    window.transferStarted();
+    window.transferProgress(100, 100);
+    window.transferEnded();
     QCoreApplication::processEvents();
     QVERIFY(!window.isVisible());
 }
@@ -93,7 +93,7 @@ void TestFrmTransfer::standsAsideForQuestions()
     QWidget owner;
     owner.show();
     frmTransfer window(inet, u"検索しています"_s, 0, &owner);
-    window.TransferStarted();
+    window.transferStarted();
     if (fetch<bool>("upBefore"))
         QTRY_VERIFY(window.isVisible());
     {
@@ -103,7 +103,7 @@ void TestFrmTransfer::standsAsideForQuestions()
         QVERIFY(!window.isVisible());
     }
     QTRY_VERIFY(window.isVisible());
-    window.TransferEnded();
+    window.transferEnded();
     QVERIFY(!window.isVisible());
     {
         const UserAttention::Question asking; // after the transfer: nothing comes back
@@ -115,9 +115,9 @@ void TestFrmTransfer::standsAsideForQuestions()
     // started it) does not keep it away.
     const UserAttention::Question dialog;
     frmTransfer inside(inet, u"添付文書を取得しています"_s, 0, &owner);
-    inside.TransferStarted();
+    inside.transferStarted();
     QTRY_VERIFY(inside.isVisible());
-    inside.TransferEnded();
+    inside.transferEnded();
 }
 
 void TestFrmTransfer::longNameAndPlace_data()
@@ -138,7 +138,7 @@ void TestFrmTransfer::longNameAndPlace()
     owner.setGeometry(40, 60, 600, 500);
     owner.show();
     frmTransfer window(inet, what, 0, &owner);
-    window.TransferStarted();
+    window.transferStarted();
     QTRY_VERIFY(window.isVisible());
     auto *label = child<QLabel>(window, "Label1");
     if (fetch<bool>("cut")) {
@@ -155,7 +155,7 @@ void TestFrmTransfer::longNameAndPlace()
     QVERIFY2(needed.height() <= label->height(), qPrintable(label->text()));
     const QPoint offset = window.frameGeometry().center() - owner.frameGeometry().center();
     QVERIFY2(qAbs(offset.x()) <= 2 && qAbs(offset.y()) <= 2, qPrintable(u"%1,%2"_s.arg(offset.x()).arg(offset.y())));
-    window.TransferEnded();
+    window.transferEnded();
 }
 
 QTEST_MAIN(TestFrmTransfer)

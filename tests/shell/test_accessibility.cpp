@@ -116,7 +116,7 @@ void TestAccessibility::everyControlNamed_data()
                                   << QStringList{u"List2"_s, u"TestLabel"_s, u"TestLabel2"_s, u"dragname"_s};
     QTest::newRow("document kind") << make<Form2>([](ProgramFixture &f) {
         auto *dialog = new Form2(f.context);
-        dialog->Prepare(true, true, {u"間質性肺炎"_s});
+        dialog->prepare(true, true, {u"間質性肺炎"_s});
         return dialog;
     }) << Names{{u"Check1"_s, u"医薬品添付文書情報"_s}, {u"List1"_s, u"マニュアル"_s}}
                                    << QStringList();

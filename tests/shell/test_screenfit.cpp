@@ -186,7 +186,7 @@ void TestScreenFit::tabOrder_data()
     add("Form1", u"src/prescription/Form1.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form1>(f.context); });
     add("Form2", u"src/prescription/Form2.ui"_s, [](ProgramFixture &f) {
         auto dialog = std::make_unique<Form2>(f.context);
-        dialog->Prepare(true, true, {u"間質性肺炎"_s});
+        dialog->prepare(true, true, {u"間質性肺炎"_s});
         return dialog;
     });
     add("Form3", u"src/otc/Form3.ui"_s, [](ProgramFixture &f) { return std::make_unique<Form3>(f.context); });
