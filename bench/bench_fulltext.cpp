@@ -64,19 +64,19 @@ struct Setup {
             return copied;
         FullTextIndex source(indexPath);
         FullTextIndex target(copied);
-        if (!source.OpenForSearch() || !target.OpenForUpdate())
+        if (!source.openForSearch() || !target.openForUpdate())
             return indexPath;
-        const QHash<QString, FullTextIndex::Stamp> stamps = source.Stamps();
+        const QHash<QString, FullTextIndex::Stamp> stamps = source.stamps();
         for (auto it = stamps.cbegin(); it != stamps.cend(); ++it) {
             QStringList pages;
             for (int page = 1;; ++page) {
-                const QString text = source.PageText(it.key(), page);
+                const QString text = source.pageText(it.key(), page);
                 if (text.isEmpty())
                     break;
                 pages.append(text);
             }
             for (int copy = 0; copy < copies; ++copy)
-                target.Store(QString(it.key()).insert(it.key().size() - 4, u" %1"_s.arg(copy)), it.value(), pages);
+                target.store(QString(it.key()).insert(it.key().size() - 4, u" %1"_s.arg(copy)), it.value(), pages);
         }
         return copied;
     }
@@ -84,7 +84,7 @@ struct Setup {
     {
         FullTextIndex index(indexPath);
         const std::atomic_bool stop = false;
-        return index.OpenForUpdate() && UpdateIndex(index, documents, reader(), {}, stop);
+        return index.openForUpdate() && UpdateIndex(index, documents, reader(), {}, stop);
     }
 };
 
@@ -142,19 +142,19 @@ void BM_Query(benchmark::State &state, const QString &typed)
     Setup &s = setup();
     const QString indexPath = s.queryIndexPath();
     FullTextIndex index(indexPath);
-    if (!s.ok || !index.OpenForSearch())
+    if (!s.ok || !index.openForSearch())
         return state.SkipWithError("no index");
     const QStringList terms = SearchTerms(typed);
     qsizetype found = 0;
     for (auto _ : state) {
         // As the window searches: the index opened afresh each time.
         FullTextIndex fresh(indexPath);
-        fresh.OpenForSearch();
-        found = fresh.Search(terms).size();
+        fresh.openForSearch();
+        found = fresh.search(terms).size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["documents"] = double(found);
-    state.counters["library"] = double(index.Stamps().size());
+    state.counters["library"] = double(index.stamps().size());
 }
 
 // The longest gap between two turns of the event loop while the library is indexed
@@ -170,14 +170,14 @@ void BM_EventLoopGapWhileIndexing(benchmark::State &state)
             QFile::remove(s.indexPath + suffix);
         LibraryIndexer indexer(s.indexPath, s.documents, s.reader());
         QEventLoop loop;
-        QObject::connect(&indexer, &LibraryIndexer::Finished, &loop, &QEventLoop::quit);
+        QObject::connect(&indexer, &LibraryIndexer::finished, &loop, &QEventLoop::quit);
         QElapsedTimer sinceLast;
         QTimer tick;
         tick.setInterval(1);
         QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, sinceLast.restart()); });
         sinceLast.start();
         tick.start();
-        indexer.Start();
+        indexer.start();
         loop.exec();
         tick.stop();
     }

@@ -53,11 +53,11 @@ void checkUnchanged(benchmark::State &state)
     for (auto _ : state) {
         OriginCheck check(jobs, false, 60000, nullptr, {});
         current = 0;
-        QObject::connect(&check, &OriginCheck::Done, &check, [&current](const OriginCheck::Outcome &outcome) {
+        QObject::connect(&check, &OriginCheck::done, &check, [&current](const OriginCheck::Outcome &outcome) {
             if (outcome.state == CheckState::Current)
                 ++current;
         });
-        check.Run();
+        check.run();
     }
     if (current != Documents)
         state.SkipWithError("not every document was found unchanged");

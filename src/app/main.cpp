@@ -79,7 +79,7 @@ int main(int argc, char *argv[])
     windows.Contents = [&](AppContext &c) -> WorkingWindow * {
         Form7::Services services;
         services.indexer = indexer.get();
-        services.indexPath = indexer ? indexer->DatabasePath() : QString();
+        services.indexPath = indexer ? indexer->databasePath() : QString();
         services.helper = helper;
         return new Form7(c, services);
     };
@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
         state.OriginsPath = userData + u"/fulltext.sqlite"_s;
         indexer = std::make_unique<LibraryIndexer>(userData + u"/fulltext.sqlite"_s, state.DocumentsPath,
                                                    [helper](const QString &file) { return ReadPdfText(helper, file); });
-        indexer->Start();
+        indexer->start();
     }
     return app.exec();
 }

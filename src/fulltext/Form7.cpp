@@ -75,8 +75,8 @@ Form7::Form7(AppContext &context, Services services, QWidget *parent)
                 runSearch();
         });
     if (m_services.indexer) {
-        connect(m_services.indexer, &LibraryIndexer::Progress, this, &Form7::showProgress);
-        connect(m_services.indexer, &LibraryIndexer::Finished, this, [this] {
+        connect(m_services.indexer, &LibraryIndexer::progress, this, &Form7::showProgress);
+        connect(m_services.indexer, &LibraryIndexer::finished, this, [this] {
             showProgress();
             if (!m_terms.isEmpty())
                 runSearch();
@@ -100,8 +100,8 @@ Form7::~Form7()
 void Form7::showProgress()
 {
     const LibraryIndexer *indexer = m_services.indexer;
-    if (indexer && indexer->Busy() && indexer->Total() > 0)
-        m_ui->Label1->setText(Messages::Indexing.arg(indexer->Done()).arg(indexer->Total()));
+    if (indexer && indexer->busy() && indexer->total() > 0)
+        m_ui->Label1->setText(Messages::Indexing.arg(indexer->done()).arg(indexer->total()));
     else
         m_ui->Label1->clear();
 }
@@ -148,8 +148,8 @@ void Form7::runSearch()
     m_hits.clear();
     if (!m_services.indexPath.isEmpty()) {
         FullTextIndex index(m_services.indexPath);
-        if (index.OpenForSearch()) {
-            for (const FullTextIndex::Hit &hit : index.Search(m_terms)) {
+        if (index.openForSearch()) {
+            for (const FullTextIndex::Hit &hit : index.search(m_terms)) {
                 if (folderChosen(hit.path))
                     m_hits.append(hit);
             }
@@ -368,17 +368,17 @@ bool Form7::runChecks(const QList<OriginCheck::Job> &jobs, bool fetch, const QSt
                       });
     Inet1 unused; // "通信中" follows the whole check, not one transfer
     frmTransfer progress(unused, what, m_context.state.ProgressDelayMs, this);
-    progress.followDocuments([&check] { check.Abort(); });
+    progress.followDocuments([&check] { check.abort(); });
     const auto total = qint64(jobs.size());
-    connect(&check, &OriginCheck::Done, this, [&](const OriginCheck::Outcome &outcome) {
+    connect(&check, &OriginCheck::done, this, [&](const OriginCheck::Outcome &outcome) {
         outcomes.append(outcome);
         progress.transferProgress(outcomes.size(), total);
     });
     progress.transferStarted();
     progress.transferProgress(0, total);
-    check.Run();
+    check.run();
     progress.transferEnded();
-    return !check.Aborted();
+    return !check.aborted();
 }
 
 void Form7::Command8_Click()
@@ -469,7 +469,7 @@ void Form7::Command9_Click()
         failed.append(outcome.path + u'\n' + errorText);
     }
     if (m_services.indexer)
-        m_services.indexer->Schedule();
+        m_services.indexer->schedule();
     showStates();
     if (!failed.isEmpty())
         m_context.desktop.message(this, Messages::UpdatesNotSaved + u'\n' + failed.join(u'\n'),

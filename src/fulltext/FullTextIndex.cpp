@@ -230,7 +230,7 @@ bool FullTextIndex::removePages(qint64 id)
     return remove.exec();
 }
 
-bool FullTextIndex::OpenForUpdate()
+bool FullTextIndex::openForUpdate()
 {
     close();
     QDir().mkpath(QFileInfo(m_path).absolutePath());
@@ -263,7 +263,7 @@ bool FullTextIndex::OpenForUpdate()
     return false;
 }
 
-bool FullTextIndex::OpenForSearch()
+bool FullTextIndex::openForSearch()
 {
     close();
     if (!QFileInfo::exists(m_path))
@@ -279,7 +279,7 @@ bool FullTextIndex::OpenForSearch()
     return true;
 }
 
-QHash<QString, FullTextIndex::Stamp> FullTextIndex::Stamps()
+QHash<QString, FullTextIndex::Stamp> FullTextIndex::stamps()
 {
     QHash<QString, Stamp> stamps;
     QSqlQuery query(m_db);
@@ -290,7 +290,7 @@ QHash<QString, FullTextIndex::Stamp> FullTextIndex::Stamps()
     return stamps;
 }
 
-bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages)
+bool FullTextIndex::store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages)
 {
     if (!m_db.transaction())
         return false;
@@ -356,7 +356,7 @@ bool FullTextIndex::Store(const QString &path, const Stamp &stamp, const std::op
     return m_db.commit() || fail();
 }
 
-bool FullTextIndex::Remove(const QString &path)
+bool FullTextIndex::remove(const QString &path)
 {
     if (!m_db.transaction())
         return false;
@@ -379,7 +379,7 @@ bool FullTextIndex::Remove(const QString &path)
     return m_db.commit();
 }
 
-bool FullTextIndex::Move(const QString &from, const QString &to)
+bool FullTextIndex::move(const QString &from, const QString &to)
 {
     QSqlQuery query(m_db);
     query.prepare(u"UPDATE docs SET path = ?, name = ? WHERE path = ?"_s);
@@ -426,7 +426,7 @@ std::optional<QList<qint64>> FullTextIndex::pagesWith(const QString &term)
     return found;
 }
 
-QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
+QList<FullTextIndex::Hit> FullTextIndex::search(const QStringList &terms)
 {
     if (terms.isEmpty() || !m_db.isOpen())
         return {};
@@ -486,7 +486,7 @@ QList<FullTextIndex::Hit> FullTextIndex::Search(const QStringList &terms)
     return hits;
 }
 
-QString FullTextIndex::PageText(const QString &path, int page)
+QString FullTextIndex::pageText(const QString &path, int page)
 {
     QSqlQuery query(m_db);
     query.prepare(u"SELECT body FROM texts WHERE id = (SELECT id FROM docs WHERE path = ?) * ? + ?"_s);

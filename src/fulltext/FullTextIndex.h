@@ -28,9 +28,9 @@ public:
 
     // Opens the index for updating; one that is damaged, of another version or no
     // database at all is deleted and made afresh. False when the folder cannot hold it.
-    bool OpenForUpdate();
+    bool openForUpdate();
     // Opens it for searching only, never repairing; false when there is none yet.
-    bool OpenForSearch();
+    bool openForSearch();
 
     struct Stamp {
         qint64 size = 0;
@@ -38,14 +38,14 @@ public:
         bool operator==(const Stamp &) const = default;
     };
     // Every indexed document's path (relative to the documents folder) and stamp.
-    QHash<QString, Stamp> Stamps();
+    QHash<QString, Stamp> stamps();
 
     // Stores a document's pages (raw text; folded here), replacing what was there.
     // Without pages the document's text could not be read: only its name is kept.
-    bool Store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages);
-    bool Remove(const QString &path);
+    bool store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages);
+    bool remove(const QString &path);
     // A document renamed or moved without changing: keeps its text under the new path.
-    bool Move(const QString &from, const QString &to);
+    bool move(const QString &from, const QString &to);
 
     struct Hit {
         QString path;     // relative to the documents folder
@@ -54,10 +54,10 @@ public:
     };
     // The documents in which every term (already folded) occurs, in the text or the
     // name, sorted by path.
-    QList<Hit> Search(const QStringList &terms);
+    QList<Hit> search(const QStringList &terms);
 
     // The folded text of one page (1-based), empty when unknown.
-    QString PageText(const QString &path, int page);
+    QString pageText(const QString &path, int page);
 
 private:
     bool create();

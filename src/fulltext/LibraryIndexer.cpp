@@ -33,7 +33,7 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
                  const std::function<void(int done, int total)> &progress, const std::atomic_bool &stop)
 {
     const QDir base(documentsPath);
-    QHash<QString, FullTextIndex::Stamp> stored = index.Stamps();
+    QHash<QString, FullTextIndex::Stamp> stored = index.stamps();
     QHash<QString, FullTextIndex::Stamp> present;
     for (const QString &path : LibraryDocuments(documentsPath)) {
         const QFileInfo info(base.filePath(path));
@@ -57,11 +57,11 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
         const auto same = std::find_if(toRead.begin(), toRead.end(), [&](const QString &path) {
             return !stored.contains(path) && present.value(path) == stamp && stamp.size > 0;
         });
-        if (same != toRead.end() && index.Move(old, *same)) {
+        if (same != toRead.end() && index.move(old, *same)) {
             toRead.erase(same);
             continue;
         }
-        if (!index.Remove(old))
+        if (!index.remove(old))
             return false;
     }
 
@@ -85,7 +85,7 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
         const std::optional<QStringList> pages = reading.front().get();
         reading.pop_front();
         const QString &path = toRead.at(i);
-        if (!index.Store(path, present.value(path), pages))
+        if (!index.store(path, present.value(path), pages))
             return false;
     }
     if (progress)
@@ -100,7 +100,7 @@ LibraryIndexer::LibraryIndexer(QString databasePath, QString documentsPath, Text
     // Saving writes a temporary file and renames it: one update after the folder settles.
     m_settle.setSingleShot(true);
     m_settle.setInterval(300);
-    connect(&m_settle, &QTimer::timeout, this, &LibraryIndexer::Schedule);
+    connect(&m_settle, &QTimer::timeout, this, &LibraryIndexer::schedule);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
     // A document written over in place changes no folder: its file is watched too.
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_settle.start(); });
@@ -155,13 +155,13 @@ void LibraryIndexer::watchSome()
         QTimer::singleShot(0, this, &LibraryIndexer::watchSome);
 }
 
-void LibraryIndexer::Start()
+void LibraryIndexer::start()
 {
     watchFolders();
-    Schedule();
+    schedule();
 }
 
-void LibraryIndexer::Schedule()
+void LibraryIndexer::schedule()
 {
     if (m_thread) {
         m_again = true;
@@ -180,7 +180,7 @@ void LibraryIndexer::runOnce()
         // it for the calling thread alone).
         setpriority(PRIO_PROCESS, 0, 10);
         FullTextIndex index(m_databasePath);
-        if (!index.OpenForUpdate())
+        if (!index.openForUpdate())
             return;
         m_listed.clear();
         UpdateIndex(
@@ -191,7 +191,7 @@ void LibraryIndexer::runOnce()
                     [this, done, total] {
                         m_done = done;
                         m_total = total;
-                        Q_EMIT Progress(done, total);
+                        Q_EMIT progress(done, total);
                     },
                     Qt::QueuedConnection);
             },
@@ -203,7 +203,7 @@ void LibraryIndexer::runOnce()
         m_thread->deleteLater();
         m_thread = nullptr;
         m_busy = false;
-        Q_EMIT Finished();
+        Q_EMIT finished();
         if (m_again && !m_stop)
             runOnce();
     });

@@ -43,20 +43,20 @@ public:
     LibraryIndexer(QString databasePath, QString documentsPath, TextReader read, QObject *parent = nullptr);
     ~LibraryIndexer() override;
 
-    void Start();
+    void start();
     // Asks for another update once the running one is done.
-    void Schedule();
+    void schedule();
 
-    QString DatabasePath() const { return m_databasePath; }
+    QString databasePath() const { return m_databasePath; }
     // True while an update reads documents; done and total as last reported.
-    bool Busy() const { return m_busy; }
-    int Done() const { return m_done; }
-    int Total() const { return m_total; }
+    bool busy() const { return m_busy; }
+    int done() const { return m_done; }
+    int total() const { return m_total; }
 
 Q_SIGNALS:
     // While documents are read; and once at the end of each update.
-    void Progress(int done, int total);
-    void Finished();
+    void progress(int done, int total);
+    void finished();
 
 private:
     void runOnce();

@@ -72,7 +72,7 @@ QString ReplaceDocument(const QString &path, const QByteArray &bytes)
 }
 
 // One of the threads: its Inet1 lives there, and `contact` (an object of that thread)
-// carries Abort to it.
+// carries abort() to it.
 struct OriginCheck::Worker {
     QThread *thread = nullptr;
     QObject *contact = nullptr;
@@ -88,14 +88,14 @@ OriginCheck::OriginCheck(QList<Job> jobs, bool fetch, int timeoutMs, ProxyCreden
 
 OriginCheck::~OriginCheck()
 {
-    Abort();
+    abort();
     for (const std::shared_ptr<Worker> &worker : std::as_const(m_workers)) {
         worker->thread->wait();
         delete worker->thread;
     }
 }
 
-void OriginCheck::Start()
+void OriginCheck::start()
 {
     // Documents without an origin need no request.
     QList<Job> remote;
@@ -107,14 +107,14 @@ void OriginCheck::Start()
             outcome.path = job.path;
             outcome.state = CheckState::NoOrigin;
             QMetaObject::invokeMethod(
-                this, [this, outcome] { Q_EMIT Done(outcome); }, Qt::QueuedConnection);
+                this, [this, outcome] { Q_EMIT done(outcome); }, Qt::QueuedConnection);
         }
     }
     m_jobs = remote;
     m_threads = int(qMin<qsizetype>(MaxRunning, m_jobs.size()));
     if (m_threads == 0) {
         QMetaObject::invokeMethod(
-            this, [this] { Q_EMIT Finished(); }, Qt::QueuedConnection);
+            this, [this] { Q_EMIT finished(); }, Qt::QueuedConnection);
         return;
     }
     // One request first, alone: what a transfer sets up once for the whole program
@@ -129,7 +129,7 @@ void OriginCheck::startWorker()
     worker->thread = QThread::create([this, worker] { work(*worker); });
     connect(worker->thread, &QThread::finished, this, [this] {
         if (--m_running == 0)
-            Q_EMIT Finished();
+            Q_EMIT finished();
     });
     m_workers.append(worker);
     ++m_running;
@@ -140,10 +140,10 @@ void OriginCheck::report(const Outcome &outcome)
 {
     while (!m_abort && m_workers.size() < m_threads)
         startWorker();
-    Q_EMIT Done(outcome);
+    Q_EMIT done(outcome);
 }
 
-void OriginCheck::Abort()
+void OriginCheck::abort()
 {
     m_abort = true;
     std::lock_guard guard(m_lock);
@@ -218,10 +218,10 @@ void OriginCheck::work(Worker &worker)
     worker.contact = nullptr;
 }
 
-void OriginCheck::Run()
+void OriginCheck::run()
 {
     QEventLoop loop;
-    connect(this, &OriginCheck::Finished, &loop, &QEventLoop::quit);
-    Start();
+    connect(this, &OriginCheck::finished, &loop, &QEventLoop::quit);
+    start();
     loop.exec();
 }

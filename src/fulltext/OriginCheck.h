@@ -32,7 +32,7 @@ QString ReplaceDocument(const QString &path, const QByteArray &bytes);
 // Checks documents against their origins, or fetches their newest versions, at most
 // MaxRunning requests at once, each through an Inet1 of its own (proxy and its
 // credentials, https, the time-out) in a thread of its own. Outcomes come one by one
-// in the thread that made the check; Abort stops the requests running and starts no
+// in the thread that made the check; abort() stops the requests running and starts no
 // more.
 class OriginCheck : public QObject {
     Q_OBJECT
@@ -58,15 +58,15 @@ public:
                 QObject *parent = nullptr);
     ~OriginCheck() override;
 
-    void Start();
-    void Abort();
-    bool Aborted() const { return m_abort; }
+    void start();
+    void abort();
+    bool aborted() const { return m_abort; }
     // Starts, and returns once every document is done or the check is stopped.
-    void Run();
+    void run();
 
 Q_SIGNALS:
-    void Done(const OriginCheck::Outcome &outcome);
-    void Finished();
+    void done(const OriginCheck::Outcome &outcome);
+    void finished();
 
 private:
     struct Worker;

@@ -51,7 +51,7 @@ struct Fixture : ProgramFixture {
     explicit Fixture(bool withPdfs = false)
     {
         FullTextIndex index(indexPath);
-        if (!index.OpenForUpdate())
+        if (!index.openForUpdate())
             qFatal("no index");
         const auto store = [&](const QString &path, const QStringList &pages) {
             if (withPdfs) {
@@ -59,13 +59,13 @@ struct Fixture : ProgramFixture {
                 insert.html = u"<p>"_s + pages.join(u"</p><p style=\"page-break-before: always\">"_s) + u"</p>"_s;
                 WriteInsertPdf(insert, inLibrary(path));
             }
-            if (!index.Store(path, {1, 1}, pages))
+            if (!index.store(path, {1, 1}, pages))
                 qFatal("not stored");
         };
         store(Library::Medical() + u"/甲錠.pdf"_s, {u"警告"_s, u"相互作用 ワルファリン 出血"_s, u"ワルファリン"_s});
         store(Library::Otc() + u"/乙.pdf"_s, {u"ワルファリン"_s});
         store(Library::Root() + u"/マニュアル.pdf"_s, {u"間質性肺炎"_s});
-        if (!index.Store(Library::Revision() + u"/読めない.pdf"_s, {1, 1}, std::nullopt))
+        if (!index.store(Library::Revision() + u"/読めない.pdf"_s, {1, 1}, std::nullopt))
             qFatal("not stored");
         Form7::Services services;
         services.indexPath = indexPath;
@@ -278,8 +278,8 @@ void TestForm7::checkAndFetchUpdates()
 
     // The index still opens beside the records.
     FullTextIndex index(f.indexPath);
-    QVERIFY(index.OpenForUpdate());
-    QVERIFY(index.Stamps().contains(Library::Otc() + u"/乙.pdf"_s));
+    QVERIFY(index.openForUpdate());
+    QVERIFY(index.stamps().contains(Library::Otc() + u"/乙.pdf"_s));
 }
 
 QTEST_MAIN(TestForm7)

@@ -63,7 +63,7 @@ struct TextLibrary {
     QStringList found(FullTextIndex &index, const QString &typed)
     {
         QStringList paths;
-        for (const FullTextIndex::Hit &hit : index.Search(SearchTerms(typed)))
+        for (const FullTextIndex::Hit &hit : index.search(SearchTerms(typed)))
             paths.append(hit.path + u':' + (hit.readable ? QString() : u"unreadable"_s));
         return paths;
     }
@@ -90,17 +90,17 @@ void TestFullTextIndex::followsTheLibrary()
     }();
     {
         FullTextIndex index(lib.indexPath);
-        QVERIFY(index.OpenForUpdate());
+        QVERIFY(index.openForUpdate());
         QVERIFY(lib.update(index));
         QCOMPARE(lib.reads.load(), 4);
         QCOMPARE(lib.found(index, u"ワルファリン"_s), (QStringList{a + u':', revision + u':'}));
         QCOMPARE(lib.found(index, u"肺炎"_s), QStringList{manual + u':'});
         QCOMPARE(lib.found(index, u"乙"_s), QStringList{b + u':'}); // by its name
-        QCOMPARE(index.Search(SearchTerms(u"作用"_s)).value(0).pages, QList<int>{2});
+        QCOMPARE(index.search(SearchTerms(u"作用"_s)).value(0).pages, QList<int>{2});
     }
     // Survives a restart; nothing changed, nothing read.
     FullTextIndex index(lib.indexPath);
-    QVERIFY(index.OpenForUpdate());
+    QVERIFY(index.openForUpdate());
     QVERIFY(lib.update(index));
     QCOMPARE(lib.reads.load(), 4);
 
@@ -135,7 +135,7 @@ void TestFullTextIndex::unreadableUntilChanged()
     const QString path = lib.write(Medical + u"壊れた.pdf"_s, u"警告"_s);
     lib.unreadable.insert(u"壊れた.pdf"_s);
     FullTextIndex index(lib.indexPath);
-    QVERIFY(index.OpenForUpdate());
+    QVERIFY(index.openForUpdate());
     QVERIFY(lib.update(index));
     QVERIFY(lib.update(index));
     QCOMPARE(lib.reads.load(), 1); // skipped until it changes
@@ -165,7 +165,7 @@ void TestFullTextIndex::rebuiltWhenDamaged()
     const QString path = lib.write(Medical + u"甲.pdf"_s, QString(u"警告"_s).repeated(3000));
     {
         FullTextIndex index(lib.indexPath);
-        QVERIFY(index.OpenForUpdate());
+        QVERIFY(index.openForUpdate());
         QVERIFY(lib.update(index));
     }
     QFile file(lib.indexPath);
@@ -185,7 +185,7 @@ void TestFullTextIndex::rebuiltWhenDamaged()
         QSqlDatabase::removeDatabase(u"damage"_s);
     }
     FullTextIndex index(lib.indexPath);
-    QVERIFY(index.OpenForUpdate());
+    QVERIFY(index.openForUpdate());
     QVERIFY(lib.update(index));
     QCOMPARE(lib.found(index, u"警告"_s), QStringList{path + u':'});
     QCOMPARE(lib.reads.load(), 2); // read again into the new index
@@ -196,12 +196,12 @@ void TestFullTextIndex::backgroundIndexerFollowsFolders()
     TextLibrary lib;
     lib.write(Medical + u"甲.pdf"_s, u"ワルファリン"_s);
     LibraryIndexer indexer(lib.indexPath, lib.documents, lib.reader());
-    QSignalSpy finished(&indexer, &LibraryIndexer::Finished);
-    indexer.Start();
+    QSignalSpy finished(&indexer, &LibraryIndexer::finished);
+    indexer.start();
     QTRY_VERIFY_WITH_TIMEOUT(finished.count() >= 1, 20000);
     const auto search = [&](const QString &typed) {
         FullTextIndex index(lib.indexPath);
-        return index.OpenForSearch() ? lib.found(index, typed) : QStringList();
+        return index.openForSearch() ? lib.found(index, typed) : QStringList();
     };
     QCOMPARE(search(u"ワルファリン"_s), QStringList{Medical + u"甲.pdf:"_s});
 

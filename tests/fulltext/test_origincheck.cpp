@@ -71,8 +71,8 @@ struct Fixture : ProgramFixture {
             return desktop.askProxyCredentials(nullptr, proxy, refused);
         });
         QList<OriginCheck::Outcome> outcomes;
-        QObject::connect(&run, &OriginCheck::Done, &run, [&](const OriginCheck::Outcome &o) { outcomes.append(o); });
-        run.Run();
+        QObject::connect(&run, &OriginCheck::done, &run, [&](const OriginCheck::Outcome &o) { outcomes.append(o); });
+        run.run();
         return outcomes;
     }
 };
@@ -265,14 +265,14 @@ void TestOriginCheck::abortLeavesRecords()
         jobs.append({path, origins.find(path)});
     OriginCheck run(jobs, true, 20000, nullptr, {});
     int done = 0;
-    QObject::connect(&run, &OriginCheck::Done, &run, [&] {
+    QObject::connect(&run, &OriginCheck::done, &run, [&] {
         if (++done == 2)
-            QTimer::singleShot(100, &run, [&run] { run.Abort(); });
+            QTimer::singleShot(100, &run, [&run] { run.abort(); });
     });
     QElapsedTimer clock;
     clock.start();
-    run.Run();
-    QVERIFY(run.Aborted());
+    run.run();
+    QVERIFY(run.aborted());
     QVERIFY(clock.elapsed() < 4000); // the slow answers were not waited for
     QCOMPARE(done, 2);
     QCOMPARE(f.files(), before);

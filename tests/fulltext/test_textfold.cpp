@@ -124,7 +124,7 @@ void TestTextFold::indexAgreesWithScan()
 {
     QTemporaryDir dir;
     FullTextIndex index(dir.filePath(u"index.sqlite"_s));
-    QVERIFY(index.OpenForUpdate());
+    QVERIFY(index.openForUpdate());
     QRandomGenerator random(21);
     QHash<QString, QStringList> folded; // path: its folded pages
     QHash<QString, QString> names;
@@ -134,7 +134,7 @@ void TestTextFold::indexAgreesWithScan()
         QStringList pages = randomPages(random);
         if (d % 3 == 0)
             pages.last() += QChar(0xd800); // a broken character, as a damaged PDF may give
-        QVERIFY(index.Store(path, {d, d}, pages));
+        QVERIFY(index.store(path, {d, d}, pages));
         for (const QString &page : pages)
             folded[path].append(FoldText(page));
         names.insert(path, IndexedName(path));
@@ -145,15 +145,15 @@ void TestTextFold::indexAgreesWithScan()
         const QString &path = stored.at(i);
         folded.remove(path);
         if (i % 2 == 0) {
-            QVERIFY(index.Remove(path));
+            QVERIFY(index.remove(path));
             names.remove(path);
             continue;
         }
         const QStringList pages = randomPages(random);
-        QVERIFY(index.Store(path, {i, i}, pages));
+        QVERIFY(index.store(path, {i, i}, pages));
         for (const QString &page : pages)
             folded[path].append(FoldText(page));
-        QCOMPARE(index.PageText(path, 1), folded.value(path).value(0));
+        QCOMPARE(index.pageText(path, 1), folded.value(path).value(0));
     }
     const QStringList queries{u"薬"_s,         u"の"_s,     u"出血"_s,      u"ﾜﾙﾌｧﾘﾝ"_s,     u"ｱﾑﾛｼﾞﾋﾟﾝ"_s,
                               u"CYP3A4"_s,     u"cyp3a4"_s, u"12号"_s,      u"5mg"_s,        u"肺炎 出血"_s,
@@ -181,7 +181,7 @@ void TestTextFold::indexAgreesWithScan()
         }
         expected.sort();
         QStringList got;
-        for (const FullTextIndex::Hit &hit : index.Search(terms)) {
+        for (const FullTextIndex::Hit &hit : index.search(terms)) {
             got.append(hit.path);
             QList<int> pages = expectedPages.value(hit.path);
             std::sort(pages.begin(), pages.end());
