@@ -9,17 +9,20 @@ window; the practice service is then restarted on the same port, every chunk lat
 The service restarts again serving a newer version of every document (--revise all):
 the check says 更新あり; "更新を取得", answered yes, replaces the document, the
 list says 最新 again, the old version lies in the private trash under
-XDG_DATA_HOME and the new one in the library.
+XDG_DATA_HOME and the new one in the library. With --scale 2 the program runs at
+display scale 2 (as fit_screen.py runs it): the windows taller than the screen are
+scrolled to reach their controls.
 
 Usage: check_updates.py --program build/app/hibari --service build/tools/practice-service
-                        --source <repository> --artifacts build/e2e-artifacts-updates
+                        --source <repository> --artifacts build/e2e-artifacts-updates [--scale 2]
 """
 
 import subprocess
 import sys
 import time
 
-from drive_program import MEDICAL, WAIT, Failure, Window, equals, parse_arguments, wait_for
+from drive_program import MEDICAL, WAIT, Failure, Window, parse_arguments, wait_for
+from fit_screen import SCALE, ScaledWindow
 from read_accessible import AccessibleSession, Reader
 
 LATENCY_MS = "1000"  # each way: a round trip of two seconds, "通信中" shows after half of one
@@ -31,16 +34,42 @@ def summary(current=0, updated=0):
     return f"最新 {current}  更新あり {updated}  取得元不明 0  見つかりません 0  通信エラー 0"
 
 
-def save_document(s):
-    menu = Window(s, "Hibari", "src/app/frmMain.ui")
+class ScaledAccessibleSession(AccessibleSession):
+    def _clean_environment(self):
+        env = super()._clean_environment()
+        env["QT_SCALE_FACTOR"] = str(SCALE)
+        return env
+
+
+class Scrolled(ScaledWindow):
+    """A window at display scale 2, scrolled with the wheel on its right edge."""
+
+    def scroll(self, button, offset):
+        x, y = self.x + self.width - 4, self.y + self.height // 2
+        self.session.xdotool("mousemove", "--sync", str(x), str(y), "click", "--repeat", "40", "--delay", "20",
+                             button)
+        self.offset = offset
+
+    def bottom(self):
+        self.scroll("5", self.full_height - self.height // SCALE)
+
+    def top(self):
+        self.scroll("4", 0)
+
+
+def save_document(s, reader, window):
+    menu = window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command2")
-    form = Window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
+    form = window(s, "医療用医薬品情報", "src/prescription/Form1.ui")
     menu.closed()
     form.type_into("Text1", "A/B")
     form.click("Command1")
-    form.copied("Command7", "the A/B hit", equals(["A/B配合錠:試験用\t試験薬品　配合剤"]))
+    wait_for("the A/B hit", lambda: "A/B配合錠:試験用" in reader.texts("医療用医薬品情報"))
+    if isinstance(form, Scrolled):  # the search scrolled the whole hit list into view
+        _, y, _, h = form.layout["List1"]
+        form.offset = y + h - form.height // SCALE
     form.click_first_row("List1")
-    form.click("Command2")  # one document: fetched without asking
+    s.key("Return")  # 文書表示 on the hit; one document: fetched without asking
     s.expect_document(f"{MEDICAL}/{DOCUMENT}")
     form.click("Command5")
     form.closed()
@@ -66,12 +95,14 @@ def through_transfer(s, press):
     wait_for('"通信中" to close', lambda: not s.windows_titled("通信中"), timeout=WAIT * 2)
 
 
-def check_and_update(s, reader):
+def check_and_update(s, reader, window):
     s.restart_service("--latency", LATENCY_MS)
-    menu = Window(s, "Hibari", "src/app/frmMain.ui")
+    menu = window(s, "Hibari", "src/app/frmMain.ui")
     menu.click("Command6")
-    form = Window(s, FULLTEXT, "src/fulltext/Form7.ui")
+    form = window(s, FULLTEXT, "src/fulltext/Form7.ui")
     menu.closed()
+    if isinstance(form, Scrolled):  # the check's buttons lie below the screen
+        form.bottom()
     through_transfer(s, lambda: form.click("Command8"))  # the empty list: the whole library
     shows(reader, "最新", 1, 0)
     form.shot("updates-01-current")
@@ -102,9 +133,11 @@ def check_and_update(s, reader):
     if s.library_files() != {f"{MEDICAL}/{DOCUMENT}"}:
         raise Failure(f"the library holds {sorted(s.library_files())}")
 
+    if isinstance(form, Scrolled):
+        form.top()
     form.click("Command5")
     form.closed()
-    menu = Window(s, "Hibari", "src/app/frmMain.ui")
+    menu = window(s, "Hibari", "src/app/frmMain.ui")
     menu.focus_button("Command4")
     s.key("Return")
     try:
@@ -116,15 +149,18 @@ def check_and_update(s, reader):
 
 
 def run(args):
-    session = AccessibleSession(args)
+    scaled = args.scale == 2
+    session = ScaledAccessibleSession(args) if scaled else AccessibleSession(args)
+    window = Scrolled if scaled else Window
     started = time.monotonic()
     failed = False
     try:
         session.start()
         reader = Reader(session)
-        save_document(session)
-        check_and_update(session, reader)
-        print("ok - checked 最新, then 更新あり; fetched the update, the old version in the trash")
+        save_document(session, reader, window)
+        check_and_update(session, reader, window)
+        print(f"ok - at scale {args.scale}: checked 最新, then 更新あり; fetched the update, "
+              "the old version in the trash")
     except Exception as error:
         failed = True
         print(f"FAIL - {error}")
@@ -140,7 +176,7 @@ def run(args):
 
 
 def main():
-    return run(parse_arguments(__doc__))
+    return run(parse_arguments(__doc__, scale=True))
 
 
 if __name__ == "__main__":

@@ -811,7 +811,7 @@ def run(args):
     return 1 if failed or passed != len(STEPS) else 0
 
 
-def parse_arguments(description, what=("--program", "the built program in its program folder")):
+def parse_arguments(description, what=("--program", "the built program in its program folder"), scale=False):
     """The end-to-end scripts' command line: `what` they start, then what they share."""
     parser = argparse.ArgumentParser(description=description.splitlines()[0])
     parser.add_argument(what[0], required=True, help=what[1])
@@ -821,6 +821,8 @@ def parse_arguments(description, what=("--program", "the built program in its pr
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     parser.add_argument("--inserts", default=os.environ.get("HIBARI_E2E_INSERTS"),
                         help="package inserts for the practice service to serve (made by make-inserts)")
+    if scale:
+        parser.add_argument("--scale", type=int, choices=(1, 2), default=1, help="the display scale")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ctest's time-out still stops what we started
     return args
