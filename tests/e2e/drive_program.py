@@ -100,6 +100,8 @@ class Session:
         self.opened_log = self.temp / "opened.log"
         self.fail_once = self.temp / "fail-once"  # while it exists, the next open fails
         self.proxy_login = None  # (user, password) the practice service wants as a proxy
+        self.service_options = []  # more options of the practice service (--latency, --revise)
+        self.service_port = None  # the port it listens on once started, kept when it restarts
         self.processes = []  # (name, Popen, log path), stopped in reverse order
         self.shots = []
         self.display = None
@@ -196,14 +198,29 @@ class Session:
 
     def _start_service(self):
         port_file = self.temp / "port"
-        command = [self.args.service, "--port-file", str(port_file)]
+        port_file.unlink(missing_ok=True)
+        command = [self.args.service, "--port-file", str(port_file), *self.service_options]
+        if self.service_port:
+            command += ["--port", str(self.service_port)]
         if self.proxy_login:
             command += ["--proxy-login", ":".join(self.proxy_login)]
         if getattr(self.args, "inserts", None):
             command += ["--inserts", self.args.inserts]
         self._spawn("practice-service", command, dict(os.environ))
         text = wait_for("the practice service's port", lambda: port_file.exists() and port_file.read_text().strip())
-        return int(text)
+        self.service_port = int(text)
+        return self.service_port
+
+    def restart_service(self, *options):
+        """Stops the practice service and starts it again on the same port with `options`:
+        what it serves changes while the program runs (a newer version of a document)."""
+        for entry in [e for e in self.processes if e[0] == "practice-service"]:
+            entry[1].terminate()
+            entry[1].wait(timeout=10)
+            self.processes.remove(entry)
+            entry[2].rename(entry[2].with_suffix(".before.log"))
+        self.service_options = list(options)
+        self._start_service()
 
     def stop(self):
         for name, process, _ in reversed(self.processes):
@@ -403,13 +420,13 @@ class Window:
         except Failure as failure:
             raise Failure(f"{failure}; the last copy held {self.session.clipboard()!r}") from None
 
-    def message(self, title, shot_name=None):
-        """Answers a message box of this window with Return."""
+    def message(self, title, shot_name=None, answer="Return"):
+        """Answers a message box of this window with Return (or the keys of `answer`)."""
         box = Window(self.session, title)
         if shot_name:
             box.shot(shot_name)
         box.focus()
-        self.session.key("Return")
+        self.session.key(answer)
         box.closed()
 
 
@@ -794,7 +811,7 @@ def run(args):
     return 1 if failed or passed != len(STEPS) else 0
 
 
-def parse_arguments(description, what=("--program", "the built program in its program folder")):
+def parse_arguments(description, what=("--program", "the built program in its program folder"), scale=False):
     """The end-to-end scripts' command line: `what` they start, then what they share."""
     parser = argparse.ArgumentParser(description=description.splitlines()[0])
     parser.add_argument(what[0], required=True, help=what[1])
@@ -804,6 +821,8 @@ def parse_arguments(description, what=("--program", "the built program in its pr
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     parser.add_argument("--inserts", default=os.environ.get("HIBARI_E2E_INSERTS"),
                         help="package inserts for the practice service to serve (made by make-inserts)")
+    if scale:
+        parser.add_argument("--scale", type=int, choices=(1, 2), default=1, help="the display scale")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # ctest's time-out still stops what we started
     return args

@@ -142,6 +142,19 @@ class Reader:
             self.controls(node.getChildAtIndex(index), found, depth + 1, role == self.pyatspi.ROLE_COMBO_BOX)
         return found
 
+    def texts(self, title, node=None, found=None, depth=0):
+        """Every name shown in the window titled so, list entries and labels included, in
+        the order of the tree (a table's cells row by row)."""
+        if node is None:
+            node = wait_for(f'"{title}" on the accessibility bus', lambda: self.frame(title))
+            found = []
+        if node is not None and depth <= 40:
+            if node.name:
+                found.append(node.name)
+            for index in range(node.childCount):
+                self.texts(title, node.getChildAtIndex(index), found, depth + 1)
+        return found
+
     def check(self, title, expected=()):
         """Reads the window titled so; notes each unnamed control and each missing expected name."""
         window = wait_for(f'"{title}" on the accessibility bus', lambda: self.frame(title))

@@ -529,6 +529,48 @@ void TestForm1::copyAndMemo()
                       "\t禁忌／原則禁忌\r\n\t\r\n"
                       "ハイバリン錠10mg\tひばり製薬　血圧降下剤\r\nハイバリン錠20mg\tひばり製薬　血圧降下剤\r\n"_s);
     QVERIFY(f.desktop.messages.isEmpty());
+
+    // Once a hit's documents are saved, the hit and its documents in "ファイルの選択"
+    // carry the mark; copy and memo take the same text as before.
+    auto *list = child<QListWidget>(window, u"List1"_s);
+    const QString clipboard = f.desktop.clipboard;
+    QCOMPARE(savedMark(list->item(1)), QString());
+    QStringList marks; // insert, guide: before the save, then after
+    const auto chooseAndClose = [&](const char *button) {
+        f.onModal([&marks, button](QDialog *dialog) {
+            marks << savedMark(child<QCheckBox>(dialog, u"Check1"_s))
+                  << savedMark(child<QCheckBox>(dialog, u"Check2"_s));
+            click(dialog, button);
+        });
+    };
+    clickRow(list, 1);
+    chooseAndClose("Command1");
+    click(window, u"Command2"_s);
+    QTRY_COMPARE(f.desktop.opened.size(), 3);
+    QCOMPARE(marks, (QStringList{QString(), QString()}));
+
+    click(window, u"Command1"_s);
+    QTRY_VERIFY(list->count() == 2 && !savedMark(list->item(1)).isEmpty());
+    QVERIFY2(savedMark(list->item(1)).startsWith(u"ハイバリン錠20mg.pdf\n"_s), qPrintable(savedMark(list->item(1))));
+    QVERIFY(savedMark(list->item(1)).endsWith(u"前回の確認：未確認"_s));
+    QCOMPARE(savedMark(list->item(0)), QString());
+    click(window, u"Command7"_s);
+    QCOMPARE(f.desktop.clipboard, clipboard);
+    click(window, u"Command8"_s);
+    QTRY_COMPARE(f.desktop.opened.size(), 4);
+    QCOMPARE(f.desktop.opened.last(), memo);
+    QCOMPARE(decoder(readBytes(memo)), written);
+
+    marks.clear();
+    clickRow(list, 1);
+    chooseAndClose("Command2"); // 閉じる: nothing fetched
+    click(window, u"Command2"_s);
+    QTRY_COMPARE(marks.size(), 2);
+    for (const QString &mark : std::as_const(marks))
+        QVERIFY2(mark.startsWith(u"ハイバリン錠20mg.pdf\n"_s) && mark.endsWith(u"前回の確認：未確認"_s),
+                 qPrintable(mark));
+    QCOMPARE(f.desktop.opened.size(), 4);
+    QVERIFY(f.desktop.messages.isEmpty());
 }
 
 void TestForm1::memoOfEmptyList()

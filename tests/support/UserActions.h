@@ -110,6 +110,18 @@ inline void doubleClickRow(QListWidget *list, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
 }
 
+// The tooltip of the mark a saved document carries, on a list entry or a check box;
+// empty when it carries none (no icon).
+inline QString savedMark(const QListWidgetItem *item)
+{
+    return item->icon().isNull() ? QString() : item->toolTip();
+}
+
+inline QString savedMark(const QAbstractButton *button)
+{
+    return button->icon().isNull() ? QString() : button->toolTip();
+}
+
 // Acts on the next modal dialog as soon as it is up, as a user would; the timer only
 // polls, nothing depends on how long anything takes.
 class ModalDriver {
