@@ -1,5 +1,6 @@
 #include "shell/Desktop.h"
 
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -82,6 +83,9 @@ bool QtDesktop::ask(QWidget *owner, const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::No);
+    // No Qt translation is loaded, so the buttons are named here, in the program's words.
+    box.button(QMessageBox::Yes)->setText(Messages::Yes);
+    box.button(QMessageBox::No)->setText(Messages::No);
     const UserAttention::Question asking;
     return box.exec() == QMessageBox::Yes;
 }

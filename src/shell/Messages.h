@@ -229,6 +229,9 @@ inline const QString SavedOn = QStringLiteral(u"保存 %1");
 inline const QString LastCheck = QStringLiteral(u"前回の確認：%1（%2）");
 inline const QString NotChecked = QStringLiteral(u"前回の確認：未確認");
 inline const QString TrashFailed = QStringLiteral(u"古い版をごみ箱に移せませんでした。");
+// The answers of a question; Alt+Y and Alt+N choose them.
+inline const QString Yes = QStringLiteral(u"はい(&Y)");
+inline const QString No = QStringLiteral(u"いいえ(&N)");
 inline const QString InLibrary = QStringLiteral(u"保存済み");
 
 } // namespace Messages
