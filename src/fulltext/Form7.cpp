@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -348,6 +349,13 @@ void Form7::showStates()
         const QString state = record ? record->lastState : Messages::StateNoOrigin;
         m_ui->List1->topLevelItem(i)->setText(3, state);
         counts[state] += 1;
+    }
+    // The state goes beside the name, where the narrow list shows it; the copy and the
+    // memo keep the columns' own order.
+    QHeaderView &header = *m_ui->List1->header();
+    if (!counts.isEmpty() && header.visualIndex(3) != 1) {
+        header.moveSection(header.visualIndex(3), 1);
+        m_ui->List1->resizeColumnToContents(3);
     }
     if (m_hits.isEmpty() || (counts.size() == 1 && counts.contains(QString())))
         m_ui->Label4->clear();

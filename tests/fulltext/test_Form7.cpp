@@ -1,6 +1,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -252,6 +253,9 @@ void TestForm7::checkAndFetchUpdates()
     const auto *list = child<QTreeWidget>(f.window, "List1");
     QCOMPARE(list->topLevelItem(0)->text(3), u"取得元不明"_s);
     QCOMPARE(list->topLevelItem(1)->text(3), u"更新あり"_s);
+    // The state stands beside the name, inside the narrow list.
+    QCOMPARE(list->header()->visualIndex(3), 1);
+    QVERIFY(list->header()->sectionViewportPosition(3) + list->header()->sectionSize(3) <= list->viewport()->width());
     const QString summary = u"最新 0  更新あり 1  取得元不明 1  見つかりません 0  通信エラー 0"_s;
     QCOMPARE(child<QLabel>(f.window, "Label4")->text(), summary);
     // The line has room for counts of four digits.
