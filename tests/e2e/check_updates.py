@@ -17,11 +17,10 @@ Usage: check_updates.py --program build/app/hibari --service build/tools/practic
                         --source <repository> --artifacts build/e2e-artifacts-updates [--scale 2]
 """
 
-import subprocess
 import sys
 import time
 
-from drive_program import MEDICAL, WAIT, Failure, Window, parse_arguments, wait_for
+from drive_program import MEDICAL, WAIT, Failure, Window, end_program, parse_arguments, wait_for
 from fit_screen import SCALE, ScaledWindow
 from read_accessible import AccessibleSession, Reader
 
@@ -138,14 +137,7 @@ def check_and_update(s, reader, window):
     form.click("Command5")
     form.closed()
     menu = window(s, "Hibari", "src/app/frmMain.ui")
-    menu.focus_button("Command4")
-    s.key("Return")
-    try:
-        code = s.program.wait(timeout=WAIT)
-    except subprocess.TimeoutExpired:
-        raise Failure('the program did not end after "終了"')
-    if code != 0:
-        raise Failure(f"the program ended with exit code {code}")
+    end_program(s, menu)
 
 
 def run(args):

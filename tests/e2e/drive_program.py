@@ -713,12 +713,9 @@ def fulltext_window(s):
     form.closed()
 
 
-def finish(s):
-    menu = Window(s, "Hibari", "src/app/frmMain.ui")
-    menu.click("Command5")
-    s.expect_opened(s.app / "Hibari.pdf")
-    menu.shot("17-main-menu-again")
-    menu.focus_button("Command4")  # "終　　了" by Enter
+def end_program(s, menu):
+    """Ends the program by "終　　了" on the main menu, by Enter; it must exit cleanly."""
+    menu.focus_button("Command4")
     s.key("Return")
     try:
         code = s.program.wait(timeout=WAIT)
@@ -726,6 +723,14 @@ def finish(s):
         raise Failure('the program did not end after "終了"')
     if code != 0:
         raise Failure(f"the program ended with exit code {code}")
+
+
+def finish(s):
+    menu = Window(s, "Hibari", "src/app/frmMain.ui")
+    menu.click("Command5")
+    s.expect_opened(s.app / "Hibari.pdf")
+    menu.shot("17-main-menu-again")
+    end_program(s, menu)
 
     expected = {
         f"{MEDICAL}/A／B配合錠：試験用.pdf",

@@ -25,7 +25,7 @@ import subprocess
 import sys
 import time
 
-from drive_program import MEDICAL, WAIT, Failure, Session, Window, equals, parse_arguments, wait_for
+from drive_program import MEDICAL, WAIT, Failure, end_program, Session, Window, equals, parse_arguments, wait_for
 
 REQUIRED = ["dbus-daemon", "/usr/libexec/at-spi-bus-launcher"]
 OBJECT_NAME = re.compile(r"^[A-Za-z_]+[0-9]+$")
@@ -253,14 +253,7 @@ def read_windows(s, reader):
     form.closed()
 
     menu = Window(s, "Hibari", "src/app/frmMain.ui")
-    menu.focus_button("Command4")
-    s.key("Return")
-    try:
-        code = s.program.wait(timeout=WAIT)
-    except subprocess.TimeoutExpired:
-        raise Failure('the program did not end after "終了"')
-    if code != 0:
-        raise Failure(f"the program ended with exit code {code}")
+    end_program(s, menu)
 
 
 def run(args):
