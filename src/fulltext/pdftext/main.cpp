@@ -14,7 +14,6 @@
 //     box in points from the top left), "E <characters>\n".
 // Exit status 0 on success; anything else, or output cut short, is a failure.
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,25 +47,11 @@ std::string utf8(const poppler::ustring &text)
     return out;
 }
 
-// The page's words in reading order: a space where the layout has one, a line break
-// where the next word starts on another line.
+// The page's text in reading order, as Poppler lays it out: a space between words,
+// a line break between lines. (Its word list with every character's box costs more.)
 std::string pageText(const poppler::page &page)
 {
-    std::string text;
-    const std::vector<poppler::text_box> boxes = page.text_list();
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        text += utf8(boxes[i].text());
-        if (i + 1 < boxes.size()) {
-            const poppler::rectf here = boxes[i].bbox();
-            const poppler::rectf next = boxes[i + 1].bbox();
-            const bool newLine = std::fabs(next.y() - here.y()) > here.height() / 2;
-            if (newLine)
-                text += '\n';
-            else if (boxes[i].has_space_after())
-                text += ' ';
-        }
-    }
-    return text;
+    return utf8(page.text(poppler::rectf(), poppler::page::non_raw_non_physical_layout));
 }
 
 int text(poppler::document &document, int part, int parts)
