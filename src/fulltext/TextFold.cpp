@@ -41,11 +41,20 @@ const QString &foldOne(char32_t c)
 
 } // namespace
 
-FoldedText FoldWithSource(QStringView text)
+namespace {
+
+// Folds text; with source, also where each unit came from (searching needs only the text).
+void fold(QStringView text, QString &out, QList<qsizetype> *source)
 {
-    FoldedText folded;
-    folded.text.reserve(text.size());
-    folded.source.reserve(text.size());
+    out.reserve(text.size());
+    if (source)
+        source->reserve(text.size());
+    // Appends to the text and, when kept, to the source: a unit from the character at at.
+    const auto put = [&out, source](const auto &piece, qsizetype at) {
+        out.append(piece);
+        if (source)
+            source->resize(out.size(), at);
+    };
     bool pendingSpace = false;
     char32_t last = 0; // the last character written, 0 at the start
     qsizetype i = 0;
@@ -67,10 +76,9 @@ FoldedText FoldWithSource(QStringView text)
             if (c >= u'A' && c <= u'Z')
                 c += u'a' - u'A';
             if (pendingSpace && last != 0 && !isJapanese(last))
-                folded.text.append(u' '), folded.source.append(at);
+                put(QChar(u' '), at);
             pendingSpace = false;
-            folded.text.append(QChar(char16_t(c)));
-            folded.source.append(at);
+            put(QChar(char16_t(c)), at);
             last = c;
             continue;
         }
@@ -93,38 +101,46 @@ FoldedText FoldWithSource(QStringView text)
         if (QChar::isMark(first) && last != 0) {
             // A combining mark (half-width voiced sound marks fold to one) joins the
             // character before it, as the whole text normalized at once would.
-            qsizetype start = folded.text.size() - 1;
-            if (start > 0 && folded.text.at(start).isLowSurrogate())
+            qsizetype start = out.size() - 1;
+            if (start > 0 && out.at(start).isLowSurrogate())
                 --start;
             const QString joined
-                = QString(QStringView(folded.text).mid(start) + piece).normalized(QString::NormalizationForm_KC);
-            const qsizetype origin = folded.source.at(start);
-            folded.text.truncate(start);
-            folded.source.resize(start);
-            folded.text.append(joined);
-            folded.source.resize(folded.text.size(), origin);
-            const QChar tail = folded.text.back();
-            last = tail.isLowSurrogate() && folded.text.size() > 1
-                       ? QChar::surrogateToUcs4(folded.text.at(folded.text.size() - 2), tail)
-                       : tail.unicode();
+                = QString(QStringView(out).mid(start) + piece).normalized(QString::NormalizationForm_KC);
+            const qsizetype origin = source ? source->at(start) : 0;
+            out.truncate(start);
+            if (source)
+                source->resize(start);
+            put(joined, origin);
+            const QChar tail = out.back();
+            last = tail.isLowSurrogate() && out.size() > 1 ? QChar::surrogateToUcs4(out.at(out.size() - 2), tail)
+                                                           : tail.unicode();
             pendingSpace = false;
             continue;
         }
         if (pendingSpace && last != 0 && !isJapanese(last) && !isJapanese(first))
-            folded.text.append(u' '), folded.source.append(at);
+            put(QChar(u' '), at);
         pendingSpace = false;
-        folded.text.append(piece);
-        folded.source.resize(folded.text.size(), at);
+        put(piece, at);
         const QChar tail = piece.back();
         last = tail.isLowSurrogate() && piece.size() > 1 ? QChar::surrogateToUcs4(piece.at(piece.size() - 2), tail)
                                                          : tail.unicode();
     }
+}
+
+} // namespace
+
+FoldedText FoldWithSource(QStringView text)
+{
+    FoldedText folded;
+    fold(text, folded.text, &folded.source);
     return folded;
 }
 
 QString FoldText(QStringView text)
 {
-    return FoldWithSource(text).text;
+    QString folded;
+    fold(text, folded, nullptr);
+    return folded;
 }
 
 QStringList SearchTerms(QStringView typed)
