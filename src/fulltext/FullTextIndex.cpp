@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -65,11 +65,21 @@ QString quotedPhrase(const QString &term)
 }
 
 // The short-term index's token for one or two UTF-16 units: their hex digits.
+void appendGramToken(QString &token, QStringView gram)
+{
+    static constexpr char16_t Digits[] = u"0123456789abcdef";
+    for (const QChar c : gram) {
+        const char16_t unit = c.unicode();
+        const QChar hex[4]
+            = {Digits[unit >> 12], Digits[(unit >> 8) & 0xf], Digits[(unit >> 4) & 0xf], Digits[unit & 0xf]};
+        token.append(hex, 4);
+    }
+}
+
 QString gramToken(QStringView gram)
 {
     QString token;
-    for (const QChar c : gram)
-        token += u"%1"_s.arg(c.unicode(), 4, 16, QLatin1Char(u'0'));
+    appendGramToken(token, gram);
     return token;
 }
 
@@ -77,26 +87,22 @@ QString gramToken(QStringView gram)
 // neighbouring units, as tokens, sorted (so that a page is deleted as it was added).
 QString gramTokens(QStringView text)
 {
-    QSet<quint32> grams;
+    std::vector<quint32> grams;
+    grams.reserve(size_t(text.size()) * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        grams.insert(0xffff0000u | text[i].unicode());
+        grams.push_back(0xffff0000u | text[i].unicode());
         if (i + 1 < text.size())
-            grams.insert(quint32(text[i].unicode()) << 16 | text[i + 1].unicode());
+            grams.push_back(quint32(text[i].unicode()) << 16 | text[i + 1].unicode());
     }
-    QList<quint32> sorted(grams.cbegin(), grams.cend());
-    std::sort(sorted.begin(), sorted.end());
+    std::sort(grams.begin(), grams.end());
+    grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
     QString tokens;
-    tokens.reserve(sorted.size() * 9);
-    for (const quint32 gram : std::as_const(sorted)) {
+    tokens.reserve(qsizetype(grams.size()) * 9);
+    for (const quint32 gram : grams) {
         if (!tokens.isEmpty())
             tokens += u' ';
-        if ((gram >> 16) == 0xffff) {
-            const QChar one(char16_t(gram & 0xffff));
-            tokens += gramToken(QStringView(&one, 1));
-        } else {
-            const QChar two[2] = {QChar(char16_t(gram >> 16)), QChar(char16_t(gram & 0xffff))};
-            tokens += gramToken(QStringView(two, 2));
-        }
+        const QChar units[2] = {QChar(char16_t(gram >> 16)), QChar(char16_t(gram & 0xffff))};
+        appendGramToken(tokens, (gram >> 16) == 0xffff ? QStringView(units + 1, 1) : QStringView(units, 2));
     }
     return tokens;
 }
@@ -120,11 +126,6 @@ QList<qint64> rowList(const QVariant &value)
     if (!std::is_sorted(rows.cbegin(), rows.cend()))
         std::sort(rows.begin(), rows.end());
     return rows;
-}
-
-QByteArray packedText(const QString &folded)
-{
-    return qCompress(folded.toUtf8(), 6);
 }
 
 QString unpackedText(const QByteArray &packed)
@@ -290,16 +291,43 @@ QHash<QString, FullTextIndex::Stamp> FullTextIndex::stamps()
     return stamps;
 }
 
+bool FullTextIndex::begin()
+{
+    return m_batch || m_db.transaction();
+}
+
+bool FullTextIndex::finish()
+{
+    return m_batch || m_db.commit() || fail();
+}
+
+bool FullTextIndex::fail()
+{
+    m_db.rollback();
+    m_batch = false;
+    m_sound = false; // checked in full at the next opening
+    markChecked(m_path, false);
+    return false;
+}
+
+bool FullTextIndex::beginBatch()
+{
+    m_batch = m_batch || m_db.transaction();
+    return m_batch;
+}
+
+bool FullTextIndex::commitBatch()
+{
+    if (!m_batch)
+        return true;
+    m_batch = false;
+    return m_db.commit() || fail();
+}
+
 bool FullTextIndex::store(const QString &path, const Stamp &stamp, const std::optional<QStringList> &pages)
 {
-    if (!m_db.transaction())
+    if (!begin())
         return false;
-    const auto fail = [this] {
-        m_db.rollback();
-        m_sound = false; // checked in full at the next opening
-        markChecked(m_path, false);
-        return false;
-    };
     QSqlQuery query(m_db);
     query.prepare(u"SELECT id FROM docs WHERE path = ?"_s);
     query.addBindValue(path);
@@ -342,9 +370,10 @@ bool FullTextIndex::store(const QString &path, const Stamp &stamp, const std::op
             const qint64 row = id * PageSlots + i + 1;
             // Through UTF-8 and back, as the stored text comes back, so that the page
             // leaves the indexes with exactly the text it came in with.
-            const QString folded = QString::fromUtf8(FoldText(pages->at(i)).toUtf8());
+            const QByteArray utf8 = FoldText(pages->at(i)).toUtf8();
+            const QString folded = QString::fromUtf8(utf8);
             text.bindValue(0, row);
-            text.bindValue(1, packedText(folded));
+            text.bindValue(1, qCompress(utf8));
             trigrams.bindValue(0, row);
             trigrams.bindValue(1, folded);
             grams.bindValue(0, row);
@@ -353,30 +382,26 @@ bool FullTextIndex::store(const QString &path, const Stamp &stamp, const std::op
                 return fail();
         }
     }
-    return m_db.commit() || fail();
+    return finish();
 }
 
 bool FullTextIndex::remove(const QString &path)
 {
-    if (!m_db.transaction())
+    if (!begin())
         return false;
     QSqlQuery query(m_db);
     query.prepare(u"SELECT id FROM docs WHERE path = ?"_s);
     query.addBindValue(path);
     if (query.exec() && query.next()) {
         const qint64 id = query.value(0).toLongLong();
-        bool ok = removePages(id);
+        if (!removePages(id))
+            return fail();
         query.prepare(u"DELETE FROM docs WHERE id = ?"_s);
         query.addBindValue(id);
-        ok = ok && query.exec();
-        if (!ok) {
-            m_db.rollback();
-            m_sound = false;
-            markChecked(m_path, false);
-            return false;
-        }
+        if (!query.exec())
+            return fail();
     }
-    return m_db.commit();
+    return finish();
 }
 
 bool FullTextIndex::move(const QString &from, const QString &to)
@@ -391,7 +416,7 @@ bool FullTextIndex::move(const QString &from, const QString &to)
 
 std::optional<QList<qint64>> FullTextIndex::pagesWith(const QString &term)
 {
-    // One row with every page's row id: far quicker than a row per page.
+    // One row with every page's row id, as bytes: far quicker than a row per page.
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     const auto rows = [&query](const QString &sql, const QString &match) -> std::optional<QList<qint64>> {
@@ -402,16 +427,17 @@ std::optional<QList<qint64>> FullTextIndex::pagesWith(const QString &term)
         return rowList(query.value(0));
     };
     if (term.size() <= 2)
-        return rows(u"SELECT group_concat(rowid) FROM grams WHERE grams MATCH ?"_s, quotedPhrase(gramToken(term)));
+        return rows(u"SELECT CAST(group_concat(rowid) AS BLOB) FROM grams WHERE grams MATCH ?"_s,
+                    quotedPhrase(gramToken(term)));
     if (term.toUcs4().size() >= 3)
-        return rows(u"SELECT group_concat(rowid) FROM pages WHERE pages MATCH ?"_s, quotedPhrase(term));
+        return rows(u"SELECT CAST(group_concat(rowid) AS BLOB) FROM pages WHERE pages MATCH ?"_s, quotedPhrase(term));
     // Fewer than three characters in more than two units (outside the BMP): the pages
     // with all its pairs of units, then their text.
     QStringList pairs;
     for (qsizetype i = 0; i + 1 < term.size(); ++i)
         pairs.append(quotedPhrase(gramToken(QStringView(term).mid(i, 2))));
     const auto candidates
-        = rows(u"SELECT group_concat(rowid) FROM grams WHERE grams MATCH ?"_s, pairs.join(u" AND "_s));
+        = rows(u"SELECT CAST(group_concat(rowid) AS BLOB) FROM grams WHERE grams MATCH ?"_s, pairs.join(u" AND "_s));
     if (!candidates)
         return std::nullopt;
     QList<qint64> found;

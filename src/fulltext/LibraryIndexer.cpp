@@ -66,7 +66,8 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
     }
 
     // Two documents are read at a time, each by a helper process of its own, while
-    // the index stores the one before.
+    // the index stores the one before; a few documents are committed together.
+    constexpr int Batch = 8;
     const int total = int(toRead.size());
     std::deque<std::future<std::optional<QStringList>>> reading;
     int next = 0;
@@ -78,14 +79,15 @@ bool UpdateIndex(FullTextIndex &index, const QString &documentsPath, const TextR
     };
     for (int i = 0; i < total; ++i) {
         if (stop)
-            return true; // the reads under way finish as their futures go
+            return index.commitBatch(); // the reads under way finish as their futures go
         fill();
         if (progress)
             progress(i, total);
         const std::optional<QStringList> pages = reading.front().get();
         reading.pop_front();
         const QString &path = toRead.at(i);
-        if (!index.store(path, present.value(path), pages))
+        if ((i % Batch == 0 && !index.beginBatch()) || !index.store(path, present.value(path), pages)
+            || ((i % Batch == Batch - 1 || i == total - 1) && !index.commitBatch()))
             return false;
     }
     if (progress)

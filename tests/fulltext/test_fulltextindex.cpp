@@ -24,6 +24,7 @@ class TestFullTextIndex : public QObject {
 private Q_SLOTS:
     void followsTheLibrary();
     void unreadableUntilChanged();
+    void stoppedPartWayKeepsWhatWasStored();
     void rebuiltWhenDamaged_data();
     void rebuiltWhenDamaged();
     void backgroundIndexerFollowsFolders();
@@ -147,6 +148,29 @@ void TestFullTextIndex::unreadableUntilChanged()
     QVERIFY(lib.update(index));
     QCOMPARE(lib.reads.load(), 2);
     QCOMPARE(lib.found(index, u"警告"_s), QStringList{path + u':'});
+}
+
+void TestFullTextIndex::stoppedPartWayKeepsWhatWasStored()
+{
+    // More documents than are committed together; stopped in the middle of a group.
+    TextLibrary lib;
+    for (int i = 0; i < 20; ++i)
+        lib.write(Medical + u"文書%1.pdf"_s.arg(i, 2, 10, QChar(u'0')), u"警告"_s);
+    std::atomic_bool stop = false;
+    const auto stopAt = [&](int done, int) { stop = stop || done == 11; };
+    {
+        FullTextIndex index(lib.indexPath);
+        QVERIFY(index.openForUpdate());
+        QVERIFY(UpdateIndex(index, lib.documents, lib.reader(), stopAt, stop));
+    }
+    FullTextIndex index(lib.indexPath);
+    QVERIFY(index.openForUpdate());
+    const qsizetype stored = index.stamps().size();
+    QVERIFY2(stored >= 11 && stored < 20, qPrintable(QString::number(stored)));
+    const int readBefore = lib.reads;
+    QVERIFY(lib.update(index));
+    QCOMPARE(lib.reads - readBefore, 20 - int(stored)); // only the rest
+    QCOMPARE(lib.found(index, u"警告"_s).size(), 20);
 }
 
 void TestFullTextIndex::rebuiltWhenDamaged_data()
