@@ -188,7 +188,10 @@ bool FullTextIndex::create()
 {
     // The page texts are kept once, compressed, in texts; the two full-text tables
     // hold only their indexes: trigrams with positions for terms of three characters
-    // and more, and single units and pairs of units for the shorter ones.
+    // and more, and single units and pairs of units for the shorter ones. Large pages
+    // (unless the origins made the file first) and large index leaves make building a
+    // third quicker, for a tenth more room.
+    exec(u"PRAGMA page_size = 16384"_s);
     return exec(u"CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)"_s)
            && exec(u"CREATE TABLE docs(id INTEGER PRIMARY KEY, path TEXT UNIQUE NOT NULL, size INTEGER, "
                    "modified INTEGER, readable INTEGER, name TEXT, pages INTEGER)"_s)
@@ -197,6 +200,8 @@ bool FullTextIndex::create()
                    "detail = 'full', content = '', columnsize = 0)"_s)
            && exec(u"CREATE VIRTUAL TABLE grams USING fts5(body, tokenize = 'ascii', detail = 'none', "
                    "content = '', columnsize = 0)"_s)
+           && exec(u"INSERT INTO pages(pages, rank) VALUES('pgsz', 16000)"_s)
+           && exec(u"INSERT INTO grams(grams, rank) VALUES('pgsz', 16000)"_s)
            && exec(u"INSERT INTO meta VALUES('version', '%1')"_s.arg(Version));
 }
 

@@ -135,6 +135,7 @@ bool OriginStore::open()
         return false;
     QSqlQuery query(m_db);
     query.exec(u"PRAGMA busy_timeout = 5000"_s);
+    query.exec(u"PRAGMA page_size = 16384"_s); // a new file: the full-text index's large pages
     if (!query.exec(u"CREATE TABLE IF NOT EXISTS origins(path TEXT PRIMARY KEY, url TEXT NOT NULL, etag BLOB, "
                     "last_modified BLOB, saved TEXT, size INTEGER, sha256 TEXT, state TEXT, checked TEXT)"_s)) {
         m_db.close();
