@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The full-text search's benchmark: a library of N made-up package inserts, indexed
 by Hibari (bench_fulltext) and by recoll (recollindex, recollq) as the reference,
-with pdftotext over every document, two at a time, as the floor. Prints one table.
+with pdftotext over every document, two at a time, as the floor (run by bench_fulltext
+right before and after its full build). Prints one table.
 
     fulltext_bench.py --build build-bench [--count 1000] [--pages 20]
 
@@ -50,13 +51,6 @@ def make_library(build, count, pages):
     if not any(extra.glob("*.pdf")):
         run([maker, str(extra), "1", str(pages), str(count)], env=env)
     return library, next(extra.glob("*.pdf"))
-
-
-def floor_seconds(library):
-    started = time.monotonic()
-    run(["sh", "-c", 'find "$0" -name "*.pdf" -print0 | xargs -0 -P2 -n1 sh -c \'pdftotext -q "$0" /dev/null\'',
-         str(library)])
-    return time.monotonic() - started
 
 
 def truth(library):
@@ -116,9 +110,8 @@ def main():
     load = os.getloadavg()[0]
     with tempfile.TemporaryDirectory(prefix="hibari-fulltext-bench-") as temp:
         work = Path(temp)
-        floor = floor_seconds(library)
-        recoll_build, recoll_size, recoll_queries = recoll(library, work)
         hibari = ours(build, library, extra, work)
+        recoll_build, recoll_size, recoll_queries = recoll(library, work)
     texts = truth(library)
     characters = statistics.mean(len(t) for t in texts.values())
 
@@ -129,10 +122,13 @@ def main():
         return "-" if a is None or not b else f"{a / b:.2f}"
 
     full = hibari.get("BM_FullBuild")
+    floors = [hibari.get(name) for name in ("BM_FloorBefore", "BM_FloorAfter")]
+    floor = None if None in floors else statistics.mean(f["seconds"] for f in floors)
     new = hibari.get("BM_NewDocument")
     gap = hibari.get("BM_EventLoopGapWhileIndexing")
     rows = [
-        (f"Full build, {args.count} inserts", secs(full and full["seconds"]), "pdftotext, two at a time (floor)",
+        (f"Full build, {args.count} inserts", secs(full and full["seconds"]),
+         "pdftotext, two at a time (floor, mean of the runs right before and after)",
          secs(floor), ratio(full and full["seconds"], floor)),
         ("  the same", secs(full and full["seconds"]), "recollindex", secs(recoll_build),
          ratio(full and full["seconds"], recoll_build)),
@@ -147,8 +143,9 @@ def main():
             found_ours += 1
         if recoll_queries[name][1] == expected:
             found_recoll += 1
-        rows.append((f"Median query, {title}", secs(run_ and run_["seconds"]), "recollq (a process each)",
-                     secs(recoll_queries[name][0]), ratio(run_ and run_["seconds"], recoll_queries[name][0])))
+        median = run_ and run_["median_ms"] / 1000
+        rows.append((f"Median query, {title}", secs(median), "recollq (a process each)",
+                     secs(recoll_queries[name][0]), ratio(median, recoll_queries[name][0])))
     size = full["index_MiB"] if full else None
     rows += [
         ("Index size on disk", "failed" if size is None else f"{size:.1f} MiB", "recoll's xapiandb",
