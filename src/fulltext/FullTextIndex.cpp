@@ -189,8 +189,8 @@ bool FullTextIndex::create()
     // The page texts are kept once, compressed, in texts; the two full-text tables
     // hold only their indexes: trigrams with positions for terms of three characters
     // and more, and single units and pairs of units for the shorter ones. Large pages
-    // (unless the origins made the file first) and large index leaves make building a
-    // third quicker, for a tenth more room.
+    // (unless the origins made the file first) and large index leaves make storing the
+    // trigrams about a third quicker.
     exec(u"PRAGMA page_size = 16384"_s);
     return exec(u"CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)"_s)
            && exec(u"CREATE TABLE docs(id INTEGER PRIMARY KEY, path TEXT UNIQUE NOT NULL, size INTEGER, "

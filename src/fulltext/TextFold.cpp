@@ -39,10 +39,6 @@ const QString &foldOne(char32_t c)
     return *cache.insert(c, alone.normalized(QString::NormalizationForm_KC).toCaseFolded());
 }
 
-} // namespace
-
-namespace {
-
 // Folds text; with source, also where each unit came from (searching needs only the text).
 void fold(QStringView text, QString &out, QList<qsizetype> *source)
 {
