@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (const QString &page : *pages) {
             const FoldedText folded = FoldWithSource(page);
             FUZZ_EXPECT(folded.source.size() == folded.text.size());
+            FUZZ_EXPECT(FoldText(page) == folded.text); // the index folds without the source
             qsizetype last = 0;
             for (const qsizetype at : folded.source) {
                 FUZZ_EXPECT(at >= last && at < page.size());
