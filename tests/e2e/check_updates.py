@@ -18,9 +18,8 @@ Usage: check_updates.py --program build/app/hibari --service build/tools/practic
 """
 
 import sys
-import time
 
-from drive_program import MEDICAL, WAIT, Failure, Window, end_program, parse_arguments, wait_for
+from drive_program import MEDICAL, WAIT, Failure, Window, end_program, parse_arguments, run_checks, wait_for
 from fit_screen import SCALE, ScaledWindow
 from read_accessible import AccessibleSession, Reader
 
@@ -144,27 +143,14 @@ def run(args):
     scaled = args.scale == 2
     session = ScaledAccessibleSession(args) if scaled else AccessibleSession(args)
     window = Scrolled if scaled else Window
-    started = time.monotonic()
-    failed = False
-    try:
-        session.start()
+
+    def checks():
         reader = Reader(session)
         save_document(session, reader, window)
         check_and_update(session, reader, window)
-        print(f"ok - at scale {args.scale}: checked 最新, then 更新あり; fetched the update, "
-              "the old version in the trash")
-    except Exception as error:
-        failed = True
-        print(f"FAIL - {error}")
-        session.report_failure()
-    finally:
-        session.stop()
-        if not args.keep:
-            session.cleanup()
-    for path in session.shots:
-        print(f"  {path}")
-    print(f"took {time.monotonic() - started:.1f} s")
-    return 1 if failed else 0
+        return f"at scale {args.scale}: checked 最新, then 更新あり; fetched the update, the old version in the trash"
+
+    return run_checks(session, args, checks)
 
 
 def main():

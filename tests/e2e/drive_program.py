@@ -780,6 +780,29 @@ def run_steps(session, steps, started, passed=0):
     return passed, failed
 
 
+def run_checks(session, args, checks):
+    """Starts the session and runs checks(), which returns what passed; prints "ok" with
+    it, or "FAIL" with what went wrong; always stops (and, unless --keep, removes) what
+    was started, then lists the screenshots and the time taken. Returns the exit status."""
+    started = time.monotonic()
+    failed = False
+    try:
+        session.start()
+        print(f"ok - {checks()}")
+    except Exception as error:
+        failed = True
+        print(f"FAIL - {error}")
+        session.report_failure()
+    finally:
+        session.stop()
+        if not args.keep:
+            session.cleanup()
+    for path in session.shots:
+        print(f"  {path}")
+    print(f"took {time.monotonic() - started:.1f} s")
+    return 1 if failed else 0
+
+
 def run(args):
     session = Session(args)
     session.proxy_login = ("e2e-user", "e2e-pass")

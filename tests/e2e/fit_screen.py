@@ -15,10 +15,9 @@ Usage: fit_screen.py --program build/app/hibari --service build/tools/practice-s
 """
 
 import sys
-import time
 import xml.etree.ElementTree as ET
 
-from drive_program import Failure, Session, Window, parse_arguments, wait_for
+from drive_program import Failure, Session, Window, parse_arguments, run_checks, wait_for
 
 SCALE = 2
 SCREEN = (1280, 1024)
@@ -120,10 +119,8 @@ def check_window(s, menu_button, title, ui_file, close_button, shot):
 
 def run(args):
     session = ScaledSession(args)
-    started = time.monotonic()
-    failed = False
-    try:
-        session.start()
+
+    def checks():
         menu = ScaledWindow(session, "Hibari", "src/app/frmMain.ui")
         menu.fits()
         menu.shot("scale2-01-main-menu")
@@ -132,19 +129,9 @@ def run(args):
         check_window(session, "Command1", "一般用医薬品情報", "src/otc/Form3.ui", "Command5", "scale2-03-otc")
         check_window(session, "Command3", "ディスク内検索", "src/library/Form4.ui", "Command2", "scale2-04-disk")
         check_window(session, "Command6", "文書内容検索", "src/fulltext/Form7.ui", "Command5", "scale2-05-fulltext")
-        print("ok - every working window fits the screen at scale 2 and scrolls; a search shows its hits")
-    except Exception as error:
-        failed = True
-        print(f"FAIL - {error}")
-        session.report_failure()
-    finally:
-        session.stop()
-        if not args.keep:
-            session.cleanup()
-    for path in session.shots:
-        print(f"  {path}")
-    print(f"took {time.monotonic() - started:.1f} s")
-    return 1 if failed else 0
+        return "every working window fits the screen at scale 2 and scrolls; a search shows its hits"
+
+    return run_checks(session, args, checks)
 
 
 def main():

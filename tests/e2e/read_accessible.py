@@ -23,9 +23,9 @@ import shutil
 import signal
 import subprocess
 import sys
-import time
 
-from drive_program import MEDICAL, WAIT, Failure, end_program, Session, Window, equals, parse_arguments, wait_for
+from drive_program import (MEDICAL, WAIT, Failure, end_program, Session, Window, equals, parse_arguments,
+                           run_checks, wait_for)
 
 REQUIRED = ["dbus-daemon", "/usr/libexec/at-spi-bus-launcher"]
 OBJECT_NAME = re.compile(r"^[A-Za-z_]+[0-9]+$")
@@ -258,26 +258,15 @@ def read_windows(s, reader):
 
 def run(args):
     session = AccessibleSession(args)
-    started = time.monotonic()
-    failed = False
-    reader = None
-    try:
-        session.start()
+
+    def checks():
         reader = Reader(session)
         read_windows(session, reader)
         if reader.errors:
             raise Failure("what a screen reader reads:\n  " + "\n  ".join(reader.errors))
-        print("ok - every focusable control of every window is named")
-    except Exception as error:
-        failed = True
-        print(f"FAIL - {error}")
-        session.report_failure()
-    finally:
-        session.stop()
-        if not args.keep:
-            session.cleanup()
-    print(f"took {time.monotonic() - started:.1f} s")
-    return 1 if failed else 0
+        return "every focusable control of every window is named"
+
+    return run_checks(session, args, checks)
 
 
 def main():
