@@ -20,7 +20,7 @@ Usage: check_updates.py --program build/app/hibari --service build/tools/practic
 import sys
 
 from drive_program import MEDICAL, WAIT, Failure, Window, end_program, parse_arguments, run_checks, wait_for
-from fit_screen import SCALE, ScaledWindow
+from fit_screen import SCALE, AtScale, ScaledWindow
 from read_accessible import AccessibleSession, Reader
 
 LATENCY_MS = "1000"  # each way: a round trip of two seconds, "通信中" shows after half of one
@@ -32,11 +32,8 @@ def summary(current=0, updated=0):
     return f"最新 {current}  更新あり {updated}  取得元不明 0  見つかりません 0  通信エラー 0"
 
 
-class ScaledAccessibleSession(AccessibleSession):
-    def _clean_environment(self):
-        env = super()._clean_environment()
-        env["QT_SCALE_FACTOR"] = str(SCALE)
-        return env
+class ScaledAccessibleSession(AtScale, AccessibleSession):
+    pass
 
 
 class Scrolled(ScaledWindow):

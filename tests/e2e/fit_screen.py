@@ -29,11 +29,17 @@ def ui_height(session, ui_file):
     return int(rect.find("height").text)
 
 
-class ScaledSession(Session):
+class AtScale:
+    """Mixed into a session: the program runs at display scale SCALE."""
+
     def _clean_environment(self):
         env = super()._clean_environment()
         env["QT_SCALE_FACTOR"] = str(SCALE)
         return env
+
+
+class ScaledSession(AtScale, Session):
+    pass
 
 
 class ScaledWindow(Window):
